@@ -1,0 +1,47 @@
+# Set-up and everyday commands. Every target installs what is missing first
+# (scripts/bootstrap), so each works on a fresh Debian 12 machine.
+
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+ARGS ?=
+
+.PHONY: all bootstrap build test run bench sanitize lint clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+$(BUILD_DIR)/build.ninja:
+	cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS)
+
+build: bootstrap $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# Every test suite through ctest, with the house checks (core includes, formatting).
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# Starts the agent.
+run: build
+	$(BUILD_DIR)/drawlume-agent $(ARGS)
+
+bench: build
+	@set -e; for program in $(BUILD_DIR)/bench/bench_*; do echo "== $$program"; $$program; done
+
+# All unit tests under ASan+UBSan, then under TSan.
+sanitize: bootstrap
+	cmake -S . -B build-asan -G Ninja -DDRAWLUME_SANITIZE=address,undefined
+	cmake --build build-asan -j $(JOBS)
+	ctest --test-dir build-asan -L unit --output-on-failure -j $(JOBS)
+	cmake -S . -B build-tsan -G Ninja -DDRAWLUME_SANITIZE=thread
+	cmake --build build-tsan -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -L unit --output-on-failure -j $(JOBS)
+
+# clang-tidy over every source file.
+lint: build
+	scripts/check-tidy . $(BUILD_DIR)
+
+clean:
+	rm -rf build build-asan build-tsan build-fuzz

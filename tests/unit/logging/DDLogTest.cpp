@@ -1,0 +1,178 @@
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "logging/DDLog.hpp"
+#include "logging/LogMacros.hpp"
+#include "logging/RecordingLogger.hpp"
+
+namespace drawlume {
+namespace {
+
+constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/DDLogTest";
+
+using testing::RecordingLogger;
+
+// The macros log through the process's shared core; each test registers its
+// own loggers there and removes them afterwards.
+class SharedCoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedLevel_ = ddLogLevel();
+        setDDLogLevel(DDLogLevelInfo);
+    }
+    void TearDown() override {
+        DDLog::sharedInstance().removeAllLoggers();
+        setDDLogLevel(savedLevel_);
+    }
+
+private:
+    uint32_t savedLevel_ = 0;
+};
+
+std::string countedText(int& built, const char* text) {
+    ++built;
+    return text;
+}
+
+TEST_F(SharedCoreTest, DroppedFlagBuildsNoTextAndAdmittedLineReachesEveryLogger) {
+    auto first = std::make_shared<RecordingLogger>();
+    auto second = std::make_shared<RecordingLogger>();
+    DDLog::sharedInstance().addLogger(first);
+    DDLog::sharedInstance().addLogger(second);
+
+    int built = 0;
+    DDLogDebug("dropped()", countedText(built, "debug line"));
+    DDLogVerbose("dropped()", countedText(built, "verbose line"));
+    EXPECT_EQ(built, 0);
+
+    const unsigned line = __LINE__ + 1;
+    DDLogInfo("start()", countedText(built, "info line"));
+    EXPECT_EQ(built, 1);
+    DDLog::sharedInstance().flushLog();
+
+    for (const auto& logger : {first, second}) {
+        const std::vector<DDLogMessage> messages = logger->messages();
+        ASSERT_EQ(messages.size(), 1u);
+        const DDLogMessage& message = messages[0];
+        EXPECT_EQ(message.message, "info line");
+        EXPECT_EQ(message.flag, DDLogFlagInfo);
+        EXPECT_EQ(message.level, DDLogLevelAll);
+        EXPECT_EQ(message.context, 0);
+        EXPECT_EQ(message.file, "Drawlume___Bluetooth_Agent/DDLogTest");
+        EXPECT_EQ(message.fileName, "DDLogTest");
+        EXPECT_EQ(message.function, "start()");
+        EXPECT_EQ(message.line, line);
+        EXPECT_EQ(message.queueLabel, "main-thread");
+        EXPECT_NE(message.threadID, 0u);
+        EXPECT_LE(message.timestamp, std::chrono::system_clock::now());
+    }
+}
+
+TEST_F(SharedCoreTest, ErrorIsWrittenBeforeTheCallReturnsWhileInfoDoesNotWait) {
+    auto logger = std::make_shared<RecordingLogger>();
+    DDLog::sharedInstance().addLogger(logger);
+
+    logger->closeGate();
+    DDLogInfo("f()", "info while the logger is held");
+    EXPECT_EQ(logger->count(), 0u);  // returned without waiting for the logger
+
+    std::thread opener([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        logger->openGate();
+    });
+    DDLogError("f()", "an error");
+    EXPECT_EQ(logger->texts(),
+              (std::vector<std::string>{"info while the logger is held", "an error"}));
+    opener.join();
+}
+
+TEST(DDLogTest, LinesFromEachThreadArriveInCallOrder) {
+    DDLog core;
+    auto logger = std::make_shared<RecordingLogger>();
+    core.addLogger(logger);
+    constexpr int kThreads = 3;
+    constexpr int kLines = 3000;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&core, t] {
+            for (int i = 0; i < kLines; ++i) {
+                // Every tenth line is an error, delivered synchronously among the others.
+                const uint32_t flag = i % 10 == 0 ? DDLogFlagError : DDLogFlagInfo;
+                core.log(flag != DDLogFlagError,
+                         DDLogMessage::make(std::to_string(t) + ":" + std::to_string(i),
+                                            DDLogLevelAll, flag, "x/Test", "f()", 1));
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    core.flushLog();
+    std::vector<int> next(kThreads, 0);
+    for (const std::string& text : logger->texts()) {
+        const int t = std::stoi(text.substr(0, text.find(':')));
+        const int i = std::stoi(text.substr(text.find(':') + 1));
+        ASSERT_EQ(i, next[t]) << text;
+        ++next[t];
+    }
+    EXPECT_EQ(next, std::vector<int>(kThreads, kLines));
+}
+
+TEST(DDLogTest, LoggerReceivesOnlyTheFlagsOfItsOwnLevel) {
+    DDLog core;
+    auto errorsOnly = std::make_shared<RecordingLogger>();
+    auto everything = std::make_shared<RecordingLogger>();
+    core.addLogger(errorsOnly, DDLogFlagError);
+    core.addLogger(everything);
+    for (uint32_t flag : {DDLogFlagError, DDLogFlagWarning, DDLogFlagInfo, DDLogFlagDebug}) {
+        core.log(true,
+                 DDLogMessage::make(std::to_string(flag), DDLogLevelAll, flag, "x/T", "f()", 1));
+    }
+    core.flushLog();
+    EXPECT_EQ(errorsOnly->texts(), (std::vector<std::string>{"1"}));
+    EXPECT_EQ(everything->count(), 4u);
+}
+
+// A logger that reports its own trouble through the core while it writes.
+class SelfReportingLogger final : public DDAbstractLogger {
+public:
+    explicit SelfReportingLogger(DDLog& core) : DDAbstractLogger("test.self"), core_(core) {}
+    ~SelfReportingLogger() override { finishPendingWork(); }
+    std::atomic<int> written{0};
+
+protected:
+    void logMessage(const DDLogMessage& message) override {
+        ++written;
+        if (message.message == "trigger") {
+            core_.log(false, DDLogMessage::make("nested error", DDLogLevelAll, DDLogFlagError,
+                                                "x/T", "f()", 1));
+        }
+    }
+
+private:
+    DDLog& core_;
+};
+
+TEST(DDLogTest, ErrorLoggedFromALoggersOwnWorkerDoesNotDeadlock) {
+    DDLog core;
+    auto logger = std::make_shared<SelfReportingLogger>(core);
+    core.addLogger(logger);
+    auto done = std::async(std::launch::async, [&] {
+        core.log(false,
+                 DDLogMessage::make("trigger", DDLogLevelAll, DDLogFlagError, "x/T", "f()", 1));
+        core.flushLog();
+    });
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    core.flushLog();
+    EXPECT_EQ(logger->written.load(), 2);
+}
+
+}  // namespace
+}  // namespace drawlume
