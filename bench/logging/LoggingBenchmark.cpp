@@ -36,7 +36,7 @@ std::string freshDirectory(const char* name) {
 
 // About 80 bytes of text per line, with a changing number in it.
 void BM_OurFileLogger(benchmark::State& state) {
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         const std::string directory = freshDirectory("ours");
         auto manager = std::make_shared<DDLogFileManagerDefault>(directory, "drawlume-agent");
         manager->setMaximumNumberOfLogFiles(kMaximumFiles);
@@ -65,7 +65,7 @@ BENCHMARK(BM_OurFileLogger)
     ->Unit(benchmark::kMillisecond);
 
 void BM_SpdlogAsyncRotating(benchmark::State& state) {
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         const std::string directory = freshDirectory("spdlog");
         std::filesystem::create_directories(directory);
         spdlog::init_thread_pool(8192, 1);
@@ -95,7 +95,7 @@ BENCHMARK(BM_SpdlogAsyncRotating)
 void BM_DroppedDebugCall(benchmark::State& state) {
     setDDLogLevel(DDLogLevelInfo);
     int i = 0;
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         DDLogDebug("bench()", strf("never built %d", i));
         benchmark::DoNotOptimize(++i);
     }

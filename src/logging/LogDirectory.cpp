@@ -13,9 +13,8 @@ namespace {
 
 // Only absolute paths count: a relative XDG value must be ignored.
 std::string absoluteEnvironment(const char* name) {
-    // NOLINTNEXTLINE(concurrency-mt-unsafe): read at start-up, before threads change the
-    // environment.
-    const char* value = std::getenv(name);
+    // Nothing in this program changes its environment after start-up.
+    const char* value = std::getenv(name);  // NOLINT(concurrency-mt-unsafe)
     if (value == nullptr || value[0] != '/') {
         return {};
     }

@@ -64,7 +64,8 @@ public:
         }
         names.clear();
         errno = 0;
-        while (const dirent* entry = ::readdir(dir)) {
+        // readdir is safe for a stream that no other thread reads.
+        while (const dirent* entry = ::readdir(dir)) {  // NOLINT(concurrency-mt-unsafe)
             const std::string name = entry->d_name;
             if (name != "." && name != "..") {
                 names.push_back(name);

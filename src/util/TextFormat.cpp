@@ -10,22 +10,19 @@ std::string strf(const char* format, ...) {
     char small[256];
     va_list args;
     va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    const int length = std::vsnprintf(small, sizeof small, format, args);
+    // NOLINTNEXTLINE(clang-analyzer-valist.Uninitialized): va_start above; the checker misreads it.
+    const int length = vsnprintf(small, sizeof small, format, args);
     va_end(args);
-    std::string text;
     if (length < 0) {
-        va_end(again);
-        return text;
+        return {};
     }
     if (static_cast<size_t>(length) < sizeof small) {
-        text.assign(small, static_cast<size_t>(length));
-    } else {
-        text.resize(static_cast<size_t>(length));
-        std::vsnprintf(text.data(), text.size() + 1, format, again);
+        return std::string(small, static_cast<size_t>(length));
     }
-    va_end(again);
+    std::string text(static_cast<size_t>(length), '\0');
+    va_start(args, format);
+    vsnprintf(text.data(), text.size() + 1, format, args);
+    va_end(args);
     return text;
 }
 
