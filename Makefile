@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 ARGS ?=
 
-.PHONY: all bootstrap build test run bench sanitize lint clean
+.PHONY: all bootstrap build test run bench sanitize fuzz lint clean
 
 all: build
 
@@ -38,6 +38,13 @@ sanitize: bootstrap
 	cmake -S . -B build-tsan -G Ninja -DDRAWLUME_SANITIZE=thread
 	cmake --build build-tsan -j $(JOBS)
 	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -L unit --output-on-failure -j $(JOBS)
+
+# Every fuzz target for FUZZ_SECONDS each (clang-14 libFuzzer with ASan+UBSan).
+FUZZ_SECONDS ?= 60
+fuzz: bootstrap
+	CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DDRAWLUME_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS)
+	scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
 
 # clang-tidy over every source file.
 lint: build
