@@ -30,7 +30,7 @@ UpdaterController::~UpdaterController() {
 QUrl UpdaterController::feedUrl() const {
     if (const auto stored = defaults_.object(kFeedUrlKey)) {
         if (const auto* text = std::get_if<std::string>(&*stored)) {
-            const QUrl url(QString::fromStdString(*text));
+            QUrl url(QString::fromStdString(*text));
             if (url.isValid() && !url.scheme().isEmpty()) {
                 return url;
             }
