@@ -62,9 +62,9 @@ void JsonFileUserDefaults::load(const Clocks& clocks) {
     }
     document_ = std::move(*parsed.document);
     for (const auto& [key, type] : document_.unreadableKeys()) {
-        DDLogWarn("load()", "The settings file " + path_ + " holds a " + type + " under \"" + key +
-                                "\", which is not a setting this program reads; it is kept as "
-                                "it is");
+        DDLogWarn("load()", strf("The settings file %s holds a %s under \"%s\", which is not a "
+                                 "setting this program reads; it is kept as it is",
+                                 path_.c_str(), type.c_str(), key.c_str()));
     }
 }
 
