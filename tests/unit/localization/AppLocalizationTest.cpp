@@ -19,7 +19,7 @@ public:
     }
     void set(std::string_view key, DefaultsValue value) override {
         ++writes;
-        values_.set(key, std::move(value));
+        values_.set(key, value);
     }
     void remove(std::string_view key) override {
         ++writes;
