@@ -1,0 +1,35 @@
+#include "settings/StandardUserDefaults.hpp"
+
+#include "logging/LogMacros.hpp"
+#include "settings/JsonFileUserDefaults.hpp"
+#include "util/UserDirectories.hpp"
+
+namespace drawlume {
+
+namespace {
+constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/StandardUserDefaults";
+}  // namespace
+
+std::string defaultSettingsFilePath() {
+    std::string config = absoluteEnvironment("XDG_CONFIG_HOME");
+    if (config.empty()) {
+        const std::string home = homeDirectory();
+        if (home.empty()) {
+            return {};
+        }
+        config = home + "/.config";
+    }
+    return config + "/drawlume-agent/defaults.json";
+}
+
+std::shared_ptr<UserDefaults> makeStandardUserDefaults() {
+    const std::string path = defaultSettingsFilePath();
+    if (path.empty()) {
+        DDLogWarn("makeStandardUserDefaults()",
+                  "No home folder to keep the settings in; settings last until the program ends");
+        return std::make_shared<InMemoryUserDefaults>();
+    }
+    return std::make_shared<JsonFileUserDefaults>(path);
+}
+
+}  // namespace drawlume

@@ -1,0 +1,156 @@
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "LogCapture.hpp"
+#include "localization/AppLocalization.hpp"
+
+namespace drawlume {
+namespace {
+
+// Settings that count the writes, to see that a repeated choice stores nothing.
+class CountingUserDefaults final : public UserDefaults {
+public:
+    std::optional<DefaultsValue> object(std::string_view key) const override {
+        return values_.object(key);
+    }
+    void set(std::string_view key, DefaultsValue value) override {
+        ++writes;
+        values_.set(key, value);
+    }
+    void remove(std::string_view key) override {
+        ++writes;
+        values_.remove(key);
+    }
+    int writes = 0;
+
+private:
+    InMemoryUserDefaults values_;
+};
+
+class AppLocalizationTest : public ::testing::Test {
+protected:
+    AppLocalization make(std::vector<std::string> system = {"en_US"},
+                         const StringTableCatalog& tables = StringTableCatalog::embedded()) {
+        return AppLocalization(defaults_, tables, [system] { return system; });
+    }
+    std::optional<DefaultsValue> stored() const {
+        return defaults_->object(AppLocalization::selectedLanguageKey);
+    }
+    void store(std::string text) {
+        defaults_->set(AppLocalization::selectedLanguageKey, std::move(text));
+    }
+
+    std::shared_ptr<CountingUserDefaults> defaults_ = std::make_shared<CountingUserDefaults>();
+};
+
+TEST_F(AppLocalizationTest, StoredChoiceSelectsTheLanguageAndAnythingElseIsAutomatic) {
+    EXPECT_EQ(make().selectedLanguage().get(), AppLanguage::automatic);
+    store("system");
+    EXPECT_EQ(make().selectedLanguage().get(), AppLanguage::automatic);
+    store("klingon");
+    EXPECT_EQ(make().selectedLanguage().get(), AppLanguage::automatic);
+    defaults_->set(AppLocalization::selectedLanguageKey, int64_t{3});
+    EXPECT_EQ(make().selectedLanguage().get(), AppLanguage::automatic);
+    store("zh-Hant");
+    EXPECT_EQ(make().selectedLanguage().get(), AppLanguage::traditionalChinese);
+}
+
+TEST_F(AppLocalizationTest, ChoicePersistsAndAutomaticRemovesTheKey) {
+    AppLocalization localization = make();
+    localization.setLanguage(AppLanguage::korean);
+    EXPECT_EQ(stored(), DefaultsValue(std::string("ko")));
+    EXPECT_EQ(make().selectedLanguage().get(), AppLanguage::korean);
+    localization.setLanguage(AppLanguage::automatic);
+    EXPECT_EQ(stored(), std::nullopt);
+}
+
+TEST_F(AppLocalizationTest, ObserversHearOfAChangeBeforeItAndNotOfARepeat) {
+    AppLocalization localization = make();
+    std::vector<std::pair<AppLanguage, AppLanguage>> heard;  // (current, new)
+    const Subscription subscription =
+        localization.selectedLanguage().subscribe([&](const AppLanguage& next) {
+            heard.emplace_back(localization.selectedLanguage().get(), next);
+        });
+    localization.setLanguage(AppLanguage::japanese);
+    const int writes = defaults_->writes;
+    localization.setLanguage(AppLanguage::japanese);
+    EXPECT_EQ(defaults_->writes, writes);
+    EXPECT_EQ(heard, (std::vector<std::pair<AppLanguage, AppLanguage>>{
+                         {AppLanguage::automatic, AppLanguage::japanese}}));
+}
+
+TEST_F(AppLocalizationTest, AutomaticFollowsTheFirstSystemLanguageThatIsCarried) {
+    EXPECT_EQ(make({"zh_CN"}).currentLanguageCode(), "zh-Hans");
+    EXPECT_EQ(make({"zh-Hans-CN"}).currentLanguageCode(), "zh-Hans");
+    EXPECT_EQ(make({"pt-BR"}).currentLanguageCode(), "pt");
+    EXPECT_EQ(make({"fr"}).currentLanguageCode(), "en");
+    EXPECT_EQ(make({"fr", "de", "ja_JP"}).currentLanguageCode(), "ja");
+    EXPECT_EQ(make({}).currentLanguageCode(), "en");
+
+    AppLocalization chosen = make({"ja_JP"});
+    chosen.setLanguage(AppLanguage::russian);
+    EXPECT_EQ(chosen.currentLanguageCode(), "ru");
+    EXPECT_EQ(chosen.localized("about.close"),
+              "\xD0\x97\xD0\xB0\xD0\xBA\xD1\x80\xD1\x8B\xD1\x82\xD1\x8C");  // Закрыть
+}
+
+TEST_F(AppLocalizationTest, MissingKeysFallBackAndAMissingFolderUsesTheDefaultTables) {
+    const std::array<EmbeddedStringTable, 2> sources = {{
+        {"Base", "\"menu.quit\" = \"Quit (default)\";"},
+        {"ko", "\"menu.quit\" = \"Quit (ko)\";"},
+    }};
+    const StringTableCatalog tables(sources);
+    EXPECT_EQ(make({"ko_KR"}, tables).localized("menu.quit"), "Quit (ko)");
+    // "fr" resolves to "en", which has no folder here.
+    AppLocalization english = make({"fr"}, tables);
+    EXPECT_EQ(english.currentLanguageCode(), "en");
+    EXPECT_EQ(english.localized("menu.quit"), "Quit (default)");
+    EXPECT_EQ(english.localized("menu.open", "Open"), "Open");
+    EXPECT_EQ(english.localized("menu.open"), "menu.open");
+    EXPECT_EQ(english.bundle("en"), nullptr);
+    EXPECT_EQ(english.carriedLanguages(), std::vector<std::string>{"ko"});
+}
+
+TEST_F(AppLocalizationTest, ABadTranslationOfAFormatShowsTheFallbackOrTheKey) {
+    const std::array<EmbeddedStringTable, 2> sources = {{
+        {"Base", "\"rate\" = \"%d events/sec\"; \"monitor\" = \"Monitor %d\";"},
+        {"ja",
+         "\"rate\" = \"%s \xE3\x82\xA4\xE3\x83\x99\xE3\x83\xB3\xE3\x83\x88\"; "
+         "\"monitor\" = \"%d %d %d %d\";"},
+    }};
+    const StringTableCatalog tables(sources);
+    const std::array<FormatArgument, 1> rate = {int64_t{7}};
+    testing::LogCapture log;
+    AppLocalization japanese = make({"ja"}, tables);
+    EXPECT_EQ(japanese.localizedFormat("rate", "%d events/sec", rate), "7 events/sec");
+    EXPECT_EQ(japanese.localizedFormat("rate", "%d events/sec", rate), "7 events/sec");
+    EXPECT_EQ(japanese.localizedFormat("monitor", std::nullopt, rate), "monitor");
+    const std::vector<std::string> lines = log.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("The \"ja\" text of \"rate\" does not fit its arguments"),
+              std::string::npos)
+        << lines[0];
+
+    AppLocalization english = make({"en"}, tables);
+    EXPECT_EQ(english.localizedFormat("rate", "%d events/sec", rate), "7 events/sec");
+}
+
+TEST_F(AppLocalizationTest, LanguageNamesAreShownInTheInterfaceLanguage) {
+    AppLocalization localization = make({"en_US"});
+    EXPECT_EQ(localization.displayName(AppLanguage::automatic), "Automatic (System)");
+    EXPECT_EQ(localization.displayName(AppLanguage::japanese), "Japanese");
+    EXPECT_EQ(localization.displayName(AppLanguage::traditionalChinese), "Chinese (Traditional)");
+    localization.setLanguage(AppLanguage::korean);
+    EXPECT_EQ(localization.displayName(AppLanguage::japanese),
+              "\xEC\x9D\xBC\xEB\xB3\xB8\xEC\x96\xB4");
+    EXPECT_EQ(
+        localization.displayName(AppLanguage::automatic),
+        "\xEC\x9E\x90\xEB\x8F\x99 (\xEC\x8B\x9C\xEC\x8A\xA4\xED\x85\x9C \xEC\x84\xA4\xEC\xA0\x95)");
+}
+
+}  // namespace
+}  // namespace drawlume

@@ -1,0 +1,61 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "localization/LanguageMatching.hpp"
+
+namespace drawlume {
+namespace {
+
+const std::vector<std::string> kCarried = {"en", "es", "ja",      "ko",
+                                           "pt", "ru", "zh-Hans", "zh-Hant"};
+
+std::optional<std::string> resolve(std::string_view request,
+                                   const std::vector<std::string>& carried = kCarried) {
+    return resolveCarriedLanguage(request, carried);
+}
+
+TEST(LanguageMatchingTest, CandidatesGoFromTheRequestToItsLanguage) {
+    EXPECT_EQ(matchCandidates("zh_CN"), (std::vector<std::string>{"zh-CN", "zh-Hans", "zh"}));
+    EXPECT_EQ(matchCandidates("zh-Hans-CN"),
+              (std::vector<std::string>{"zh-Hans-CN", "zh-Hans", "zh"}));
+    EXPECT_EQ(matchCandidates("pt-BR"), (std::vector<std::string>{"pt-BR", "pt-Latn", "pt"}));
+    EXPECT_EQ(matchCandidates(""), std::vector<std::string>{});
+}
+
+TEST(LanguageMatchingTest, ResolvesRegionalAndScriptRequestsToCarriedLanguages) {
+    EXPECT_EQ(resolve("zh_CN"), "zh-Hans");
+    EXPECT_EQ(resolve("zh-Hans-CN"), "zh-Hans");
+    EXPECT_EQ(resolve("zh_TW"), "zh-Hant");
+    EXPECT_EQ(resolve("zh-HK"), "zh-Hant");
+    EXPECT_EQ(resolve("zh"), "zh-Hans");
+    EXPECT_EQ(resolve("pt-BR"), "pt");
+    EXPECT_EQ(resolve("pt_PT"), "pt");
+    EXPECT_EQ(resolve("ko_KR"), "ko");
+    EXPECT_EQ(resolve("en_GB"), "en");
+    EXPECT_EQ(resolve("ja"), "ja");
+    EXPECT_EQ(resolve("fr"), std::nullopt);
+    EXPECT_EQ(resolve("fr_CA"), std::nullopt);
+    EXPECT_EQ(resolve(""), std::nullopt);
+    EXPECT_EQ(resolve("@@\xff"), std::nullopt);
+}
+
+TEST(LanguageMatchingTest, PrefixPassTakesTheFirstCarriedLanguageInListOrder) {
+    EXPECT_EQ(resolve("zh", {"en", "zh-Hant", "zh-Hans"}), "zh-Hans");
+    // The script candidate comes before the bare language in the prefix pass too.
+    EXPECT_EQ(resolve("zh-SG", {"en", "zh-Hant-TW", "zh-Hans-CN"}), "zh-Hans-CN");
+    EXPECT_EQ(resolve("zh", {"en", "zh-Hant-TW", "zh-Hant-HK"}), "zh-Hant-TW");
+    EXPECT_EQ(resolve("pt-BR", {"en", "pt-PT"}), "pt-PT");
+}
+
+TEST(LanguageMatchingTest, NamesLanguagesInTheLanguageAsked) {
+    EXPECT_EQ(languageName("ja", "en"), "Japanese");
+    EXPECT_EQ(languageName("ja", "ja"), "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");  // 日本語
+    // A menu capitalises what prose writes in lower case.
+    EXPECT_EQ(languageName("es", "es"), "Espa\xC3\xB1ol");
+    EXPECT_EQ(languageName("qq", "en"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace drawlume

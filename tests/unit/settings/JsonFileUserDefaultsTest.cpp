@@ -1,0 +1,160 @@
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "LogCapture.hpp"
+#include "TempDirectory.hpp"
+#include "platform/fake/ManualClocks.hpp"
+#include "settings/JsonFileUserDefaults.hpp"
+
+namespace drawlume {
+namespace {
+
+using testing::readFile;
+using testing::writeFile;
+
+class JsonFileUserDefaultsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // 2025-01-06 10:15:02 UTC.
+        clocks_.setSecondsSinceReferenceDate(757851302.25);
+    }
+
+    std::filesystem::path settingsPath() const {
+        return folder_.path() / "config" / "defaults.json";
+    }
+    std::vector<std::string> folderEntries(const std::filesystem::path& folder) const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    testing::TempDirectory folder_;
+    ManualClocks clocks_;
+};
+
+TEST_F(JsonFileUserDefaultsTest, ValuesKeepTheirTypeAcrossLaunches) {
+    {
+        JsonFileUserDefaults defaults(settingsPath().string(), clocks_);
+        defaults.set("flag", false);
+        defaults.set("text", std::string("false"));
+        defaults.set("zero", int64_t{0});
+        defaults.set("large", int64_t{-9223372036854775807 - 1});
+        defaults.set("gone", std::string("soon"));
+        defaults.remove("gone");
+    }
+    JsonFileUserDefaults reopened(settingsPath().string(), clocks_);
+    EXPECT_EQ(reopened.object("flag"), DefaultsValue(false));
+    EXPECT_EQ(reopened.object("text"), DefaultsValue(std::string("false")));
+    EXPECT_EQ(reopened.object("zero"), DefaultsValue(int64_t{0}));
+    EXPECT_EQ(reopened.object("large"), DefaultsValue(int64_t{-9223372036854775807 - 1}));
+    EXPECT_EQ(reopened.object("gone"), std::nullopt);
+    EXPECT_EQ(reopened.object("never"), std::nullopt);
+    EXPECT_TRUE(reopened.savesChanges());
+}
+
+TEST_F(JsonFileUserDefaultsTest, FileIsPlainIndentedJsonAndLeavesNoTemporaryFiles) {
+    JsonFileUserDefaults defaults(settingsPath().string(), clocks_);
+    defaults.set("selectedMonitorIndex", int64_t{1});
+    defaults.set("selectedAppLanguage", std::string("ko"));
+    EXPECT_EQ(readFile(settingsPath()),
+              "{\n    \"selectedAppLanguage\": \"ko\",\n    \"selectedMonitorIndex\": 1\n}\n");
+    EXPECT_EQ(folderEntries(settingsPath().parent_path()),
+              std::vector<std::string>{"defaults.json"});
+}
+
+TEST_F(JsonFileUserDefaultsTest, HandEditedValuesOfOtherTypesAreKeptButNotRead) {
+    std::filesystem::create_directories(settingsPath().parent_path());
+    writeFile(settingsPath(),
+              R"({"ratio": 1.5, "list": [1, 2], "huge": 18446744073709551615, "index": 2})");
+    testing::LogCapture log;
+    JsonFileUserDefaults defaults(settingsPath().string(), clocks_);
+    EXPECT_EQ(defaults.object("ratio"), std::nullopt);
+    EXPECT_EQ(defaults.object("huge"), std::nullopt);
+    EXPECT_EQ(defaults.object("index"), DefaultsValue(int64_t{2}));
+    EXPECT_EQ(log.lines().size(), 3u);
+
+    defaults.set("index", int64_t{0});
+    const std::string written = readFile(settingsPath());
+    EXPECT_NE(written.find("\"ratio\": 1.5"), std::string::npos) << written;
+    EXPECT_NE(written.find("18446744073709551615"), std::string::npos) << written;
+    EXPECT_NE(written.find("\"index\": 0"), std::string::npos) << written;
+}
+
+TEST_F(JsonFileUserDefaultsTest, CorruptFileIsMovedAsideWithATimeStampAndSettingsStartEmpty) {
+    std::filesystem::create_directories(settingsPath().parent_path());
+    const std::string damaged = "{\"selectedMonitorIndex\": 1,";
+    writeFile(settingsPath(), damaged);
+    const std::filesystem::path aside = settingsPath().string() + ".corrupt-2025-01-06T10-15-02Z";
+
+    testing::LogCapture log;
+    JsonFileUserDefaults defaults(settingsPath().string(), clocks_);
+    EXPECT_EQ(defaults.object("selectedMonitorIndex"), std::nullopt);
+    EXPECT_FALSE(std::filesystem::exists(settingsPath()));
+    EXPECT_EQ(readFile(aside), damaged);
+
+    const std::vector<DDLogMessage> messages = log.messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].flag, DDLogFlagWarning);
+    EXPECT_NE(messages[0].message.find(settingsPath().string() + " could not be parsed"),
+              std::string::npos)
+        << messages[0].message;
+    EXPECT_NE(messages[0].message.find("moved it to " + aside.string()), std::string::npos);
+
+    // The next change writes a fresh file; a second damaged file of the same
+    // second gets a name of its own.
+    defaults.set("selectedMonitorIndex", int64_t{0});
+    EXPECT_EQ(readFile(aside), damaged);
+    writeFile(settingsPath(), "[]");
+    JsonFileUserDefaults again(settingsPath().string(), clocks_);
+    EXPECT_EQ(readFile(aside.string() + "-2"), "[]");
+}
+
+TEST_F(JsonFileUserDefaultsTest, UnreadableFileIsNeverWrittenOver) {
+    // A folder where the file should be: it cannot be read, nor replaced.
+    std::filesystem::create_directories(settingsPath() / "inside");
+    testing::LogCapture log;
+    JsonFileUserDefaults defaults(settingsPath().string(), clocks_);
+    EXPECT_FALSE(defaults.savesChanges());
+    defaults.set("selectedAppLanguage", std::string("ja"));
+    EXPECT_EQ(defaults.object("selectedAppLanguage"), DefaultsValue(std::string("ja")));
+    EXPECT_TRUE(std::filesystem::is_directory(settingsPath() / "inside"));
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_NE(log.lines()[0].find("Could not read the settings file"), std::string::npos);
+}
+
+TEST_F(JsonFileUserDefaultsTest, FailedSaveKeepsTheValueAndReportsOnce) {
+    // The settings folder's place is taken by a file, so no save can succeed.
+    writeFile(folder_.path() / "config", "not a folder");
+    testing::LogCapture log;
+    JsonFileUserDefaults defaults(settingsPath().string(), clocks_);
+    defaults.set("selectedMonitorIndex", int64_t{1});
+    defaults.set("selectedMonitorIndex", int64_t{2});
+    EXPECT_EQ(defaults.object("selectedMonitorIndex"), DefaultsValue(int64_t{2}));
+    const std::vector<DDLogMessage> messages = log.messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].flag, DDLogFlagError);
+    EXPECT_NE(messages[0].message.find("mkdir: Not a directory"), std::string::npos)
+        << messages[0].message;
+}
+
+TEST_F(JsonFileUserDefaultsTest, LinkedSettingsFileStaysALink) {
+    const std::filesystem::path real = folder_.path() / "dotfiles" / "defaults.json";
+    std::filesystem::create_directories(real.parent_path());
+    std::filesystem::create_directories(settingsPath().parent_path());
+    writeFile(real, "{}");
+    std::filesystem::create_symlink(real, settingsPath());
+
+    JsonFileUserDefaults defaults(settingsPath().string(), clocks_);
+    defaults.set("selectedAppLanguage", std::string("ru"));
+    EXPECT_TRUE(std::filesystem::is_symlink(settingsPath()));
+    EXPECT_NE(readFile(real).find("\"ru\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace drawlume
