@@ -20,7 +20,8 @@ std::string formatFrame(const Frame& frame) {
         if (!text.empty()) {
             text += ' ';
         }
-        text += eventCodeName(event.type, event.code) + "=" + std::to_string(event.value);
+        text += eventCodeName(event.type, event.code) + "=" +
+                (event.value == kAnyValue ? std::string("*") : std::to_string(event.value));
     }
     return text;
 }
@@ -36,6 +37,11 @@ bool parseFrame(const std::string& line, Frame& frame, std::string& error) {
             !eventCodeFromName(word.substr(0, equals), event.type, event.code)) {
             error = "not CODE=VALUE with a known code: " + word;
             return false;
+        }
+        if (word.substr(equals + 1) == "*") {
+            event.value = kAnyValue;
+            frame.events.push_back(event);
+            continue;
         }
         try {
             size_t used = 0;
@@ -78,11 +84,46 @@ bool readFramesFile(const std::string& path, std::vector<Frame>& frames, std::st
     return true;
 }
 
+namespace {
+
+// Whether `actual` has every event of `expected` (and, when `exact`, nothing else).
+bool frameMatches(const Frame& expected, const Frame& actual, bool exact) {
+    if (exact && expected.events.size() != actual.events.size()) {
+        return false;
+    }
+    return std::all_of(expected.events.begin(), expected.events.end(), [&](const EventValue& want) {
+        return std::any_of(actual.events.begin(), actual.events.end(), [&](const EventValue& got) {
+            return got.type == want.type && got.code == want.code &&
+                   (want.value == kAnyValue || got.value == want.value);
+        });
+    });
+}
+
+}  // namespace
+
+bool framesContainInOrder(const std::vector<Frame>& expected, const std::vector<Frame>& actual,
+                          std::string& difference) {
+    size_t next = 0;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        while (next < actual.size() && !frameMatches(expected[i], actual[next], false)) {
+            ++next;
+        }
+        if (next == actual.size()) {
+            difference = "expected frame " + std::to_string(i + 1) + " '" +
+                         formatFrame(expected[i]) + "' not found in order among " +
+                         std::to_string(actual.size()) + " frames read";
+            return false;
+        }
+        ++next;
+    }
+    return true;
+}
+
 bool sameFrames(const std::vector<Frame>& expected, const std::vector<Frame>& actual,
                 std::string& difference) {
     const size_t common = std::min(expected.size(), actual.size());
     for (size_t i = 0; i < common; ++i) {
-        if (!(expected[i] == actual[i])) {
+        if (!frameMatches(expected[i], actual[i], true)) {
             difference = "frame " + std::to_string(i + 1) + ": expected '" +
                          formatFrame(expected[i]) + "', got '" + formatFrame(actual[i]) + "'";
             return false;

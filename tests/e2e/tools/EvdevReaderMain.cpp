@@ -4,7 +4,12 @@
 //
 //   e2e_evdev_reader (--node DEV | --name NAME [--virtual] | --companion UNIQ --twin SUFFIX)
 //                    [--grab] [--ready FILE] [--frames N | --quiet-ms MS] [--timeout-ms MS]
-//                    [--expect FILE] [--keep-msc] [--keep-repeats]
+//                    [--expect FILE [--in-order]] [--keep-msc] [--keep-repeats]
+//   e2e_evdev_reader (...node...) --nothing-held
+// --in-order: each expected frame must be contained in its own frame read, in order,
+// with other frames allowed between (for devices whose frame boundaries are the
+// writer's choice). --nothing-held: exit 0 when the device holds no key or button
+// down (EVIOCGKEY), 1 and the held codes otherwise; reads no frames.
 // Exit status: 0 read (and matched), 1 mismatch or read failure, 2 usage or node not found.
 
 #include <cstdio>
@@ -24,7 +29,8 @@ int usage() {
     std::fprintf(stderr,
                  "usage: e2e_evdev_reader (--node DEV | --name NAME [--virtual] | --companion "
                  "UNIQ --twin SUFFIX) [--grab] [--ready FILE] [--frames N | --quiet-ms MS] "
-                 "[--timeout-ms MS] [--expect FILE] [--keep-msc] [--keep-repeats]\n");
+                 "[--timeout-ms MS] [--expect FILE [--in-order]] [--nothing-held] "
+                 "[--keep-msc] [--keep-repeats]\n");
     return 2;
 }
 
@@ -40,6 +46,8 @@ struct Options {
     long quietMs = 500;
     long timeoutMs = 10000;
     std::string expect;
+    bool inOrder = false;
+    bool nothingHeld = false;
     EvdevReader::Filter filter;
 };
 
@@ -69,6 +77,10 @@ bool parse(int argc, char** argv, Options& options) {
             options.timeoutMs = std::strtol(argv[++i], nullptr, 10);
         } else if (arg == "--expect" && hasValue) {
             options.expect = argv[++i];
+        } else if (arg == "--in-order") {
+            options.inOrder = true;
+        } else if (arg == "--nothing-held") {
+            options.nothingHeld = true;
         } else if (arg == "--keep-msc") {
             options.filter.keepMsc = true;
         } else if (arg == "--keep-repeats") {
@@ -128,7 +140,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "e2e_evdev_reader: %s\n", error.c_str());
         return 2;
     }
-    if (!options.expect.empty() && options.frames == 0) {
+    if (!options.expect.empty() && options.frames == 0 && !options.inOrder) {
         options.frames = static_cast<long>(expected.size());
     }
 
@@ -140,6 +152,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     reader.setFilter(options.filter);
+    if (options.nothingHeld) {
+        std::vector<uint16_t> held;
+        if (!reader.heldKeys(held, error)) {
+            std::fprintf(stderr, "e2e_evdev_reader: %s\n", error.c_str());
+            return 2;
+        }
+        std::printf("%s holds %s\n", node.c_str(), describeKeys(held).c_str());
+        return held.empty() ? 0 : 1;
+    }
     if (options.grab) {
         if (const int refused = reader.grab(); refused != 0) {
             std::fprintf(stderr, "e2e_evdev_reader: EVIOCGRAB on %s refused (errno %d)\n",
@@ -167,7 +188,9 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     if (!options.expect.empty()) {
         std::string difference;
-        if (!sameFrames(expected, frames, difference)) {
+        const bool matched = options.inOrder ? framesContainInOrder(expected, frames, difference)
+                                             : sameFrames(expected, frames, difference);
+        if (!matched) {
             std::fprintf(stderr, "e2e_evdev_reader: %s: %s (read: %s)\n", node.c_str(),
                          difference.c_str(), statusName(status));
             return 1;
