@@ -97,7 +97,13 @@ bool measure(UhidCompanion& companion, EvdevReader& reader, const Options& optio
             reader.readFrames(1, Deadline::afterMs(2000), frames, error);
         const int64_t end = monotonicNs();
         if (status != EvdevReader::Status::Complete) {
-            error = "report " + std::to_string(i) + ": " + statusName(status) + " " + error;
+            std::string reason = "report ";
+            reason += std::to_string(i);
+            reason += ": ";
+            reason += statusName(status);
+            reason += " ";
+            reason += error;
+            error = reason;
             return false;
         }
         // A report that made more than one frame leaves no stragglers for the next one.

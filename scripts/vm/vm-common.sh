@@ -20,6 +20,12 @@ vm_kernel() {
     fi
 }
 
+# Whether the agent can run without a display; until it can, it stays out of the
+# image (its libraries would only make the image bigger) and its checks are skipped.
+vm_agent_runs_headless() {
+    [ -x "$1" ] && timeout 10 "$1" --help 2>&1 | grep -q -- --headless
+}
+
 # Stages the guest's files: the guest scripts, the test data, the descriptor.
 vm_stage() {
     local stage=$1
