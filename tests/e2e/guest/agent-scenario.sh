@@ -9,7 +9,7 @@ agent_skip_all() {
     done
 }
 if [ ! -x "$AGENT" ]; then
-    agent_skip_all "the agent is not built into the image"
+    agent_skip_all "the agent is not in the image: it cannot run headless yet"
 elif ! timeout 10 "$AGENT" --help 2>&1 | grep -q -- --headless; then
     agent_skip_all "the agent cannot run headless yet"
 else

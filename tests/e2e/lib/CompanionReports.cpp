@@ -1,5 +1,6 @@
 #include "CompanionReports.hpp"
 
+#include <initializer_list>
 #include <sstream>
 
 namespace drawlume::e2e {
@@ -20,66 +21,83 @@ bool parseNumber(const std::string& text, long minimum, long maximum, long& valu
     return used == text.size() && value >= minimum && value <= maximum;
 }
 
-// Splits "name=value"; a bare word has no value.
-bool splitAssignment(const std::string& word, std::string& name, std::string& value) {
-    const size_t equals = word.find('=');
-    if (equals == std::string::npos) {
-        name = word;
-        value.clear();
-        return false;
+// One line's words: bare switch words ("tip", "left") and "name=value" fields, each
+// with its range. What is not named is left as it was.
+struct Switch {
+    const char* name;
+    bool* target;
+};
+struct Field {
+    const char* name;
+    long minimum;
+    long maximum;
+    long* target;
+};
+
+bool parseWords(std::istringstream& words, const char* kind, std::initializer_list<Switch> switches,
+                std::initializer_list<Field> fields, std::string& error) {
+    std::string word;
+    while (words >> word) {
+        const size_t equals = word.find('=');
+        const std::string name = word.substr(0, equals);
+        bool known = false;
+        if (equals == std::string::npos) {
+            for (const Switch& entry : switches) {
+                if (name == entry.name) {
+                    *entry.target = true;
+                    known = true;
+                }
+            }
+        } else {
+            for (const Field& entry : fields) {
+                if (name != entry.name) {
+                    continue;
+                }
+                if (!parseNumber(word.substr(equals + 1), entry.minimum, entry.maximum,
+                                 *entry.target)) {
+                    error = std::string(kind) + " value out of range: " + word;
+                    return false;
+                }
+                known = true;
+            }
+        }
+        if (!known) {
+            error = std::string("unknown ") + kind + " word: " + word;
+            return false;
+        }
     }
-    name = word.substr(0, equals);
-    value = word.substr(equals + 1);
     return true;
 }
 
 bool parsePen(std::istringstream& words, std::vector<uint8_t>& report, std::string& error) {
     PenState pen;
-    std::string word;
-    while (words >> word) {
-        std::string name;
-        std::string text;
-        long value = 0;
-        if (!splitAssignment(word, name, text)) {
-            if (name == "tip") {
-                pen.tip = true;
-            } else if (name == "barrel") {
-                pen.barrel = true;
-            } else if (name == "invert") {
-                pen.invert = true;
-            } else if (name == "eraser") {
-                pen.eraser = true;
-            } else if (name == "range") {
-                pen.inRange = true;
-            } else {
-                error = "unknown pen switch: " + word;
-                return false;
-            }
-            continue;
-        }
-        const bool tilt = name == "tx" || name == "ty";
-        if (!parseNumber(text, tilt ? -90 : 0, tilt ? 90 : (name == "twist" ? 359 : 32767),
-                         value)) {
-            error = "pen value out of range: " + word;
-            return false;
-        }
-        if (name == "x") {
-            pen.x = static_cast<uint16_t>(value);
-        } else if (name == "y") {
-            pen.y = static_cast<uint16_t>(value);
-        } else if (name == "p") {
-            pen.pressure = static_cast<uint16_t>(value);
-        } else if (name == "tx") {
-            pen.tiltX = static_cast<int8_t>(value);
-        } else if (name == "ty") {
-            pen.tiltY = static_cast<int8_t>(value);
-        } else if (name == "twist") {
-            pen.twist = static_cast<uint16_t>(value);
-        } else {
-            error = "unknown pen field: " + word;
-            return false;
-        }
+    long x = 0;
+    long y = 0;
+    long pressure = 0;
+    long tiltX = 0;
+    long tiltY = 0;
+    long twist = 0;
+    if (!parseWords(words, "pen",
+                    {{"tip", &pen.tip},
+                     {"barrel", &pen.barrel},
+                     {"invert", &pen.invert},
+                     {"eraser", &pen.eraser},
+                     {"range", &pen.inRange}},
+                    {{"x", 0, 32767, &x},
+                     {"y", 0, 32767, &y},
+                     {"p", 0, 32767, &pressure},
+                     {"tx", -90, 90, &tiltX},
+                     {"ty", -90, 90, &tiltY},
+                     {"twist", 0, 359, &twist}},
+                    error)) {
+        return false;
     }
+    pen.x = static_cast<uint16_t>(x);
+    pen.y = static_cast<uint16_t>(y);
+    pen.pressure = static_cast<uint16_t>(pressure);
+    pen.tiltX = static_cast<int8_t>(tiltX);
+    pen.tiltY = static_cast<int8_t>(tiltY);
+    pen.twist = static_cast<uint16_t>(twist);
     const auto bytes = penReport(pen);
     report.assign(bytes.begin(), bytes.end());
     return true;
@@ -87,42 +105,23 @@ bool parsePen(std::istringstream& words, std::vector<uint8_t>& report, std::stri
 
 bool parseMouse(std::istringstream& words, std::vector<uint8_t>& report, std::string& error) {
     MouseState mouse;
-    std::string word;
-    while (words >> word) {
-        std::string name;
-        std::string text;
-        long value = 0;
-        if (!splitAssignment(word, name, text)) {
-            if (name == "left") {
-                mouse.left = true;
-            } else if (name == "right") {
-                mouse.right = true;
-            } else if (name == "middle") {
-                mouse.middle = true;
-            } else {
-                error = "unknown mouse button: " + word;
-                return false;
-            }
-            continue;
-        }
-        if (!parseNumber(text, -127, 127, value)) {
-            error = "mouse value out of range: " + word;
-            return false;
-        }
-        const auto delta = static_cast<int8_t>(value);
-        if (name == "dx") {
-            mouse.dx = delta;
-        } else if (name == "dy") {
-            mouse.dy = delta;
-        } else if (name == "wheel") {
-            mouse.wheel = delta;
-        } else if (name == "pan") {
-            mouse.pan = delta;
-        } else {
-            error = "unknown mouse field: " + word;
-            return false;
-        }
+    long dx = 0;
+    long dy = 0;
+    long wheel = 0;
+    long pan = 0;
+    if (!parseWords(words, "mouse",
+                    {{"left", &mouse.left}, {"right", &mouse.right}, {"middle", &mouse.middle}},
+                    {{"dx", -127, 127, &dx},
+                     {"dy", -127, 127, &dy},
+                     {"wheel", -127, 127, &wheel},
+                     {"pan", -127, 127, &pan}},
+                    error)) {
+        return false;
     }
+    mouse.dx = static_cast<int8_t>(dx);
+    mouse.dy = static_cast<int8_t>(dy);
+    mouse.wheel = static_cast<int8_t>(wheel);
+    mouse.pan = static_cast<int8_t>(pan);
     const auto bytes = mouseReport(mouse);
     report.assign(bytes.begin(), bytes.end());
     return true;

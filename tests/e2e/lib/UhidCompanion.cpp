@@ -131,21 +131,20 @@ void UhidCompanion::drainEvents() {
     while (read(fd_, &event, sizeof(event)) > 0) {
         // The descriptor has no feature or output reports, but hid-input may still ask;
         // an error answer keeps the asking thread from waiting for its time-out.
+        uhid_event reply{};
         if (event.type == UHID_GET_REPORT) {
-            uhid_event reply{};
             reply.type = UHID_GET_REPORT_REPLY;
             reply.u.get_report_reply.id = event.u.get_report.id;
             reply.u.get_report_reply.err = EIO;
-            std::string ignored;
-            writeEvent(fd_, reply, ignored);
         } else if (event.type == UHID_SET_REPORT) {
-            uhid_event reply{};
             reply.type = UHID_SET_REPORT_REPLY;
             reply.u.set_report_reply.id = event.u.set_report.id;
             reply.u.set_report_reply.err = EIO;
-            std::string ignored;
-            writeEvent(fd_, reply, ignored);
+        } else {
+            continue;
         }
+        std::string ignored;
+        writeEvent(fd_, reply, ignored);
     }
 }
 
