@@ -1,5 +1,4 @@
 #include <linux/input.h>
-#include <unistd.h>
 
 #include "EvdevReader.hpp"
 #include "KernelChecks.hpp"
@@ -63,12 +62,8 @@ bool exercise(const UinputSpec& spec, const std::vector<WriteAndRead>& frames,
     }
     const Deadline deadline = Deadline::afterMs(kBudgetMs);
     std::string node;
-    while ((node = eventNodeOf(device.sysPath())).empty() || access(node.c_str(), F_OK) != 0) {
-        if (deadline.expired()) {
-            reason = spec.name + ": no event node under " + device.sysPath();
-            return false;
-        }
-        sleepMs(5);
+    if (!waitForEventNode(device.sysPath(), deadline, node, reason)) {
+        return false;
     }
     EvdevReader reader;
     if (!reader.open(node, reason)) {
@@ -148,12 +143,8 @@ bool checkHeldKeysQuery(std::string& reason) {
     }
     const Deadline deadline = Deadline::afterMs(kBudgetMs);
     std::string node;
-    while ((node = eventNodeOf(device.sysPath())).empty() || access(node.c_str(), F_OK) != 0) {
-        if (deadline.expired()) {
-            reason = "no event node under " + device.sysPath();
-            return false;
-        }
-        sleepMs(5);
+    if (!waitForEventNode(device.sysPath(), deadline, node, reason)) {
+        return false;
     }
     EvdevReader reader;
     Frame press;

@@ -150,6 +150,18 @@ bool waitForCompanionGone(const std::string& uniq, const std::vector<std::string
     }
 }
 
+bool waitForEventNode(const std::string& inputSysPath, const Deadline& deadline, std::string& node,
+                      std::string& error) {
+    while (!nodeExists(node = eventNodeOf(inputSysPath))) {
+        if (deadline.expired()) {
+            error = "no event node under " + inputSysPath;
+            return false;
+        }
+        sleepMs(kPollMs);
+    }
+    return true;
+}
+
 std::vector<InputNode> findInputDevices(const std::string& name,
                                         const std::string& excludedParent) {
     std::vector<InputNode> found;

@@ -44,6 +44,10 @@ bool waitForCompanionGone(const std::string& uniq, const std::vector<std::string
 // The evdev node of an input device, given its sysfs directory ("" when it has none yet).
 std::string eventNodeOf(const std::string& inputSysPath);
 
+// Waits until an input device has its evdev node in /dev.
+bool waitForEventNode(const std::string& inputSysPath, const Deadline& deadline, std::string& node,
+                      std::string& error);
+
 // Input devices named `name` that are not children of `excludedParent` (a sysfs path
 // prefix; empty excludes nothing). uinput devices live under /sys/devices/virtual/input.
 std::vector<InputNode> findInputDevices(const std::string& name,
