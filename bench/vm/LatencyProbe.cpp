@@ -171,8 +171,8 @@ int main(int argc, char** argv) {
         const std::string device = replaceAll(options.device, "{twinname}", twin->name);
         injector = startInjector(command);
         InputNode created;
-        if (injector < 0 ||
-            !waitForInputDevice(device, nodes.hidPath, Deadline::afterMs(10000), created, error)) {
+        if (injector < 0 || !waitForInputDevice(device, notUnder(nodes.hidPath),
+                                                Deadline::afterMs(10000), created, error)) {
             std::fprintf(stderr, "e2e_latency_probe: %s: %s\n", options.variant.c_str(),
                          error.c_str());
             stopInjector(injector);

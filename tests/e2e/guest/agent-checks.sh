@@ -45,11 +45,11 @@ agent=$!
 
 # held_by_agent UNIQ SECONDS: the agent seizes a companion within the time.
 held_by_agent() {
-    tries=$(($2 * 10))
-    while [ "$tries" -gt 0 ]; do
-        e2e_grab_checker --companion "$1" --expect held >/dev/null 2>&1 && return 0
+    until=$(($(uptime_seconds) + $2))
+    while [ "$(uptime_seconds)" -lt "$until" ]; do
+        e2e_grab_checker --companion "$1" --expect held --timeout-ms 500 >/dev/null 2>&1 &&
+            return 0
         sleep 0.1
-        tries=$((tries - 1))
     done
     return 1
 }
@@ -68,10 +68,14 @@ agent_frames() {
 nothing_held() {
     verdict=""
     for device in "$PEN" "$POINTER" "$KEYBOARD"; do
-        e2e_evdev_reader --name "$device" --virtual --timeout-ms 5000 --nothing-held >&2 ||
-            verdict="$verdict $device holds something;"
+        e2e_evdev_reader --name "$device" --virtual --timeout-ms 5000 --nothing-held >&2
+        case $? in
+            0) ;;
+            1) verdict="$verdict '$device' holds a key or button;" ;;
+            *) verdict="$verdict no uinput device '$device';" ;;
+        esac
     done
-    if [ -z "$verdict" ]; then pass "$1"; else fail "$1" "$verdict"; fi
+    if [ -z "$verdict" ]; then pass "$1"; else fail "$1" "${verdict# }"; fi
 }
 
 if held_by_agent $FIRST 15; then
@@ -116,11 +120,14 @@ if held_by_agent $FIRST 15; then
                     [ "$target" = "/dev/$(basename "$node")" ] && opened=$target
             done
         done
-        if e2e_grab_checker --companion $SECOND --expect free >&2 && [ -z "$opened" ] &&
-            held_by_agent $FIRST 2; then
-            pass agent.second_companion_listed_not_opened
+        if ! e2e_grab_checker --companion $SECOND --expect free >&2; then
+            fail agent.second_companion_listed_not_opened "the second companion was seized"
+        elif [ -n "$opened" ]; then
+            fail agent.second_companion_listed_not_opened "the agent opened $opened"
+        elif ! held_by_agent $FIRST 2; then
+            fail agent.second_companion_listed_not_opened "the first companion is not seized"
         else
-            fail agent.second_companion_listed_not_opened "second seized or opened ($opened)"
+            pass agent.second_companion_listed_not_opened
         fi
     else
         fail agent.second_companion_listed_not_opened "the second companion did not appear"

@@ -19,12 +19,16 @@ run_program() {
     esac
 }
 
+# Whole seconds since boot: the clock of the time-outs below.
+uptime_seconds() {
+    cut -d. -f1 /proc/uptime
+}
+
 # wait_for_file FILE SECONDS: polls for a file some background program writes.
 wait_for_file() {
-    tries=$(($2 * 20))
-    while [ ! -e "$1" ] && [ "$tries" -gt 0 ]; do
+    until=$(($(uptime_seconds) + $2))
+    while [ ! -e "$1" ] && [ "$(uptime_seconds)" -lt "$until" ]; do
         sleep 0.05
-        tries=$((tries - 1))
     done
     [ -e "$1" ]
 }

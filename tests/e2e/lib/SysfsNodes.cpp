@@ -162,8 +162,17 @@ bool waitForEventNode(const std::string& inputSysPath, const Deadline& deadline,
     return true;
 }
 
-std::vector<InputNode> findInputDevices(const std::string& name,
-                                        const std::string& excludedParent) {
+SysPathFilter onlyUinputDevices() {
+    return [](const std::string& sysPath) {
+        return sysPath.rfind("/sys/devices/virtual/input/", 0) == 0;
+    };
+}
+
+SysPathFilter notUnder(const std::string& parent) {
+    return [parent](const std::string& sysPath) { return sysPath.rfind(parent, 0) != 0; };
+}
+
+std::vector<InputNode> findInputDevices(const std::string& name, const SysPathFilter& accept) {
     std::vector<InputNode> found;
     for (const fs::path& link : children("/sys/class/input", "input")) {
         std::error_code error;
@@ -171,7 +180,7 @@ std::vector<InputNode> findInputDevices(const std::string& name,
         if (error || readSmallFile((real / "name").string()) != name) {
             continue;
         }
-        if (!excludedParent.empty() && real.string().rfind(excludedParent, 0) == 0) {
+        if (accept && !accept(real.string())) {
             continue;
         }
         found.push_back({name, real.string(), eventNodeOf(real.string())});
@@ -179,10 +188,10 @@ std::vector<InputNode> findInputDevices(const std::string& name,
     return found;
 }
 
-bool waitForInputDevice(const std::string& name, const std::string& excludedParent,
+bool waitForInputDevice(const std::string& name, const SysPathFilter& accept,
                         const Deadline& deadline, InputNode& node, std::string& error) {
     while (true) {
-        const std::vector<InputNode> found = findInputDevices(name, excludedParent);
+        const std::vector<InputNode> found = findInputDevices(name, accept);
         if (found.size() == 1 && nodeExists(found.front().devNode)) {
             node = found.front();
             return true;

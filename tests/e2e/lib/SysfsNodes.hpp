@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,14 +49,19 @@ std::string eventNodeOf(const std::string& inputSysPath);
 bool waitForEventNode(const std::string& inputSysPath, const Deadline& deadline, std::string& node,
                       std::string& error);
 
-// Input devices named `name` that are not children of `excludedParent` (a sysfs path
-// prefix; empty excludes nothing). uinput devices live under /sys/devices/virtual/input.
-std::vector<InputNode> findInputDevices(const std::string& name,
-                                        const std::string& excludedParent = "");
+// Input devices named `name` whose sysfs path `accept` takes (an empty filter takes
+// all). uinput devices live under /sys/devices/virtual/input, hid-input's twins
+// under their hid device.
+using SysPathFilter = std::function<bool(const std::string& sysPath)>;
+std::vector<InputNode> findInputDevices(const std::string& name, const SysPathFilter& accept = {});
 
 // Waits for exactly one such device with its /dev node.
-bool waitForInputDevice(const std::string& name, const std::string& excludedParent,
+bool waitForInputDevice(const std::string& name, const SysPathFilter& accept,
                         const Deadline& deadline, InputNode& node, std::string& error);
+
+// Filters for the above.
+SysPathFilter onlyUinputDevices();
+SysPathFilter notUnder(const std::string& parent);
 
 // One KEY=VALUE line of a sysfs uevent file, "" when absent.
 std::string ueventValue(const std::string& ueventPath, const std::string& key);

@@ -104,11 +104,9 @@ bool findNode(const Options& options, const Deadline& deadline, std::string& nod
     }
     if (!options.name.empty()) {
         InputNode input;
-        if (!waitForInputDevice(options.name, "", deadline, input, error)) {
-            return false;
-        }
-        if (options.virtualOnly && input.sysPath.rfind("/sys/devices/virtual/input/", 0) != 0) {
-            error = options.name + " is not a uinput device: " + input.sysPath;
+        if (!waitForInputDevice(options.name,
+                                options.virtualOnly ? onlyUinputDevices() : SysPathFilter(),
+                                deadline, input, error)) {
             return false;
         }
         node = input.devNode;
