@@ -11,40 +11,40 @@ namespace {
 constexpr int kBudgetMs = 3000;
 
 // The three devices as the agent's sink creates them (see the platform notes).
-UinputSpec penSpec() {
-    UinputSpec spec;
-    spec.name = "Drawlume e2e Pen";
-    spec.keys = {BTN_TOOL_PEN, BTN_TOOL_RUBBER, BTN_TOUCH, BTN_STYLUS, BTN_STYLUS2};
-    spec.axes = {{ABS_X, 0, 32767, 100, 0},          {ABS_Y, 0, 32767, 100, 0},
-                 {ABS_PRESSURE, 0, 4095, 0, 0},      {ABS_TILT_X, -9000, 9000, 5730, 0},
-                 {ABS_TILT_Y, -9000, 9000, 5730, 0}, {ABS_Z, 0, 3599, 0, 2700}};
-    spec.properties = {INPUT_PROP_DIRECT};
-    return spec;
+UinputLayout penLayout() {
+    UinputLayout layout;
+    layout.name = "Drawlume e2e Pen";
+    layout.keys = {BTN_TOOL_PEN, BTN_TOOL_RUBBER, BTN_TOUCH, BTN_STYLUS, BTN_STYLUS2};
+    layout.axes = {{ABS_X, 0, 32767, 100, 0},          {ABS_Y, 0, 32767, 100, 0},
+                   {ABS_PRESSURE, 0, 4095, 0, 0},      {ABS_TILT_X, -9000, 9000, 5730, 0},
+                   {ABS_TILT_Y, -9000, 9000, 5730, 0}, {ABS_Z, 0, 3599, 0, 2700}};
+    layout.properties = {INPUT_PROP_DIRECT};
+    return layout;
 }
 
-UinputSpec pointerSpec() {
-    UinputSpec spec;
-    spec.name = "Drawlume e2e Pointer";
-    spec.keys = {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE};
-    spec.relatives = {REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES, REL_HWHEEL_HI_RES};
-    spec.axes = {{ABS_X, 0, 32767, 0, 0}, {ABS_Y, 0, 32767, 0, 0}};
-    return spec;
+UinputLayout pointerLayout() {
+    UinputLayout layout;
+    layout.name = "Drawlume e2e Pointer";
+    layout.keys = {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE};
+    layout.relatives = {REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES, REL_HWHEEL_HI_RES};
+    layout.axes = {{ABS_X, 0, 32767, 0, 0}, {ABS_Y, 0, 32767, 0, 0}};
+    return layout;
 }
 
-UinputSpec keyboardSpec() {
-    UinputSpec spec;
-    spec.name = "Drawlume e2e Keyboard";
+UinputLayout keyboardLayout() {
+    UinputLayout layout;
+    layout.name = "Drawlume e2e Keyboard";
     // KEY_ESC through KEY_KPDOT covers the letters, digits, modifiers and keypad; the
     // rest are the navigation and function keys of the key table.
     for (uint16_t key = KEY_ESC; key <= KEY_KPDOT; ++key) {
-        spec.keys.push_back(key);
+        layout.keys.push_back(key);
     }
-    spec.keys.insert(spec.keys.end(),
-                     {KEY_102ND,   KEY_F11,      KEY_F12,     KEY_KPENTER,  KEY_RIGHTCTRL,
-                      KEY_KPSLASH, KEY_RIGHTALT, KEY_HOME,    KEY_UP,       KEY_PAGEUP,
-                      KEY_LEFT,    KEY_RIGHT,    KEY_END,     KEY_DOWN,     KEY_PAGEDOWN,
-                      KEY_INSERT,  KEY_DELETE,   KEY_KPEQUAL, KEY_LEFTMETA, KEY_RIGHTMETA});
-    return spec;
+    layout.keys.insert(layout.keys.end(),
+                       {KEY_102ND,   KEY_F11,      KEY_F12,     KEY_KPENTER,  KEY_RIGHTCTRL,
+                        KEY_KPSLASH, KEY_RIGHTALT, KEY_HOME,    KEY_UP,       KEY_PAGEUP,
+                        KEY_LEFT,    KEY_RIGHT,    KEY_END,     KEY_DOWN,     KEY_PAGEDOWN,
+                        KEY_INSERT,  KEY_DELETE,   KEY_KPEQUAL, KEY_LEFTMETA, KEY_RIGHTMETA});
+    return layout;
 }
 
 // What is written, and what a reader must get back: the input core drops values that
@@ -54,10 +54,10 @@ struct WriteAndRead {
     const char* read;
 };
 
-bool exercise(const UinputSpec& spec, const std::vector<WriteAndRead>& frames,
+bool exercise(const UinputLayout& layout, const std::vector<WriteAndRead>& frames,
               std::string& reason) {
     UinputDevice device;
-    if (!device.create(spec, reason)) {
+    if (!device.create(layout, reason)) {
         return false;
     }
     const Deadline deadline = Deadline::afterMs(kBudgetMs);
@@ -84,7 +84,7 @@ bool exercise(const UinputSpec& spec, const std::vector<WriteAndRead>& frames,
     std::vector<Frame> got;
     const EvdevReader::Status status = reader.readFrames(expected.size(), deadline, got, reason);
     if (!sameFrames(expected, got, reason)) {
-        reason = spec.name + ": " + reason + " (read: " + statusName(status) + ")";
+        reason = layout.name + ": " + reason + " (read: " + statusName(status) + ")";
         return false;
     }
     return true;
@@ -92,7 +92,7 @@ bool exercise(const UinputSpec& spec, const std::vector<WriteAndRead>& frames,
 
 bool checkPen(std::string& reason) {
     return exercise(
-        penSpec(),
+        penLayout(),
         {{"ABS_X=1000 ABS_Y=2000 ABS_PRESSURE=0 ABS_TILT_X=900 ABS_TILT_Y=-900 ABS_Z=2700 "
           "BTN_TOOL_PEN=1",
           "ABS_X=1000 ABS_Y=2000 ABS_TILT_X=900 ABS_TILT_Y=-900 BTN_TOOL_PEN=1"},
@@ -110,7 +110,7 @@ bool checkPen(std::string& reason) {
 
 bool checkPointer(std::string& reason) {
     return exercise(
-        pointerSpec(),
+        pointerLayout(),
         {{"ABS_X=16000 ABS_Y=8000", "ABS_X=16000 ABS_Y=8000"},
          {"BTN_LEFT=1", "BTN_LEFT=1"},
          {"ABS_X=16100", "ABS_X=16100"},
@@ -125,7 +125,7 @@ bool checkPointer(std::string& reason) {
 }
 
 bool checkKeyboard(std::string& reason) {
-    return exercise(keyboardSpec(),
+    return exercise(keyboardLayout(),
                     {{"KEY_LEFTSHIFT=1", "KEY_LEFTSHIFT=1"},
                      {"KEY_A=1", "KEY_A=1"},
                      {"KEY_A=0", "KEY_A=0"},
@@ -138,7 +138,7 @@ bool checkKeyboard(std::string& reason) {
 // device goes away, since a removed node answers ENODEV before its queue is read.
 bool checkHeldKeysQuery(std::string& reason) {
     UinputDevice device;
-    if (!device.create(keyboardSpec(), reason)) {
+    if (!device.create(keyboardLayout(), reason)) {
         return false;
     }
     const Deadline deadline = Deadline::afterMs(kBudgetMs);

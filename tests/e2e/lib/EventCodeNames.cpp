@@ -25,7 +25,7 @@ struct Tables {
 
     Tables() {
         // Where the header gives a code two names (BTN_MOUSE and BTN_LEFT, BTN_DIGI and
-        // BTN_TOOL_PEN), the later, more specific one is the one printed.
+        // BTN_TOOL_PEN), the later, narrower one is the one printed.
         for (const CodeEntry& entry : kCodes) {
             names[{entry.type, entry.code}] = entry.name;
             codes[entry.name] = {entry.type, entry.code};

@@ -40,7 +40,7 @@ UinputDevice::~UinputDevice() {
     destroy();
 }
 
-bool UinputDevice::create(const UinputSpec& spec, std::string& error) {
+bool UinputDevice::create(const UinputLayout& layout, std::string& error) {
     destroy();
     fd_ = open("/dev/uinput", O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) {
@@ -48,22 +48,22 @@ bool UinputDevice::create(const UinputSpec& spec, std::string& error) {
         return false;
     }
     bool ok = true;
-    if (!spec.keys.empty()) {
+    if (!layout.keys.empty()) {
         ok = ok && control(fd_, UI_SET_EVBIT, EV_KEY, "UI_SET_EVBIT EV_KEY", error);
     }
-    for (const uint16_t key : spec.keys) {
+    for (const uint16_t key : layout.keys) {
         ok = ok && control(fd_, UI_SET_KEYBIT, key, "UI_SET_KEYBIT", error);
     }
-    if (!spec.relatives.empty()) {
+    if (!layout.relatives.empty()) {
         ok = ok && control(fd_, UI_SET_EVBIT, EV_REL, "UI_SET_EVBIT EV_REL", error);
     }
-    for (const uint16_t relative : spec.relatives) {
+    for (const uint16_t relative : layout.relatives) {
         ok = ok && control(fd_, UI_SET_RELBIT, relative, "UI_SET_RELBIT", error);
     }
-    if (!spec.axes.empty()) {
+    if (!layout.axes.empty()) {
         ok = ok && control(fd_, UI_SET_EVBIT, EV_ABS, "UI_SET_EVBIT EV_ABS", error);
     }
-    for (const UinputAxis& axis : spec.axes) {
+    for (const UinputAxis& axis : layout.axes) {
         uinput_abs_setup setup{};
         setup.code = axis.code;
         setup.absinfo.minimum = axis.minimum;
@@ -74,14 +74,14 @@ bool UinputDevice::create(const UinputSpec& spec, std::string& error) {
              control(fd_, UI_ABS_SETUP, reinterpret_cast<unsigned long>(&setup), "UI_ABS_SETUP",
                      error);
     }
-    for (const uint16_t property : spec.properties) {
+    for (const uint16_t property : layout.properties) {
         ok = ok && control(fd_, UI_SET_PROPBIT, property, "UI_SET_PROPBIT", error);
     }
     uinput_setup setup{};
-    setup.id.bustype = spec.bus;
-    setup.id.vendor = spec.vendor;
-    setup.id.product = spec.product;
-    std::strncpy(setup.name, spec.name.c_str(), UINPUT_MAX_NAME_SIZE - 1);
+    setup.id.bustype = layout.bus;
+    setup.id.vendor = layout.vendor;
+    setup.id.product = layout.product;
+    std::strncpy(setup.name, layout.name.c_str(), UINPUT_MAX_NAME_SIZE - 1);
     ok = ok &&
          control(fd_, UI_DEV_SETUP, reinterpret_cast<unsigned long>(&setup), "UI_DEV_SETUP",
                  error) &&

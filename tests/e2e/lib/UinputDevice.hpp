@@ -19,7 +19,7 @@ struct UinputAxis {
     int32_t value = 0;
 };
 
-struct UinputSpec {
+struct UinputLayout {
     std::string name;
     uint16_t bus = 0x06;  // BUS_VIRTUAL
     uint16_t vendor = 0x1d6b;
@@ -37,7 +37,7 @@ public:
     UinputDevice(const UinputDevice&) = delete;
     UinputDevice& operator=(const UinputDevice&) = delete;
 
-    bool create(const UinputSpec& spec, std::string& error);
+    bool create(const UinputLayout& layout, std::string& error);
 
     // Writes the frame's events in their order, then SYN_REPORT.
     bool emit(const Frame& frame, std::string& error);

@@ -22,7 +22,7 @@ TEST(FrameTest, ParsesNamesInAnyOrderAndPrintsInCodeOrder) {
     EXPECT_EQ(parsed, frame("ABS_X=100 ABS_Y=-5 BTN_TOOL_PEN=1 ABS_PRESSURE=7"));
 }
 
-TEST(FrameTest, PrintsTheSpecificNameOfACodeWithTwoNames) {
+TEST(FrameTest, PrintsTheLaterNameOfACodeWithTwoNames) {
     EXPECT_EQ(formatFrame(frame("BTN_DIGI=1 BTN_MOUSE=0")), "BTN_LEFT=0 BTN_TOOL_PEN=1");
 }
 
