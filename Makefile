@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 ARGS ?=
 
-.PHONY: all bootstrap build test run bench sanitize fuzz lint clean
+.PHONY: all bootstrap build test e2e run bench sanitize fuzz lint clean
 
 all: build
 
@@ -23,12 +23,22 @@ build: bootstrap $(BUILD_DIR)/build.ninja
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
+# The end-to-end checks on Debian's stock kernel under qemu (also part of make test,
+# through ctest). Skipped, not failed, where qemu cannot run at all.
+e2e: build
+	@scripts/vm/run-e2e $(BUILD_DIR) || [ $$? -eq 77 ]
+
 # Starts the agent.
 run: build
 	$(BUILD_DIR)/drawlume-agent $(ARGS)
 
+# The benchmark programs, then the latency run in the test VM (LATENCY_COUNT reports
+# per variant).
+LATENCY_COUNT ?= 5000
 bench: build
 	@set -e; for program in $(BUILD_DIR)/bench/bench_*; do echo "== $$program"; $$program; done
+	@echo "== latency in the test VM (scripts/vm/run-latency)"
+	@scripts/vm/run-latency $(BUILD_DIR) $(LATENCY_COUNT) || [ $$? -eq 77 ]
 
 # All unit tests under ASan+UBSan, then under TSan.
 sanitize: bootstrap

@@ -1,0 +1,203 @@
+// e2e_latency_probe: runs inside the test VM. Measures, for each pen report a
+// simulated companion writes to /dev/uhid, the time until a frame can be read from
+// an evdev node:
+//   --variant kernel            the companion's own Stylus twin (hid-input: the floor)
+//   --variant NAME --command CMD --device DEVICE
+//                               a re-injecting process started with `sh -c CMD` (with
+//                               {twin} replaced by the twin's node), read from the
+//                               input device named DEVICE that it creates (named
+//                               {twinname} for the twin's own name)
+// One report at a time: write, wait for its frame, next. Prints
+//   BENCH latency NAME: n=N median_us=M p99_us=P mean_us=A max_us=X
+// Exit status 0 measured, 1 failed.
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "CompanionDescriptor.hpp"
+#include "CompanionReports.hpp"
+#include "EvdevReader.hpp"
+#include "ScriptPlayer.hpp"
+#include "SysfsNodes.hpp"
+
+using namespace drawlume::e2e;
+
+namespace {
+
+struct Options {
+    std::string descriptor;
+    std::string variant = "kernel";
+    std::string command;
+    std::string device;
+    long count = 5000;
+    long warmup = 200;
+};
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+        text.replace(at, from.size(), to);
+        at += to.size();
+    }
+    return text;
+}
+
+// The re-injector runs in its own process group, so that it and its pipeline end
+// together and nothing else is touched.
+pid_t startInjector(const std::string& command) {
+    const pid_t child = fork();
+    if (child == 0) {
+        setpgid(0, 0);
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (child > 0) {
+        setpgid(child, child);
+    }
+    return child;
+}
+
+void stopInjector(pid_t group) {
+    if (group > 0) {
+        kill(-group, SIGTERM);
+        int status = 0;
+        waitpid(group, &status, 0);
+    }
+}
+
+double percentile(const std::vector<double>& sorted, double fraction) {
+    const size_t index = std::min(sorted.size() - 1, static_cast<size_t>(fraction * sorted.size()));
+    return sorted[index];
+}
+
+bool measure(UhidCompanion& companion, EvdevReader& reader, const Options& options,
+             std::vector<double>& latenciesUs, std::string& error) {
+    reader.discardPending();
+    const long total = options.warmup + options.count;
+    for (long i = 0; i < total; ++i) {
+        // Hovering, moving far enough each time that any mapping onto a display still
+        // changes the position: every report makes a frame.
+        PenState pen;
+        pen.inRange = true;
+        pen.x = (i % 2) == 0 ? 10000 : 12000;
+        pen.y = 9000;
+        const auto report = penReport(pen);
+        const int64_t start = monotonicNs();
+        if (!companion.send(report.data(), report.size(), error)) {
+            return false;
+        }
+        std::vector<Frame> frames;
+        const EvdevReader::Status status =
+            reader.readFrames(1, Deadline::afterMs(2000), frames, error);
+        const int64_t end = monotonicNs();
+        if (status != EvdevReader::Status::Complete) {
+            std::string reason = "report ";
+            reason += std::to_string(i);
+            reason += ": ";
+            reason += statusName(status);
+            reason += " ";
+            reason += error;
+            error = reason;
+            return false;
+        }
+        // A report that made more than one frame leaves no stragglers for the next one.
+        reader.readUntilQuiet(0, Deadline::afterMs(100), frames, error);
+        if (i >= options.warmup) {
+            latenciesUs.push_back(static_cast<double>(end - start) / 1000.0);
+        }
+    }
+    return true;
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: e2e_latency_probe --descriptor FILE [--variant kernel | "
+                 "--variant NAME --command CMD --device DEVICE] [--count N] "
+                 "[--warmup N]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string arg = argv[i];
+        const char* value = argv[i + 1];
+        if (arg == "--descriptor") {
+            options.descriptor = value;
+        } else if (arg == "--variant") {
+            options.variant = value;
+        } else if (arg == "--command") {
+            options.command = value;
+        } else if (arg == "--device") {
+            options.device = value;
+        } else if (arg == "--count") {
+            options.count = std::strtol(value, nullptr, 10);
+        } else if (arg == "--warmup") {
+            options.warmup = std::strtol(value, nullptr, 10);
+        } else {
+            return usage();
+        }
+    }
+    const bool external = options.variant != "kernel";
+    if (options.descriptor.empty() || options.count <= 0 || external != !options.command.empty() ||
+        external != !options.device.empty()) {
+        return usage();
+    }
+
+    std::string error;
+    const std::vector<uint8_t> descriptor = readDescriptorFile(options.descriptor, error);
+    UhidCompanion companion;
+    CompanionNodes nodes;
+    UhidCompanion::Identity identity;
+    identity.uniq = "aa:bb:cc:dd:ee:70";
+    if (descriptor.empty() ||
+        !createCompanion(companion, identity, descriptor, Deadline::afterMs(5000), nodes, error)) {
+        std::fprintf(stderr, "e2e_latency_probe: %s\n", error.c_str());
+        return 1;
+    }
+    const InputNode* twin = nodes.twin("Stylus");
+    std::string node = twin->devNode;
+    pid_t injector = -1;
+    if (external) {
+        const std::string command = replaceAll(options.command, "{twin}", twin->devNode);
+        const std::string device = replaceAll(options.device, "{twinname}", twin->name);
+        injector = startInjector(command);
+        InputNode created;
+        if (injector < 0 || !waitForInputDevice(device, notUnder(nodes.hidPath),
+                                                Deadline::afterMs(10000), created, error)) {
+            std::fprintf(stderr, "e2e_latency_probe: %s: %s\n", options.variant.c_str(),
+                         error.c_str());
+            stopInjector(injector);
+            return 1;
+        }
+        node = created.devNode;
+    }
+
+    EvdevReader reader;
+    std::vector<double> latencies;
+    const bool measured =
+        reader.open(node, error) && measure(companion, reader, options, latencies, error);
+    stopInjector(injector);
+    if (!measured) {
+        std::fprintf(stderr, "e2e_latency_probe: %s: %s\n", options.variant.c_str(), error.c_str());
+        return 1;
+    }
+    std::sort(latencies.begin(), latencies.end());
+    double sum = 0;
+    for (const double value : latencies) {
+        sum += value;
+    }
+    std::printf("BENCH latency %s: n=%zu median_us=%.1f p99_us=%.1f mean_us=%.1f max_us=%.1f\n",
+                options.variant.c_str(), latencies.size(), percentile(latencies, 0.5),
+                percentile(latencies, 0.99), sum / static_cast<double>(latencies.size()),
+                latencies.back());
+    return 0;
+}
