@@ -82,17 +82,16 @@ bool EventGenerator::systemAllowsAcceleration() const {
     return !linearScaling || *linearScaling == 0;
 }
 
-std::optional<EventRecord> EventGenerator::createMouseEvent(CGEventType type, Point at,
-                                                            CGMouseButton button) const {
+bool EventGenerator::createMouseEvent(EventRecord& record, CGEventType type, Point at,
+                                      CGMouseButton button) const {
     if (!eventSink_.canCreateEvent()) {
-        return std::nullopt;
+        return false;
     }
-    EventRecord record;
     record.kind = EventRecordKind::mouse;
     record.type = type;
     record.location = at;
     record.mouseButton = button;
-    return record;
+    return true;
 }
 
 void EventGenerator::post(EventRecord& record) const {
@@ -101,39 +100,39 @@ void EventGenerator::post(EventRecord& record) const {
 }
 
 void EventGenerator::postProximityEnter(Point at, bool isEraser) {
-    auto record = createMouseEvent(kCGEventMouseMoved, at, kCGMouseButtonLeft);
-    if (!record) {
+    EventRecord record;
+    if (!createMouseEvent(record, kCGEventMouseMoved, at, kCGMouseButtonLeft)) {
         return;
     }
-    record->type = kCGEventTabletProximity;
-    writeInteger(*record, kCGTabletProximityEventEnterProximity, 1);
-    writeProximityDescription(*record, isEraser);
-    post(*record);
+    record.type = kCGEventTabletProximity;
+    writeInteger(record, kCGTabletProximityEventEnterProximity, 1);
+    writeProximityDescription(record, isEraser);
+    post(record);
 }
 
 void EventGenerator::postTabletMove(Point at, double tiltX, double tiltY, double rotation) {
-    auto record = createMouseEvent(kCGEventMouseMoved, at, kCGMouseButtonLeft);
-    if (!record) {
+    EventRecord record;
+    if (!createMouseEvent(record, kCGEventMouseMoved, at, kCGMouseButtonLeft)) {
         return;
     }
-    writeTabletPointFields(*record);
-    writePointPosition(*record, at);
-    writeDouble(*record, kCGTabletEventTiltX, tiltX);
+    writeTabletPointFields(record);
+    writePointPosition(record, at);
+    writeDouble(record, kCGTabletEventTiltX, tiltX);
     // The window system's tilt Y grows the other way round from the pen's.
-    writeDouble(*record, kCGTabletEventTiltY, -tiltY);
-    writeDouble(*record, kCGTabletEventRotation, rotation);
-    post(*record);
+    writeDouble(record, kCGTabletEventTiltY, -tiltY);
+    writeDouble(record, kCGTabletEventRotation, rotation);
+    post(record);
 }
 
 void EventGenerator::postRightButtonEvent(CGEventType type, Point at) {
-    auto record = createMouseEvent(type, at, kCGMouseButtonRight);
-    if (!record) {
+    EventRecord record;
+    if (!createMouseEvent(record, type, at, kCGMouseButtonRight)) {
         return;
     }
-    writeTabletPointFields(*record);
-    writeInteger(*record, kCGTabletEventPointButtons, 2);
-    writePointPosition(*record, at);
-    post(*record);
+    writeTabletPointFields(record);
+    writeInteger(record, kCGTabletEventPointButtons, 2);
+    writePointPosition(record, at);
+    post(record);
 }
 
 void EventGenerator::postRightMouseDown(Point at) {
@@ -149,38 +148,38 @@ void EventGenerator::postRightMouseUp(Point at) {
 }
 
 void EventGenerator::postTabletPointer(Point at) {
-    auto record = createMouseEvent(kCGEventMouseMoved, at, kCGMouseButtonLeft);
-    if (!record) {
+    EventRecord record;
+    if (!createMouseEvent(record, kCGEventMouseMoved, at, kCGMouseButtonLeft)) {
         return;
     }
-    record->type = kCGEventTabletPointer;
-    writeInteger(*record, kCGTabletProximityEventEnterProximity, 1);
-    writeInteger(*record, kCGTabletEventPointButtons, 1);
-    writeInteger(*record, kCGTabletEventDeviceID, kTabletDeviceID);
-    post(*record);
+    record.type = kCGEventTabletPointer;
+    writeInteger(record, kCGTabletProximityEventEnterProximity, 1);
+    writeInteger(record, kCGTabletEventPointButtons, 1);
+    writeInteger(record, kCGTabletEventDeviceID, kTabletDeviceID);
+    post(record);
 }
 
 void EventGenerator::postPressureEvent(CGEventType leftType, CGEventType rightType, Point at,
                                        double pressure, double tiltX, double tiltY, double rotation,
                                        bool withBarrel, std::optional<int64_t> clickCount) {
-    auto record = createMouseEvent(withBarrel ? rightType : leftType, at,
-                                   withBarrel ? kCGMouseButtonRight : kCGMouseButtonLeft);
-    if (!record) {
+    EventRecord record;
+    if (!createMouseEvent(record, withBarrel ? rightType : leftType, at,
+                          withBarrel ? kCGMouseButtonRight : kCGMouseButtonLeft)) {
         return;
     }
     if (clickCount) {
-        writeInteger(*record, kCGMouseEventClickState, *clickCount);
+        writeInteger(record, kCGMouseEventClickState, *clickCount);
     }
-    writeInteger(*record, kCGTabletProximityEventEnterProximity, 1);
-    writeTabletPointFields(*record);
-    writeInteger(*record, kCGTabletEventPointButtons, withBarrel ? 3 : 1);
-    writePointPosition(*record, at);
-    writeDouble(*record, kCGTabletEventPointPressure, pressure);
-    writeDouble(*record, kCGTabletEventTiltX, tiltX);
-    writeDouble(*record, kCGTabletEventTiltY, -tiltY);
-    writeDouble(*record, kCGTabletEventRotation, rotation);
-    writeDouble(*record, kCGMouseEventPressure, pressure);
-    post(*record);
+    writeInteger(record, kCGTabletProximityEventEnterProximity, 1);
+    writeTabletPointFields(record);
+    writeInteger(record, kCGTabletEventPointButtons, withBarrel ? 3 : 1);
+    writePointPosition(record, at);
+    writeDouble(record, kCGTabletEventPointPressure, pressure);
+    writeDouble(record, kCGTabletEventTiltX, tiltX);
+    writeDouble(record, kCGTabletEventTiltY, -tiltY);
+    writeDouble(record, kCGTabletEventRotation, rotation);
+    writeDouble(record, kCGMouseEventPressure, pressure);
+    post(record);
 }
 
 void EventGenerator::postPenDown(Point at, double pressure, double tiltX, double tiltY,
@@ -196,18 +195,18 @@ void EventGenerator::postPenDragged(Point at, double pressure, double tiltX, dou
 }
 
 void EventGenerator::postPenUp(Point at, bool withBarrel, int64_t clickCount) {
-    auto record = createMouseEvent(withBarrel ? kCGEventRightMouseUp : kCGEventLeftMouseUp, at,
-                                   withBarrel ? kCGMouseButtonRight : kCGMouseButtonLeft);
-    if (!record) {
+    EventRecord record;
+    if (!createMouseEvent(record, withBarrel ? kCGEventRightMouseUp : kCGEventLeftMouseUp, at,
+                          withBarrel ? kCGMouseButtonRight : kCGMouseButtonLeft)) {
         return;
     }
-    writeInteger(*record, kCGMouseEventClickState, clickCount);
-    writeTabletPointFields(*record);
-    writeInteger(*record, kCGTabletEventPointButtons, 0);
-    writePointPosition(*record, at);
-    writeDouble(*record, kCGTabletEventPointPressure, 0.0);
-    writeDouble(*record, kCGMouseEventPressure, 0.0);
-    post(*record);
+    writeInteger(record, kCGMouseEventClickState, clickCount);
+    writeTabletPointFields(record);
+    writeInteger(record, kCGTabletEventPointButtons, 0);
+    writePointPosition(record, at);
+    writeDouble(record, kCGTabletEventPointPressure, 0.0);
+    writeDouble(record, kCGMouseEventPressure, 0.0);
+    post(record);
 }
 
 void EventGenerator::postProximityExit(bool isEraser) {

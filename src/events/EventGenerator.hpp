@@ -49,10 +49,10 @@ public:
     void postKeyboardEvent(uint16_t keyCode, bool keyDown, uint8_t modifiers) override;
 
 private:
-    // A record of a mouse event created at `at` with `button`, or nothing when
-    // the sink cannot create one now.
-    std::optional<EventRecord> createMouseEvent(CGEventType type, Point at,
-                                                CGMouseButton button) const;
+    // Starts `record` as a mouse event created at `at` with `button`; false
+    // when the sink cannot create an event now.
+    bool createMouseEvent(EventRecord& record, CGEventType type, Point at,
+                          CGMouseButton button) const;
     void post(EventRecord& record) const;
     void postRightButtonEvent(CGEventType type, Point at);
     void postPressureEvent(CGEventType leftType, CGEventType rightType, Point at, double pressure,

@@ -77,12 +77,12 @@ void EventGenerator::postRelativeMouseEvent(CGEventType type, int8_t deltaX, int
             pointerAccelerator_->clearRemainderY();
         }
     }
-    auto record = createMouseEvent(type, target, button);
-    if (!record) {
+    EventRecord record;
+    if (!createMouseEvent(record, type, target, button)) {
         return;
     }
-    writeInteger(*record, kCGMouseEventClickState, clickState);
-    post(*record);
+    writeInteger(record, kCGMouseEventClickState, clickState);
+    post(record);
 }
 
 }  // namespace drawlume

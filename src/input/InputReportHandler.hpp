@@ -1,12 +1,12 @@
 #pragma once
 
-#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <unordered_map>
 
 #include "events/EventGeneratorProtocol.hpp"
+#include "input/HeldKeys.hpp"
 #include "input/TranslationEnvironment.hpp"
 
 namespace drawlume {
@@ -55,12 +55,12 @@ private:
     void handleMouseInputReport(int64_t deviceHash, const uint8_t* report, int64_t reportLength);
     void handleKeyboardInputReport(const uint8_t* report, int64_t reportLength);
     void handleModifierChanges(uint8_t previous, uint8_t current);
+    // Posts one key's change with the report's modifiers, or warns that the
+    // usage has no key code.
+    void postKey(uint8_t usage, bool down, uint8_t modifiers);
     // Counts a press of the pen or the left mouse button as a single or
     // double click; returns whether it was a double click.
     bool countClick();
-
-    // Usages 0 to 255 of the Keyboard/Keypad page.
-    using KeySet = std::bitset<256>;
 
     std::shared_ptr<EventGeneratorProtocol> eventGenerator_;
     TargetScreenFrameProvider& targetScreenFrameProvider_;
@@ -89,7 +89,7 @@ private:
 
     // The keyboard as the window system has been told it is.
     uint8_t previousModifiers_ = 0;
-    KeySet previousKeyCodes_;
+    HeldKeys previousKeyCodes_;
 };
 
 }  // namespace drawlume

@@ -66,14 +66,11 @@ std::string modifierSummary(uint8_t modifiers) {
     return summary.empty() ? "none" : summary;
 }
 
-template <typename KeySet>
-std::string keySummary(const KeySet& keys) {
+std::string keySummary(const HeldKeys& keys) {
     std::string summary;
-    for (size_t usage = 0; usage < keys.size(); ++usage) {
-        if (keys.test(usage)) {
-            summary += summary.empty() ? "" : ", ";
-            summary += strf("0x%02X", static_cast<unsigned>(usage));
-        }
+    for (const uint8_t usage : keys) {
+        summary += summary.empty() ? "" : ", ";
+        summary += strf("0x%02X", static_cast<unsigned>(usage));
     }
     return summary.empty() ? "none" : summary;
 }
@@ -97,11 +94,9 @@ void InputReportHandler::handleKeyboardInputReport(const uint8_t* report, int64_
         return;
     }
     const uint8_t modifiers = report[1];
-    KeySet current;
+    HeldKeys current;
     for (int i = kFirstKeyByte; i < kFirstKeyByte + kKeyBytes; ++i) {
-        if (report[i] != 0) {
-            current.set(report[i]);
-        }
+        current.insert(report[i]);
     }
     DDLogDebug(kFunction, "Keyboard: modifiers=[" + modifierSummary(modifiers) + "] keys=[" +
                               keySummary(current) + "]");
@@ -113,30 +108,29 @@ void InputReportHandler::handleKeyboardInputReport(const uint8_t* report, int64_
 
     // All key-downs before any key-up, each in ascending usage order. A usage
     // without a key code is still remembered, so its release is reported too.
-    const KeySet pressed = current & ~previousKeyCodes_;
-    const KeySet released = previousKeyCodes_ & ~current;
-    for (const bool down : {true, false}) {
-        const KeySet& keys = down ? pressed : released;
-        if (keys.none()) {
-            continue;
+    for (const uint8_t usage : current) {
+        if (!previousKeyCodes_.contains(usage)) {
+            postKey(usage, true, modifiers);
         }
-        const char* prefix = down ? "  Key DOWN: HID=0x" : "  Key UP: HID=0x";
-        for (size_t usage = 0; usage < keys.size(); ++usage) {
-            if (!keys.test(usage)) {
-                continue;
-            }
-            const std::optional<uint16_t> code = keyCode(static_cast<uint8_t>(usage));
-            if (!code) {
-                DDLogWarn(kFunction,
-                          strf("%s%02X -> unmapped", prefix, static_cast<unsigned>(usage)));
-                continue;
-            }
-            DDLogDebug(kFunction, strf("%s%02X -> CG=%u", prefix, static_cast<unsigned>(usage),
-                                       static_cast<unsigned>(*code)));
-            eventGenerator_->postKeyboardEvent(*code, down, modifiers);
+    }
+    for (const uint8_t usage : previousKeyCodes_) {
+        if (!current.contains(usage)) {
+            postKey(usage, false, modifiers);
         }
     }
     previousKeyCodes_ = current;
+}
+
+void InputReportHandler::postKey(uint8_t usage, bool down, uint8_t modifiers) {
+    const char* prefix = down ? "  Key DOWN: HID=0x" : "  Key UP: HID=0x";
+    const std::optional<uint16_t> code = keyCode(usage);
+    if (!code) {
+        DDLogWarn(kFunction, strf("%s%02X -> unmapped", prefix, static_cast<unsigned>(usage)));
+        return;
+    }
+    DDLogDebug(kFunction, strf("%s%02X -> CG=%u", prefix, static_cast<unsigned>(usage),
+                               static_cast<unsigned>(*code)));
+    eventGenerator_->postKeyboardEvent(*code, down, modifiers);
 }
 
 void InputReportHandler::handleModifierChanges(uint8_t previous, uint8_t current) {
