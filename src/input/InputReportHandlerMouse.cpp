@@ -19,8 +19,14 @@ constexpr uint8_t kRightBit = 0x02;
 constexpr uint8_t kMiddleBit = 0x04;
 constexpr uint8_t kButtonBits = kLeftBit | kRightBit | kMiddleBit;
 
+// A two's-complement byte of the report, as the generator takes it.
 int8_t signedByte(uint8_t byte) {
     return static_cast<int8_t>(byte);
+}
+
+// A two's-complement byte of the report as a wheel's line count.
+int32_t lineCount(uint8_t byte) {
+    return byte < 0x80 ? byte : byte - 0x100;
 }
 }  // namespace
 
@@ -82,8 +88,8 @@ void InputReportHandler::handleMouseInputReport(int64_t deviceHash, const uint8_
         events.postRelativeMouseEvent(type, dx, dy, button, 0);
     }
 
-    const int32_t vertical = signedByte(report[4]);
-    const int32_t horizontal = reportLength == kLongMouseReportLength ? signedByte(report[5]) : 0;
+    const int32_t vertical = lineCount(report[4]);
+    const int32_t horizontal = reportLength == kLongMouseReportLength ? lineCount(report[5]) : 0;
     if (vertical != 0 || horizontal != 0) {
         events.postScrollEvent(vertical, horizontal);
     }
