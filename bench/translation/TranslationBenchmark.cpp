@@ -20,6 +20,7 @@
 #include "events/UserDefaultsHidSystemParameters.hpp"
 #include "input/InputReportHandler.hpp"
 #include "logging/DDLogFlag.hpp"
+#include "platform/fake/CompanionReports.hpp"
 
 namespace {
 
@@ -116,18 +117,7 @@ struct Pipeline {
 };
 
 std::vector<uint8_t> penReport(uint8_t flags, uint16_t x, uint16_t y, uint16_t pressure) {
-    return {3,
-            flags,
-            static_cast<uint8_t>(x),
-            static_cast<uint8_t>(x >> 8),
-            static_cast<uint8_t>(y),
-            static_cast<uint8_t>(y >> 8),
-            static_cast<uint8_t>(pressure),
-            static_cast<uint8_t>(pressure >> 8),
-            12,
-            0xF6,
-            45,
-            0};
+    return digitizerReport(flags, x, y, pressure, 12, -10, 45);
 }
 
 // Each workload alternates between two reports so that nothing settles into

@@ -11,6 +11,7 @@
 #include "input/InputReportHandler.hpp"
 #include "logging/DDLog.hpp"
 #include "logging/RecordingLogger.hpp"
+#include "platform/fake/CompanionReports.hpp"
 #include "platform/fake/FakeTranslationServices.hpp"
 #include "platform/fake/RecordingEventGenerator.hpp"
 
@@ -37,22 +38,10 @@ protected:
                                   static_cast<int64_t>(bytes.size()));
     }
 
-    // A 12-byte digitizer report.
     static std::vector<uint8_t> penReport(uint8_t flags, uint16_t x = 0, uint16_t y = 0,
                                           uint16_t pressure = 0, int8_t tiltX = 0, int8_t tiltY = 0,
                                           uint16_t twist = 0) {
-        return {3,
-                flags,
-                static_cast<uint8_t>(x),
-                static_cast<uint8_t>(x >> 8),
-                static_cast<uint8_t>(y),
-                static_cast<uint8_t>(y >> 8),
-                static_cast<uint8_t>(pressure),
-                static_cast<uint8_t>(pressure >> 8),
-                static_cast<uint8_t>(tiltX),
-                static_cast<uint8_t>(tiltY),
-                static_cast<uint8_t>(twist),
-                static_cast<uint8_t>(twist >> 8)};
+        return digitizerReport(flags, x, y, pressure, tiltX, tiltY, twist);
     }
     void pen(uint8_t flags, uint16_t x = 0, uint16_t y = 0, uint16_t pressure = 0) {
         send(3, penReport(flags, x, y, pressure));
