@@ -147,24 +147,5 @@ TEST_F(RelativeMoveTest, WithAccelerationOffDeltasPassExactlyWithoutRemainders) 
     EXPECT_EQ(postedAt(), (Point{627, 372}));
 }
 
-TEST_F(RelativeMoveTest, AnUnknownPointerPositionCountsAsTheOrigin) {
-    // The sink can create mouse events but not report where the pointer is.
-    struct NoLocationSink final : EventSink {
-        bool canCreateEvent() override { return true; }
-        std::optional<Point> currentPointerLocation() override { return std::nullopt; }
-        void post(const EventRecord& record) override { posted.push_back(record.location); }
-        std::vector<Point> posted;
-    } sink;
-    TranslationEnvironment environment = services.environment();
-    EventGenerator blind(
-        kCGHIDEventTap,
-        TranslationEnvironment{sink, environment.userDefaults, environment.screenList,
-                               environment.targetScreenFrameProvider, environment.clocks,
-                               environment.debugLogCollector, environment.hidSystemParameters});
-    blind.postRelativeMouseEvent(kCGEventMouseMoved, 5, 6, 0, 0);
-    ASSERT_EQ(sink.posted.size(), 1u);
-    EXPECT_EQ(sink.posted[0], (Point{5, 6}));
-}
-
 }  // namespace
 }  // namespace drawlume

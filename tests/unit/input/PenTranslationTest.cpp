@@ -237,13 +237,5 @@ TEST_F(PenTranslationTest, LogsTheReportAndEachStepAtDebugLevel) {
     }
 }
 
-TEST_F(PenTranslationTest, AtTheApplicationsLevelNothingIsLogged) {
-    setDDLogLevel(DDLogLevelInfo);
-    pen(kInRange | kTip);
-    pen(kInRange);
-    pen(0);
-    EXPECT_TRUE(logTexts().empty());
-}
-
 }  // namespace
 }  // namespace drawlume::testing
