@@ -1,0 +1,183 @@
+// Arbitrary byte streams, cut into reports of arbitrary IDs and lengths and
+// mixed with resets, clock steps and sink failures, go through the handler and
+// the real event generator into a sink that checks every record.
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "events/EventGenerator.hpp"
+#include "input/InputReportHandler.hpp"
+#include "logging/DDLogFlag.hpp"
+#include "platform/fake/FakeTranslationServices.hpp"
+
+namespace {
+
+using namespace drawlume;
+
+// Reads the stream front to back; past its end every read is 0.
+class ByteReader {
+public:
+    ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    bool empty() const { return position_ >= size_; }
+    uint8_t byte() { return empty() ? 0 : data_[position_++]; }
+    uint16_t word() { return static_cast<uint16_t>(byte() | (byte() << 8)); }
+    // Up to `count` bytes, fewer at the end of the stream.
+    std::vector<uint8_t> bytes(size_t count) {
+        const size_t available = std::min(count, size_ - std::min(size_, position_));
+        std::vector<uint8_t> taken(data_ + position_, data_ + position_ + available);
+        position_ += available;
+        return taken;
+    }
+
+private:
+    const uint8_t* data_;
+    size_t size_;
+    size_t position_ = 0;
+};
+
+bool knownType(CGEventType type) {
+    switch (type) {
+        case kCGEventLeftMouseDown:
+        case kCGEventLeftMouseUp:
+        case kCGEventRightMouseDown:
+        case kCGEventRightMouseUp:
+        case kCGEventMouseMoved:
+        case kCGEventLeftMouseDragged:
+        case kCGEventRightMouseDragged:
+        case kCGEventKeyDown:
+        case kCGEventKeyUp:
+        case kCGEventScrollWheel:
+        case kCGEventTabletPointer:
+        case kCGEventTabletProximity:
+        case kCGEventOtherMouseDown:
+        case kCGEventOtherMouseUp:
+        case kCGEventOtherMouseDragged:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Aborts (a finding) on any record the window system could not take.
+class CheckingSink final : public EventSink {
+public:
+    bool canCreateEvent() override { return canCreate; }
+    std::optional<Point> currentPointerLocation() override {
+        return canCreate ? std::optional<Point>(pointer) : std::nullopt;
+    }
+    void post(const EventRecord& record) override {
+        ++posted;
+        if (!knownType(record.type) || !std::isfinite(record.location.x) ||
+            !std::isfinite(record.location.y) ||
+            record.fieldCount > EventRecord::kMaximumFieldWrites ||
+            record.tapLocation != kCGHIDEventTap) {
+            std::abort();
+        }
+        for (size_t i = 0; i < record.fieldCount; ++i) {
+            if (record.fields[i].isDouble && !std::isfinite(record.fields[i].doubleValue)) {
+                std::abort();
+            }
+        }
+        // The pointer follows relative moves, as it would on a desktop.
+        if (record.kind == EventRecordKind::mouse && record.type >= kCGEventLeftMouseDown &&
+            record.type <= kCGEventRightMouseDragged) {
+            pointer = record.location;
+        }
+    }
+
+    bool canCreate = true;
+    Point pointer{960, 540};
+    size_t posted = 0;
+};
+
+// The most events one report of each ID may post.
+size_t mostEventsFor(uint32_t reportID) {
+    switch (reportID) {
+        case 1:
+            return 5;  // three buttons, a move, a scroll
+        case 2:
+            return 8 + 6 + 6;  // every modifier, six downs, six ups
+        case 3:
+            return 3;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    setDDLogLevel(DDLogLevelAll);  // the log texts are built and checked too
+    ByteReader reader(data, size);
+    FakeTranslationServices services;
+    services.screenList.setScreens(
+        {{"Primary", Rect{{0, 0}, {1920, 1080}}}, {"Left", Rect{{-1280, 200}, {1280, 720}}}});
+    CheckingSink sink;
+    TranslationEnvironment environment = services.environment();
+    const TranslationEnvironment checked{sink,
+                                         environment.userDefaults,
+                                         environment.screenList,
+                                         environment.targetScreenFrameProvider,
+                                         environment.clocks,
+                                         environment.debugLogCollector,
+                                         environment.hidSystemParameters};
+    if ((reader.byte() & 1) != 0) {
+        services.userDefaults.set("pointerAcceleration", false);
+    }
+    auto generator = std::make_shared<EventGenerator>(kCGHIDEventTap, checked);
+    InputReportHandler handler(generator, checked);
+
+    while (!reader.empty()) {
+        const uint8_t action = reader.byte();
+        switch (action % 8) {
+            case 5:
+                handler.resetPenState();
+                continue;
+            case 6:
+                handler.resetMouseState(reader.byte() % 4);
+                continue;
+            case 7: {
+                const uint8_t what = reader.byte();
+                services.clocks.advance((what >> 2) * 0.004);
+                if ((what & 1) != 0) {
+                    sink.canCreate = !sink.canCreate;
+                }
+                if ((what & 2) != 0) {
+                    services.debugLogCollector.setEnabled(!services.debugLogCollector.isEnabled());
+                    services.hidSystemParameters.linearScaling =
+                        services.hidSystemParameters.linearScaling ? std::nullopt
+                                                                   : std::optional<int64_t>(1);
+                }
+                services.runLoop.runUntilIdle();
+                continue;
+            }
+            default:
+                break;
+        }
+        // A report: mostly the three real IDs, sometimes any 32-bit ID.
+        const uint8_t idByte = reader.byte();
+        const uint32_t reportID = idByte < 0xF0 ? idByte % 5 : static_cast<uint32_t>(reader.word());
+        const size_t length = reader.word() % 4097;
+        const std::vector<uint8_t> content = reader.bytes(length);
+        // A heap block of exactly the report's size, so a read past it is caught.
+        std::unique_ptr<uint8_t[]> report(new uint8_t[content.size()]);
+        if (!content.empty()) {
+            std::memcpy(report.get(), content.data(), content.size());
+        }
+        const bool passNull = action % 8 == 4 && (idByte & 1) != 0;
+        sink.posted = 0;
+        handler.handleInputReport(action % 4, 0, reportID, passNull ? nullptr : report.get(),
+                                  static_cast<int64_t>(content.size()));
+        if (sink.posted > mostEventsFor(reportID)) {
+            std::abort();
+        }
+    }
+    services.debugLogCollector.flush();
+    services.runLoop.runUntilIdle();
+    return 0;
+}

@@ -1,0 +1,158 @@
+#include <cctype>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/DebugLogCollector.hpp"
+#include "platform/fake/ManualRunLoop.hpp"
+
+namespace drawlume {
+namespace {
+
+class DebugLogCollectorTest : public ::testing::Test {
+protected:
+    DebugLogCollectorTest() {
+        collector.setOnLogUpdated(
+            [this](const std::vector<std::string>& lines) { deliveries.push_back(lines); });
+        collector.setEnabled(true);
+    }
+
+    // Lets the collector's queue finish, then runs what it handed to the main queue.
+    void settle() {
+        collector.flush();
+        runLoop.runUntilIdle();
+    }
+
+    // Whether a line starts with "[HH:mm:ss.SSS] ".
+    static bool isStamped(const std::string& line) {
+        const std::string pattern = "[dd:dd:dd.ddd] ";
+        if (line.size() < pattern.size()) {
+            return false;
+        }
+        for (size_t i = 0; i < pattern.size(); ++i) {
+            const bool matches = pattern[i] == 'd'
+                                     ? std::isdigit(static_cast<unsigned char>(line[i])) != 0
+                                     : line[i] == pattern[i];
+            if (!matches) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // The message part of a line: what follows "[HH:mm:ss.SSS] ".
+    static std::string messageOf(const std::string& line) { return line.substr(15); }
+
+    ManualRunLoop runLoop;
+    DebugLogCollector collector{&runLoop};
+    std::vector<std::vector<std::string>> deliveries;
+};
+
+TEST_F(DebugLogCollectorTest, LinesAreStampedWithLocalTimeAndDeliveredWholeOnTheMainQueue) {
+    collector.addLog("Interval: 8.33 ms");
+    collector.addLog("");
+    collector.flush();
+    EXPECT_TRUE(deliveries.empty()) << "callbacks run only on the main queue";
+    runLoop.runUntilIdle();
+    ASSERT_EQ(deliveries.size(), 2u);
+    ASSERT_EQ(deliveries[1].size(), 2u);
+    EXPECT_TRUE(isStamped(deliveries[1][0])) << deliveries[1][0];
+    EXPECT_TRUE(isStamped(deliveries[1][1])) << deliveries[1][1];
+    EXPECT_EQ(messageOf(deliveries[1][0]), "Interval: 8.33 ms");
+    // The empty message still makes a line: the stamp and its blank.
+    EXPECT_EQ(deliveries[1][1].size(), 15u);
+    EXPECT_EQ(deliveries[0], std::vector<std::string>{deliveries[1][0]});
+}
+
+TEST_F(DebugLogCollectorTest, KeepsTheNewestHundredLines) {
+    for (int i = 1; i <= 101; ++i) {
+        collector.addLog(std::to_string(i));
+    }
+    settle();
+    ASSERT_EQ(deliveries.size(), 101u);
+    const std::vector<std::string>& last = deliveries.back();
+    ASSERT_EQ(last.size(), 100u);
+    EXPECT_EQ(messageOf(last.front()), "2");
+    EXPECT_EQ(messageOf(last.back()), "101");
+    EXPECT_EQ(deliveries[99].size(), 100u);
+    EXPECT_EQ(messageOf(deliveries[99].front()), "1");
+}
+
+TEST_F(DebugLogCollectorTest, WhileDisabledAddingDoesNothingButClearingStillWorks) {
+    collector.addLog("kept");
+    collector.setEnabled(false);
+    collector.addLog("dropped");
+    collector.setEnabled(true);
+    collector.addLog("continued");  // after the retained line
+    settle();
+    ASSERT_EQ(deliveries.size(), 2u);
+    ASSERT_EQ(deliveries.back().size(), 2u);
+    EXPECT_EQ(messageOf(deliveries.back()[1]), "continued");
+
+    collector.setEnabled(false);
+    collector.clearLogs();
+    settle();
+    ASSERT_EQ(deliveries.size(), 3u);
+    EXPECT_TRUE(deliveries.back().empty());
+}
+
+TEST_F(DebugLogCollectorTest, AddsAndClearsApplyInTheOrderTheyWereMade) {
+    collector.addLog("before");
+    collector.clearLogs();
+    collector.addLog("after");
+    settle();
+    ASSERT_EQ(deliveries.size(), 3u);
+    EXPECT_EQ(deliveries[0].size(), 1u);
+    EXPECT_TRUE(deliveries[1].empty());
+    ASSERT_EQ(deliveries[2].size(), 1u);
+    EXPECT_EQ(messageOf(deliveries[2][0]), "after");
+}
+
+TEST_F(DebugLogCollectorTest, EventsPerSecondGoToTheMainQueueWhetherOrNotEnabled) {
+    std::vector<int64_t> figures;
+    collector.updateEventsPerSecond(5);  // no callback yet: nothing to call
+    runLoop.runUntilIdle();
+    collector.setOnEventsPerSecUpdated([&](int64_t figure) { figures.push_back(figure); });
+    collector.setEnabled(false);
+    collector.updateEventsPerSecond(120);
+    collector.updateEventsPerSecond(0);
+    EXPECT_TRUE(figures.empty());
+    runLoop.runUntilIdle();
+    EXPECT_EQ(figures, (std::vector<int64_t>{120, 0}));
+}
+
+TEST(DebugLogCollectorLifetimeTest, WorkLeftBehindByADestroyedCollectorDoesNothing) {
+    ManualRunLoop runLoop;
+    int calls = 0;
+    {
+        DebugLogCollector collector(&runLoop);
+        collector.setOnLogUpdated([&](const std::vector<std::string>&) { ++calls; });
+        collector.setOnEventsPerSecUpdated([&](int64_t) { ++calls; });
+        collector.setEnabled(true);
+        collector.addLog("late");
+        collector.updateEventsPerSecond(3);
+    }
+    runLoop.runUntilIdle();
+    EXPECT_EQ(calls, 0);
+}
+
+TEST(DebugLogCollectorLifetimeTest, WithoutARunLoopNothingIsDeliveredUntilOneIsGiven) {
+    DebugLogCollector collector;
+    std::vector<size_t> sizes;
+    collector.setOnLogUpdated(
+        [&](const std::vector<std::string>& lines) { sizes.push_back(lines.size()); });
+    collector.setEnabled(true);
+    collector.addLog("unseen");
+    collector.flush();
+    ManualRunLoop runLoop;
+    collector.setMainRunLoop(runLoop);
+    collector.addLog("seen");
+    collector.flush();
+    runLoop.runUntilIdle();
+    EXPECT_EQ(sizes, std::vector<size_t>{2});
+}
+
+}  // namespace
+}  // namespace drawlume

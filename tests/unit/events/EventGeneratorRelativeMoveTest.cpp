@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include "events/EventGenerator.hpp"
+#include "platform/fake/FakeTranslationServices.hpp"
+
+namespace drawlume {
+namespace {
+
+// Two screens side by side: the primary 1920x1080 and a 1280x1024 one to its
+// right whose top edge lies 100 points above the primary's (frames in
+// bottom-left coordinates, as the window system gives them).
+const ScreenDescription kPrimary{"Primary", Rect{{0, 0}, {1920, 1080}}};
+const ScreenDescription kRight{"Right", Rect{{1920, 156}, {1280, 1024}}};
+
+class RelativeMoveTest : public ::testing::Test {
+protected:
+    RelativeMoveTest() {
+        services.screenList.setScreens({kPrimary, kRight});
+        // Unaccelerated by default, so that targets are the plain sums.
+        services.userDefaults.set("pointerAcceleration", false);
+    }
+
+    EventGenerator& makeGenerator() {
+        generator.emplace(kCGHIDEventTap, services.environment());
+        return *generator;
+    }
+
+    Point postedAt() const { return services.eventSink.records.back().location; }
+
+    FakeTranslationServices services;
+    std::optional<EventGenerator> generator;
+};
+
+TEST_F(RelativeMoveTest, MovesFromThePointerAndPostsTheTypeButtonAndClickState) {
+    EventGenerator& events = makeGenerator();
+    services.eventSink.pointerLocation = {100, 200};
+    events.postRelativeMouseEvent(kCGEventOtherMouseDragged, -5, 7, kCGMouseButtonCenter, 0);
+    ASSERT_EQ(services.eventSink.records.size(), 1u);
+    const EventRecord& record = services.eventSink.records[0];
+    EXPECT_EQ(record.kind, EventRecordKind::mouse);
+    EXPECT_EQ(record.type, kCGEventOtherMouseDragged);
+    EXPECT_EQ(record.mouseButton, kCGMouseButtonCenter);
+    EXPECT_EQ(record.location, (Point{95, 207}));
+    ASSERT_EQ(record.fieldCount, 1);
+    EXPECT_EQ(record.fields[0].field, kCGMouseEventClickState);
+    EXPECT_EQ(record.fields[0].integerValue, 0);
+}
+
+TEST_F(RelativeMoveTest, TargetsOnAnyScreenAreKeptAsTheyAre) {
+    EventGenerator& events = makeGenerator();
+    // The right screen reaches 100 points above the primary: y = -100 in event
+    // coordinates.
+    services.eventSink.pointerLocation = {2000, -90};
+    events.postRelativeMouseEvent(kCGEventMouseMoved, 0, -10, 0, 0);
+    EXPECT_EQ(postedAt(), (Point{2000, -100}));
+}
+
+TEST_F(RelativeMoveTest, OffScreenTargetsLandOnTheNearestPointOfTheNearestScreen) {
+    EventGenerator& events = makeGenerator();
+    struct Case {
+        Point from;
+        int8_t dx, dy;
+        Point expected;
+    };
+    const Case cases[] = {
+        // Left of every screen, at a height inside the primary: x = its minimum.
+        {{3, 500}, -10, 0, {0, 500}},
+        // Below the primary: its maximum y minus one.
+        {{700, 1075}, 0, 20, {700, 1079}},
+        // Right of everything: the right screen's last column.
+        {{3195, 300}, 10, 0, {3199, 300}},
+        // Above the primary beside the right screen's overhang: the primary's top row.
+        {{1900, 5}, 0, -15, {1900, 0}},
+        // Just under the right screen's bottom edge (y 924): the primary's last
+        // column is 6 points away, the right screen's last row 7.
+        {{1925, 920}, 0, 10, {1919, 930}},
+    };
+    for (const Case& item : cases) {
+        services.eventSink.pointerLocation = item.from;
+        events.postRelativeMouseEvent(kCGEventMouseMoved, item.dx, item.dy, 0, 0);
+        EXPECT_EQ(postedAt(), item.expected) << "from " << item.from.x << "," << item.from.y;
+    }
+}
+
+TEST_F(RelativeMoveTest, TheEarliestScreenWinsATie) {
+    // Two screens with a 10-point gap between them; a target in the middle of
+    // the gap is 5 points from either.
+    services.screenList.setScreens(
+        {{"A", Rect{{0, 0}, {100, 100}}}, {"B", Rect{{110, 0}, {100, 100}}}});
+    EventGenerator& events = makeGenerator();
+    services.eventSink.pointerLocation = {100.5, 50};
+    events.postRelativeMouseEvent(kCGEventMouseMoved, 4, 0, 0, 0);  // x = 104.5
+    EXPECT_EQ(postedAt(), (Point{99, 50}));
+}
+
+TEST_F(RelativeMoveTest, WithoutScreensTheTargetIsUnchanged) {
+    services.screenList.setScreens({});
+    EventGenerator& events = makeGenerator();
+    services.eventSink.pointerLocation = {-50, -60};
+    events.postRelativeMouseEvent(kCGEventMouseMoved, -10, -10, 0, 0);
+    EXPECT_EQ(postedAt(), (Point{-60, -70}));
+}
+
+TEST_F(RelativeMoveTest, AnAxisThatHitsAnEdgeLosesItsRemainderAndTheOtherKeepsIt) {
+    services.userDefaults.remove("pointerAcceleration");
+    EventGenerator& events = makeGenerator();
+    services.eventSink.pointerLocation = {1, 500};
+    // The first move starts the burst; the second one, 8 ms later, is
+    // accelerated and leaves fractions on both axes.
+    events.postRelativeMouseEvent(kCGEventMouseMoved, 1, 1, 0, 0);
+    services.clocks.advance(0.008);
+    events.postRelativeMouseEvent(kCGEventMouseMoved, 3, 3, 0, 0);
+    const PointerAccelerator& accelerator = *events.pointerAccelerator();
+    const double remainderY = accelerator.remainderY();
+    ASSERT_NE(accelerator.remainderX(), 0.0);
+    ASSERT_NE(remainderY, 0.0);
+
+    // Pushing left past the edge: x clamps to 0, y stays on the screen.
+    services.eventSink.pointerLocation = {1, 500};
+    services.clocks.advance(0.008);
+    events.postRelativeMouseEvent(kCGEventMouseMoved, -20, 0, 0, 0);
+    EXPECT_EQ(postedAt().x, 0);
+    EXPECT_EQ(accelerator.remainderX(), 0.0);
+    EXPECT_EQ(accelerator.remainderY(), remainderY);
+}
+
+TEST_F(RelativeMoveTest, AButtonChangeLeavesTheAcceleratorUntouchedAndPostsWhereThePointerIs) {
+    services.userDefaults.remove("pointerAcceleration");
+    EventGenerator& events = makeGenerator();
+    events.postRelativeMouseEvent(kCGEventMouseMoved, 2, 0, 0, 0);
+    const std::optional<double> lastArrival = events.pointerAccelerator()->lastArrival();
+    services.clocks.advance(0.05);
+    services.eventSink.pointerLocation = {640, 480};
+    events.postRelativeMouseEvent(kCGEventLeftMouseDown, 0, 0, kCGMouseButtonLeft, 1);
+    EXPECT_EQ(events.pointerAccelerator()->lastArrival(), lastArrival);
+    EXPECT_EQ(postedAt(), (Point{640, 480}));
+}
+
+TEST_F(RelativeMoveTest, WithAccelerationOffDeltasPassExactlyWithoutRemainders) {
+    EventGenerator& events = makeGenerator();
+    ASSERT_FALSE(events.pointerAccelerator());
+    services.eventSink.pointerLocation = {500, 500};
+    for (int i = 0; i < 5; ++i) {
+        services.clocks.advance(0.008);
+        events.postRelativeMouseEvent(kCGEventMouseMoved, 127, -128, 0, 0);
+    }
+    EXPECT_EQ(postedAt(), (Point{627, 372}));
+}
+
+}  // namespace
+}  // namespace drawlume

@@ -1,0 +1,277 @@
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "events/EventGenerator.hpp"
+#include "events/RecordFields.hpp"
+#include "events/UserDefaultsHidSystemParameters.hpp"
+#include "platform/fake/FakeTranslationServices.hpp"
+
+namespace drawlume {
+namespace {
+
+using testing::doubleWrite;
+using testing::FieldWrite;
+using testing::fieldWrites;
+using testing::integerWrite;
+using Writes = std::vector<FieldWrite>;
+
+constexpr CGEventTapLocation kTap = 7;  // not the default, so the record must carry it
+const Point kAt{812.5, 455.25};
+
+class EventGeneratorTest : public ::testing::Test {
+protected:
+    FakeTranslationServices services;
+    EventGenerator generator{kTap, services.environment()};
+
+    const EventRecord& onlyRecord() {
+        EXPECT_EQ(services.eventSink.records.size(), 1u);
+        return services.eventSink.records.back();
+    }
+};
+
+// The tablet point fields that mark a mouse event as the pen's.
+const FieldWrite kSubtype = integerWrite(kCGMouseEventSubtype, 1);
+const FieldWrite kDeviceID = integerWrite(kCGTabletEventDeviceID, 1);
+const FieldWrite kPointX = doubleWrite(kCGTabletEventPointX, kAt.x);
+const FieldWrite kPointY = doubleWrite(kCGTabletEventPointY, kAt.y);
+
+Writes proximityWrites(int64_t enter, bool eraser) {
+    return {integerWrite(kCGTabletProximityEventEnterProximity, enter),
+            integerWrite(kCGTabletProximityEventCapabilityMask, 9671),
+            integerWrite(kCGTabletProximityEventPointerType, eraser ? 3 : 1),
+            integerWrite(kCGTabletProximityEventDeviceID, 1),
+            integerWrite(kCGTabletProximityEventVendorPointerType, eraser ? 34 : 2050)};
+}
+
+TEST_F(EventGeneratorTest, ProximityEnterIsAMovedEventRetypedWithThePenOrEraserDescription) {
+    generator.postProximityEnter(kAt, false);
+    generator.postProximityEnter(kAt, true);
+    ASSERT_EQ(services.eventSink.records.size(), 2u);
+    for (const bool eraser : {false, true}) {
+        const EventRecord& record = services.eventSink.records[eraser ? 1 : 0];
+        EXPECT_EQ(record.kind, EventRecordKind::mouse);
+        EXPECT_EQ(record.type, kCGEventTabletProximity);
+        EXPECT_EQ(record.location, kAt);
+        EXPECT_EQ(record.mouseButton, kCGMouseButtonLeft);
+        EXPECT_EQ(record.tapLocation, kTap);
+        EXPECT_EQ(fieldWrites(record), proximityWrites(1, eraser));
+    }
+}
+
+TEST_F(EventGeneratorTest, ProximityExitIsAnEmptyEventAtTheCurrentPointerLocation) {
+    services.eventSink.pointerLocation = {10, 20};
+    generator.postProximityExit(true);
+    const EventRecord& record = onlyRecord();
+    EXPECT_EQ(record.kind, EventRecordKind::empty);
+    EXPECT_EQ(record.type, kCGEventTabletProximity);
+    EXPECT_EQ(record.location, (Point{10, 20}));
+    EXPECT_EQ(fieldWrites(record), proximityWrites(0, true));
+}
+
+TEST_F(EventGeneratorTest, TabletMoveWritesThePointAndNegatesOnlyTiltY) {
+    generator.postTabletMove(kAt, 0.25, 0.5, 359);
+    const EventRecord& record = onlyRecord();
+    EXPECT_EQ(record.type, kCGEventMouseMoved);
+    EXPECT_EQ(record.mouseButton, kCGMouseButtonLeft);
+    EXPECT_EQ(
+        fieldWrites(record),
+        (Writes{kSubtype, kDeviceID, kPointX, kPointY, doubleWrite(kCGTabletEventTiltX, 0.25),
+                doubleWrite(kCGTabletEventTiltY, -0.5), doubleWrite(kCGTabletEventRotation, 359)}));
+}
+
+TEST_F(EventGeneratorTest, BarrelButtonEventsAreRightButtonTabletPointsWithButtonsTwo) {
+    generator.postRightMouseDown(kAt);
+    generator.postRightMouseDragged(kAt);
+    generator.postRightMouseUp(kAt);
+    ASSERT_EQ(services.eventSink.records.size(), 3u);
+    const CGEventType types[] = {kCGEventRightMouseDown, kCGEventRightMouseDragged,
+                                 kCGEventRightMouseUp};
+    for (size_t i = 0; i < 3; ++i) {
+        const EventRecord& record = services.eventSink.records[i];
+        EXPECT_EQ(record.type, types[i]);
+        EXPECT_EQ(record.mouseButton, kCGMouseButtonRight);
+        EXPECT_EQ(record.location, kAt);
+        EXPECT_EQ(fieldWrites(record),
+                  (Writes{kSubtype, kDeviceID, integerWrite(kCGTabletEventPointButtons, 2), kPointX,
+                          kPointY}));
+    }
+}
+
+TEST_F(EventGeneratorTest, TabletPointerWritesNoPointAndNoPressure) {
+    generator.postTabletPointer(kAt);
+    const EventRecord& record = onlyRecord();
+    EXPECT_EQ(record.type, kCGEventTabletPointer);
+    EXPECT_EQ(record.location, kAt);
+    EXPECT_EQ(fieldWrites(record),
+              (Writes{integerWrite(kCGTabletProximityEventEnterProximity, 1),
+                      integerWrite(kCGTabletEventPointButtons, 1), kDeviceID}));
+}
+
+Writes pressureWrites(bool barrel, double pressure) {
+    return {integerWrite(kCGTabletProximityEventEnterProximity, 1),
+            kSubtype,
+            kDeviceID,
+            integerWrite(kCGTabletEventPointButtons, barrel ? 3 : 1),
+            kPointX,
+            kPointY,
+            doubleWrite(kCGTabletEventPointPressure, pressure),
+            doubleWrite(kCGTabletEventTiltX, 0.1),
+            doubleWrite(kCGTabletEventTiltY, 0.2),
+            doubleWrite(kCGTabletEventRotation, 45),
+            doubleWrite(kCGMouseEventPressure, pressure)};
+}
+
+TEST_F(EventGeneratorTest, PenDownAndDraggedChooseTheButtonByBarrelAndOnlyDownCarriesClicks) {
+    generator.postPenDown(kAt, 0.42, 0.1, -0.2, 45, false, 2);
+    generator.postPenDown(kAt, 0.42, 0.1, -0.2, 45, true, 1);
+    generator.postPenDragged(kAt, 0.5, 0.1, -0.2, 45, false);
+    generator.postPenDragged(kAt, 0.5, 0.1, -0.2, 45, true);
+    const auto& records = services.eventSink.records;
+    ASSERT_EQ(records.size(), 4u);
+
+    Writes leftDown = pressureWrites(false, 0.42);
+    leftDown.insert(leftDown.begin(), integerWrite(kCGMouseEventClickState, 2));
+    EXPECT_EQ(records[0].type, kCGEventLeftMouseDown);
+    EXPECT_EQ(records[0].mouseButton, kCGMouseButtonLeft);
+    EXPECT_EQ(fieldWrites(records[0]), leftDown);
+
+    Writes rightDown = pressureWrites(true, 0.42);
+    rightDown.insert(rightDown.begin(), integerWrite(kCGMouseEventClickState, 1));
+    EXPECT_EQ(records[1].type, kCGEventRightMouseDown);
+    EXPECT_EQ(records[1].mouseButton, kCGMouseButtonRight);
+    EXPECT_EQ(fieldWrites(records[1]), rightDown);
+
+    EXPECT_EQ(records[2].type, kCGEventLeftMouseDragged);
+    EXPECT_EQ(records[2].mouseButton, kCGMouseButtonLeft);
+    EXPECT_EQ(fieldWrites(records[2]), pressureWrites(false, 0.5));
+    EXPECT_EQ(records[3].type, kCGEventRightMouseDragged);
+    EXPECT_EQ(records[3].mouseButton, kCGMouseButtonRight);
+    EXPECT_EQ(fieldWrites(records[3]), pressureWrites(true, 0.5));
+}
+
+TEST_F(EventGeneratorTest, PenUpWithBarrelIsARightUpWithNoButtonsAndNoPressure) {
+    generator.postPenUp(kAt, true, 2);
+    const EventRecord& record = onlyRecord();
+    EXPECT_EQ(record.type, kCGEventRightMouseUp);
+    EXPECT_EQ(record.mouseButton, kCGMouseButtonRight);
+    EXPECT_EQ(record.location, kAt);
+    EXPECT_EQ(fieldWrites(record),
+              (Writes{integerWrite(kCGMouseEventClickState, 2), kSubtype, kDeviceID,
+                      integerWrite(kCGTabletEventPointButtons, 0), kPointX, kPointY,
+                      doubleWrite(kCGTabletEventPointPressure, 0.0),
+                      doubleWrite(kCGMouseEventPressure, 0.0)}));
+}
+
+TEST_F(EventGeneratorTest, ScrollPassesBothWheelsInLinesUnchanged) {
+    generator.postScrollEvent(-3, 7);
+    const EventRecord& record = onlyRecord();
+    EXPECT_EQ(record.kind, EventRecordKind::scrollWheel);
+    EXPECT_EQ(record.scrollUnits, kCGScrollEventUnitLine);
+    EXPECT_EQ(record.wheelCount, 2u);
+    EXPECT_EQ(record.wheels, (std::array<int32_t, 3>{-3, 7, 0}));
+    EXPECT_EQ(record.tapLocation, kTap);
+}
+
+TEST_F(EventGeneratorTest, KeyboardFlagsComeFromEitherSideOfEachModifierAndReplaceAllOthers) {
+    struct Case {
+        uint8_t modifiers;
+        CGEventFlags flags;
+    };
+    const Case cases[] = {
+        {0x00, 0},
+        {0x12, kCGEventFlagMaskShift | kCGEventFlagMaskControl},
+        {0x10, kCGEventFlagMaskControl},
+        {0x40, kCGEventFlagMaskAlternate},
+        {0x08, kCGEventFlagMaskCommand},
+        {0xFF, kCGEventFlagMaskShift | kCGEventFlagMaskControl | kCGEventFlagMaskAlternate |
+                   kCGEventFlagMaskCommand},
+    };
+    for (const Case& item : cases) {
+        services.eventSink.records.clear();
+        generator.postKeyboardEvent(56, item.modifiers % 2 == 0, item.modifiers);
+        const EventRecord& record = onlyRecord();
+        EXPECT_EQ(record.kind, EventRecordKind::keyboard);
+        EXPECT_EQ(record.keyCode, 56);
+        EXPECT_EQ(record.keyDown, item.modifiers % 2 == 0);
+        EXPECT_TRUE(record.flagsSet) << "the flags must replace the event's own";
+        EXPECT_EQ(record.flags, item.flags) << "modifiers " << int{item.modifiers};
+    }
+}
+
+TEST_F(EventGeneratorTest, NothingIsPostedWhenNoEventCanBeCreated) {
+    services.eventSink.canCreate = false;
+    const std::function<void()> operations[] = {
+        [&] { generator.postProximityEnter(kAt, false); },
+        [&] { generator.postTabletMove(kAt, 0, 0, 0); },
+        [&] { generator.postRightMouseDown(kAt); },
+        [&] { generator.postRightMouseDragged(kAt); },
+        [&] { generator.postRightMouseUp(kAt); },
+        [&] { generator.postTabletPointer(kAt); },
+        [&] { generator.postPenDown(kAt, 1, 0, 0, 0, false, 1); },
+        [&] { generator.postPenDragged(kAt, 1, 0, 0, 0, false); },
+        [&] { generator.postPenUp(kAt, false, 1); },
+        [&] { generator.postProximityExit(false); },
+        [&] { generator.postRelativeMouseEvent(kCGEventMouseMoved, 3, 4, 0, 0); },
+        [&] { generator.postScrollEvent(1, 0); },
+        [&] { generator.postKeyboardEvent(0, true, 0); },
+    };
+    for (const auto& operation : operations) {
+        operation();
+    }
+    EXPECT_TRUE(services.eventSink.records.empty());
+}
+
+struct StoredSetting {
+    const char* name;
+    std::optional<DefaultsValue> value;
+    bool accelerated;
+};
+
+class PointerAccelerationSettingTest : public ::testing::TestWithParam<StoredSetting> {};
+
+TEST_P(PointerAccelerationSettingTest, OnlyAStoredBooleanFalseSwitchesAccelerationOff) {
+    FakeTranslationServices services;
+    if (GetParam().value) {
+        services.userDefaults.set("pointerAcceleration", *GetParam().value);
+    }
+    const EventGenerator generator(kCGHIDEventTap, services.environment());
+    EXPECT_EQ(generator.pointerAccelerator().has_value(), GetParam().accelerated);
+}
+
+INSTANTIATE_TEST_SUITE_P(StoredValues, PointerAccelerationSettingTest,
+                         ::testing::Values(StoredSetting{"absent", std::nullopt, true},
+                                           StoredSetting{"true", DefaultsValue{true}, true},
+                                           StoredSetting{"false", DefaultsValue{false}, false},
+                                           StoredSetting{"text",
+                                                         DefaultsValue{std::string("false")}, true},
+                                           StoredSetting{"zero", DefaultsValue{int64_t{0}}, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SystemAllowsAccelerationTest, OnlyANonZeroLinearScalingFlagForbidsIt) {
+    FakeTranslationServices services;
+    const EventGenerator generator(kCGHIDEventTap, services.environment());
+    services.hidSystemParameters.linearScaling = std::nullopt;
+    EXPECT_TRUE(generator.systemAllowsAcceleration());
+    services.hidSystemParameters.linearScaling = 0;
+    EXPECT_TRUE(generator.systemAllowsAcceleration());
+    services.hidSystemParameters.linearScaling = 1;
+    EXPECT_FALSE(generator.systemAllowsAcceleration());
+    services.hidSystemParameters.linearScaling = -65536;
+    EXPECT_FALSE(generator.systemAllowsAcceleration());
+}
+
+TEST(UserDefaultsHidSystemParametersTest, AnswersOnlyForAnIntegerSetting) {
+    InMemoryUserDefaults defaults;
+    const UserDefaultsHidSystemParameters parameters(defaults);
+    EXPECT_EQ(parameters.linearScalingMouseAcceleration(), std::nullopt);
+    defaults.set(UserDefaultsHidSystemParameters::kLinearScalingKey, true);
+    EXPECT_EQ(parameters.linearScalingMouseAcceleration(), std::nullopt);
+    defaults.set(UserDefaultsHidSystemParameters::kLinearScalingKey, std::string("1"));
+    EXPECT_EQ(parameters.linearScalingMouseAcceleration(), std::nullopt);
+    defaults.set(UserDefaultsHidSystemParameters::kLinearScalingKey, int64_t{1});
+    EXPECT_EQ(parameters.linearScalingMouseAcceleration(), 1);
+}
+
+}  // namespace
+}  // namespace drawlume

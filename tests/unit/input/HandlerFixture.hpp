@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "input/InputReportHandler.hpp"
+#include "logging/DDLog.hpp"
+#include "logging/RecordingLogger.hpp"
+#include "platform/fake/CompanionReports.hpp"
+#include "platform/fake/FakeTranslationServices.hpp"
+#include "platform/fake/RecordingEventGenerator.hpp"
+
+namespace drawlume::testing {
+
+using Op = GeneratorCall::Operation;
+
+// A handler driving a recording generator, with every log line recorded.
+class HandlerFixture : public ::testing::Test {
+protected:
+    static constexpr int64_t kDevice = 0x1234;
+
+    HandlerFixture() {
+        setDDLogLevel(DDLogLevelAll);
+        DDLog::sharedInstance().addLogger(logger);
+    }
+    ~HandlerFixture() override {
+        DDLog::sharedInstance().removeAllLoggers();
+        setDDLogLevel(DDLogLevelAll);
+    }
+
+    void send(uint32_t reportID, const std::vector<uint8_t>& bytes, int64_t device = kDevice) {
+        handler.handleInputReport(device, 0, reportID, bytes.data(),
+                                  static_cast<int64_t>(bytes.size()));
+    }
+
+    static std::vector<uint8_t> penReport(uint8_t flags, uint16_t x = 0, uint16_t y = 0,
+                                          uint16_t pressure = 0, int8_t tiltX = 0, int8_t tiltY = 0,
+                                          uint16_t twist = 0) {
+        return digitizerReport(flags, x, y, pressure, tiltX, tiltY, twist);
+    }
+    void pen(uint8_t flags, uint16_t x = 0, uint16_t y = 0, uint16_t pressure = 0) {
+        send(3, penReport(flags, x, y, pressure));
+    }
+
+    // A 9-byte keyboard report.
+    void keyboard(uint8_t modifiers, std::initializer_list<uint8_t> usages) {
+        std::vector<uint8_t> bytes{2, modifiers, 0, 0, 0, 0, 0, 0, 0};
+        size_t slot = 3;
+        for (const uint8_t usage : usages) {
+            bytes[slot++] = usage;
+        }
+        send(2, bytes);
+    }
+
+    std::vector<Op> operations() const { return generator->operations(); }
+    const std::vector<GeneratorCall>& calls() const { return generator->calls; }
+    void forgetCalls() { generator->calls.clear(); }
+
+    // Every line logged so far, at any level.
+    std::vector<std::string> logTexts() {
+        DDLog::sharedInstance().flushLog();
+        return logger->texts();
+    }
+    std::vector<DDLogMessage> logMessages() {
+        DDLog::sharedInstance().flushLog();
+        return logger->messages();
+    }
+
+    std::shared_ptr<RecordingLogger> logger = std::make_shared<RecordingLogger>();
+    FakeTranslationServices services;
+    std::shared_ptr<RecordingEventGenerator> generator =
+        std::make_shared<RecordingEventGenerator>();
+    InputReportHandler handler{generator, services.environment()};
+};
+
+}  // namespace drawlume::testing

@@ -1,0 +1,241 @@
+#include <gmock/gmock.h>
+
+#include "input/HandlerFixture.hpp"
+
+namespace drawlume::testing {
+namespace {
+
+// Flag bits of a digitizer report.
+constexpr uint8_t kTip = 0x01;
+constexpr uint8_t kBarrel = 0x02;
+constexpr uint8_t kInvert = 0x04;
+constexpr uint8_t kEraser = 0x08;
+constexpr uint8_t kInRange = 0x10;
+
+class PenTranslationTest : public HandlerFixture {
+protected:
+    PenTranslationTest() { services.targetFrame.frame = Rect{{100, 50}, {1600, 900}}; }
+
+    // Brings the pen into range and clears what that posted.
+    void hover() {
+        pen(kInRange);
+        forgetCalls();
+    }
+};
+
+// Each row of the state table: a state reached by some reports, then one
+// report, and the operations it must post.
+struct Transition {
+    const char* name;
+    std::vector<uint8_t> setUp;
+    uint8_t report;
+    std::vector<Op> expected;
+};
+
+class PenTransitionTest : public PenTranslationTest,
+                          public ::testing::WithParamInterface<Transition> {};
+
+TEST_P(PenTransitionTest, PostsTheRowsEventsInOrder) {
+    for (const uint8_t flags : GetParam().setUp) {
+        pen(flags);
+    }
+    forgetCalls();
+    pen(GetParam().report);
+    EXPECT_EQ(operations(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StateTable, PenTransitionTest,
+    ::testing::Values(
+        Transition{
+            "AwayInRangeEntersThenHovers", {}, kInRange, {Op::proximityEnter, Op::tabletMove}},
+        Transition{"AwayTouchingEntersThenPresses",
+                   {},
+                   kInRange | kTip,
+                   {Op::proximityEnter, Op::tabletPointer, Op::penDown}},
+        Transition{"AwayOutOfRangeStillEnters", {}, 0, {Op::proximityEnter, Op::tabletMove}},
+        Transition{"HoveringMoves", {kInRange}, kInRange, {Op::tabletMove}},
+        Transition{
+            "HoveringBarrelPressesRight", {kInRange}, kInRange | kBarrel, {Op::rightMouseDown}},
+        Transition{"BarrelHeldDragsRight",
+                   {kInRange, kInRange | kBarrel},
+                   kInRange | kBarrel,
+                   {Op::rightMouseDragged}},
+        Transition{"BarrelReleasedReleasesRight",
+                   {kInRange, kInRange | kBarrel},
+                   kInRange,
+                   {Op::rightMouseUp}},
+        Transition{
+            "HoveringTouchPresses", {kInRange}, kInRange | kTip, {Op::tabletPointer, Op::penDown}},
+        Transition{"BarrelHeldTouchPresses",
+                   {kInRange, kInRange | kBarrel},
+                   kInRange | kTip | kBarrel,
+                   {Op::tabletPointer, Op::penDown}},
+        Transition{"PressedDrags", {kInRange | kTip}, kInRange | kTip, {Op::penDragged}},
+        Transition{
+            "LiftReleasesThenHovers", {kInRange | kTip}, kInRange, {Op::penUp, Op::tabletMove}},
+        Transition{"LiftWithBarrelReleasesThenPressesRight",
+                   {kInRange | kTip},
+                   kInRange | kBarrel,
+                   {Op::penUp, Op::rightMouseDown}},
+        Transition{"LeavingWhileHoveringExits", {kInRange}, 0, {Op::proximityExit}},
+        Transition{"LeavingWithBarrelReleasedReleasesRightThenExits",
+                   {kInRange, kInRange | kBarrel},
+                   0,
+                   {Op::rightMouseUp, Op::proximityExit}},
+        Transition{"LeavingWithBarrelStillHeldOnlyExits",
+                   {kInRange, kInRange | kBarrel},
+                   kBarrel,
+                   {Op::proximityExit}},
+        Transition{
+            "LeavingWhilePressedExitsWithoutRelease", {kInRange | kTip}, kTip, {Op::proximityExit}},
+        Transition{
+            "EraserAloneTouches", {kInRange}, kInRange | kEraser, {Op::tabletPointer, Op::penDown}},
+        Transition{"InvertAloneDoesNotTouch", {kInRange}, kInRange | kInvert, {Op::tabletMove}},
+        Transition{"UpperFlagBitsAreIgnored", {kInRange}, kInRange | 0xE0, {Op::tabletMove}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PenTranslationTest, AFirstTouchingReportEntersPointsAndPressesWithClickOne) {
+    pen(kInRange | kTip, 16384, 8192, 16384);
+    ASSERT_EQ(operations(), (std::vector<Op>{Op::proximityEnter, Op::tabletPointer, Op::penDown}));
+    const GeneratorCall& down = calls()[2];
+    EXPECT_EQ(down.clickCount, 1);
+    EXPECT_FALSE(down.withBarrel);
+    EXPECT_DOUBLE_EQ(down.pressure, 16384 / 32767.0);
+    EXPECT_DOUBLE_EQ(down.at.x, 100 + 16384 / 32767.0 * 1600);
+    EXPECT_DOUBLE_EQ(down.at.y, 50 + 8192 / 32767.0 * 900);
+    EXPECT_EQ(calls()[0].at, down.at);
+    EXPECT_EQ(calls()[1].at, down.at);
+}
+
+TEST_F(PenTranslationTest, CornersOfTheCoordinateRangeAreCornersOfTheTarget) {
+    hover();
+    pen(kInRange, 0, 0);
+    pen(kInRange, 32767, 32767);
+    ASSERT_EQ(calls().size(), 2u);
+    EXPECT_EQ(calls()[0].at, (Point{100, 50}));
+    EXPECT_EQ(calls()[1].at, (Point{1700, 950}));
+}
+
+TEST_F(PenTranslationTest, TiltAndTwistAreClampedButNothingElseIs) {
+    hover();
+    send(3, penReport(kInRange, 65535, 40000, 0, -128, 127, 400));
+    send(3, penReport(kInRange | kTip, 0, 0, 65535, 45, -9, 359));
+    ASSERT_EQ(calls().size(), 3u);
+    const GeneratorCall& move = calls()[0];
+    EXPECT_EQ(move.tiltX, -1.0);
+    EXPECT_EQ(move.tiltY, 1.0);
+    EXPECT_EQ(move.rotation, 359);
+    // Beyond the full-scale value lands beyond the target's edge.
+    EXPECT_DOUBLE_EQ(move.at.x, 100 + 65535 / 32767.0 * 1600);
+    EXPECT_DOUBLE_EQ(move.at.y, 50 + 40000 / 32767.0 * 900);
+    const GeneratorCall& down = calls()[2];
+    EXPECT_DOUBLE_EQ(down.pressure, 65535 / 32767.0);
+    EXPECT_EQ(down.tiltX, 0.5);
+    EXPECT_EQ(down.tiltY, -0.1);
+    EXPECT_EQ(down.rotation, 359);
+}
+
+TEST_F(PenTranslationTest, TheEraserEndEntersAndExitsAsAnEraser) {
+    pen(kInRange | kInvert);
+    pen(kInvert);
+    ASSERT_EQ(operations(),
+              (std::vector<Op>{Op::proximityEnter, Op::tabletMove, Op::proximityExit}));
+    EXPECT_TRUE(calls()[0].isEraser);
+    EXPECT_TRUE(calls()[2].isEraser);
+}
+
+TEST_F(PenTranslationTest, AnOutOfRangeReportWhileAwayEntersAndTheNextOneExits) {
+    pen(0);
+    pen(0);
+    EXPECT_EQ(operations(),
+              (std::vector<Op>{Op::proximityEnter, Op::tabletMove, Op::proximityExit}));
+}
+
+TEST_F(PenTranslationTest, PressesCountClicksByTimeSharedWithTheMouse) {
+    hover();
+    const auto press = [&] {
+        pen(kInRange | kTip);
+        const int64_t clicks = calls().back().clickCount;
+        pen(kInRange);
+        return clicks;
+    };
+    EXPECT_EQ(press(), 1);
+    services.clocks.advance(0.3);
+    EXPECT_EQ(press(), 2);
+    services.clocks.advance(0.3);
+    EXPECT_EQ(press(), 1) << "a third quick press starts over";
+    services.clocks.advance(0.5);
+    EXPECT_EQ(press(), 1) << "exactly the interval apart is not a double click";
+
+    // A mouse click just before makes the pen press the second of a pair.
+    services.clocks.advance(1.0);
+    send(1, {1, 1, 0, 0, 0});
+    send(1, {1, 0, 0, 0, 0});
+    services.clocks.advance(0.2);
+    EXPECT_EQ(press(), 2);
+}
+
+TEST_F(PenTranslationTest, AReleaseCarriesTheButtonAndClicksOfItsPress) {
+    hover();
+    pen(kInRange | kTip | kBarrel);
+    pen(kInRange | kTip);  // barrel let go while pressed: the drags turn left
+    pen(kInRange);
+    ASSERT_EQ(operations(), (std::vector<Op>{Op::tabletPointer, Op::penDown, Op::penDragged,
+                                             Op::penUp, Op::tabletMove}));
+    EXPECT_TRUE(calls()[1].withBarrel);
+    EXPECT_FALSE(calls()[2].withBarrel);
+    EXPECT_TRUE(calls()[3].withBarrel) << "released with the button it was pressed with";
+    EXPECT_EQ(calls()[3].clickCount, 1);
+}
+
+TEST_F(PenTranslationTest, APenThatLeftWhilePressedIsReleasedOnItsNextHoveringReport) {
+    hover();
+    pen(kInRange | kTip);
+    pen(kTip);  // leaves while pressed: no release
+    pen(kInRange);
+    EXPECT_EQ(operations(), (std::vector<Op>{Op::tabletPointer, Op::penDown, Op::proximityExit,
+                                             Op::proximityEnter, Op::penUp, Op::tabletMove}));
+}
+
+TEST_F(PenTranslationTest, ABarrelHeldWhileLeavingIsForgottenWithoutARelease) {
+    hover();
+    pen(kInRange | kBarrel);
+    pen(kBarrel);
+    pen(kInRange);  // back in range without the barrel: nothing to release
+    EXPECT_EQ(operations(), (std::vector<Op>{Op::rightMouseDown, Op::proximityExit,
+                                             Op::proximityEnter, Op::tabletMove}));
+}
+
+TEST_F(PenTranslationTest, ShortDigitizerReportsAreDropped) {
+    std::vector<uint8_t> report = penReport(kInRange | kTip);
+    report.pop_back();
+    send(3, report);
+    EXPECT_TRUE(calls().empty());
+    EXPECT_FALSE(handler.wasInRange());
+}
+
+TEST_F(PenTranslationTest, LogsTheReportAndEachStepAtDebugLevel) {
+    services.targetFrame.frame = Rect{{0, 0}, {1920, 1080}};
+    send(3, penReport(kInRange | kTip, 13858, 13858, 13763, 9, -18, 400));
+    pen(kInRange);
+    pen(kInvert | kEraser);
+    using ::testing::ElementsAre;
+    EXPECT_THAT(logTexts(),
+                ElementsAre("[Pen] (812, 457) pressure=0.42 tip=1 barrel=0 range=1 tiltX=0.10 "
+                            "tiltY=-0.20 twist=400",
+                            "Pen is DOWN", "click ONE",
+                            "[Pen] (0, 0) pressure=0.00 tip=0 barrel=0 range=1 tiltX=0.00 "
+                            "tiltY=0.00 twist=0",
+                            "Pen is UP",
+                            "[Inverted|Eraser] (0, 0) pressure=0.00 tip=0 barrel=0 range=0 "
+                            "tiltX=0.00 tiltY=0.00 twist=0",
+                            "[Inverted|Eraser] exited"));
+    for (const DDLogMessage& message : logMessages()) {
+        EXPECT_EQ(message.flag, DDLogFlagDebug);
+        EXPECT_EQ(message.function, "handleDigitizerInputReport(report:reportLength:)");
+    }
+}
+
+}  // namespace
+}  // namespace drawlume::testing
