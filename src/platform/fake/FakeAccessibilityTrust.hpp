@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <utility>
 
 #include "app/AccessibilityTrust.hpp"
@@ -18,10 +19,11 @@ public:
     }
 
     void grant() {
-        state_ = AccessibilityTrustState{true, AccessibilityTrustReason::granted, "/dev/uinput"};
+        state_ =
+            AccessibilityTrustState{true, AccessibilityTrustReason::granted, "/dev/uinput", 0, ""};
     }
     void deny(AccessibilityTrustReason reason = AccessibilityTrustReason::outputDenied) {
-        state_ = AccessibilityTrustState{false, reason, "/dev/uinput"};
+        state_ = AccessibilityTrustState{false, reason, "/dev/uinput", EACCES, ""};
     }
     void setState(AccessibilityTrustState state) { state_ = std::move(state); }
     int checkCount() const { return checkCount_; }

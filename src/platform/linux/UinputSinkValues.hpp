@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>  // EventRecord.hpp uses size_t without including it
 #include <cstdint>
 #include <optional>
 
