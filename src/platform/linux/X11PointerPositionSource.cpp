@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include <X11/Xlib.h>
 
@@ -18,6 +19,18 @@ bool isSet(const char* value) {
 }
 
 }  // namespace
+
+struct X11PointerPositionSource::Connection {
+    explicit Connection(Display* opened) : display(opened) {}
+    ~Connection() { XCloseDisplay(display); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    Display* display;
+};
+
+X11PointerPositionSource::X11PointerPositionSource(std::unique_ptr<Connection> connection)
+    : connection_(std::move(connection)) {}
 
 std::unique_ptr<X11PointerPositionSource> X11PointerPositionSource::openIfAvailable() {
     // Read once at start-up on the main thread, before any other thread
@@ -37,12 +50,11 @@ std::unique_ptr<X11PointerPositionSource> X11PointerPositionSource::openIfAvaila
                        display));
         return nullptr;
     }
-    return std::unique_ptr<X11PointerPositionSource>(new X11PointerPositionSource(connection));
+    return std::unique_ptr<X11PointerPositionSource>(
+        new X11PointerPositionSource(std::make_unique<Connection>(connection)));
 }
 
-X11PointerPositionSource::~X11PointerPositionSource() {
-    XCloseDisplay(display_);
-}
+X11PointerPositionSource::~X11PointerPositionSource() = default;
 
 std::optional<Point> X11PointerPositionSource::pointerPosition() {
     Window root = 0;
@@ -52,8 +64,8 @@ std::optional<Point> X11PointerPositionSource::pointerPosition() {
     int windowX = 0;
     int windowY = 0;
     unsigned int mask = 0;
-    if (XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY,
-                      &windowX, &windowY, &mask) == False) {
+    if (XQueryPointer(connection_->display, DefaultRootWindow(connection_->display), &root, &child,
+                      &rootX, &rootY, &windowX, &windowY, &mask) == False) {
         return std::nullopt;  // the pointer is on another screen of a multi-screen display
     }
     return Point{static_cast<double>(rootX), static_cast<double>(rootY)};

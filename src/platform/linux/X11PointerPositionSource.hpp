@@ -5,8 +5,6 @@
 
 #include "platform/linux/PointerPositionSource.hpp"
 
-struct _XDisplay;
-
 namespace drawlume {
 
 // The pointer position from the X server's root window. Wayland gives clients
@@ -24,9 +22,11 @@ public:
     std::optional<Point> pointerPosition() override;
 
 private:
-    explicit X11PointerPositionSource(_XDisplay* display) : display_(display) {}
+    struct Connection;  // the Xlib display, kept out of this header with Xlib's macros
 
-    _XDisplay* display_;
+    explicit X11PointerPositionSource(std::unique_ptr<Connection> connection);
+
+    std::unique_ptr<Connection> connection_;
 };
 
 }  // namespace drawlume
