@@ -35,7 +35,7 @@ void UinputCoordinateMapper::setScreens(std::span<const ScreenDescription> scree
 }
 
 int32_t UinputCoordinateMapper::scale(double offset, double length) const {
-    if (!(length > 0.0) || !std::isfinite(offset)) {
+    if (!(length > 0.0) || !std::isfinite(length) || !std::isfinite(offset)) {
         return minimum_;
     }
     // The compositor scales back with (value - minimum) * length / steps and
