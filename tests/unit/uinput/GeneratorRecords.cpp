@@ -32,11 +32,17 @@ void writeTabletPointFields(EventRecord& record) {
     writeInteger(record, kCGTabletEventDeviceID, 1);
 }
 
-void writeProximityFields(EventRecord& record, bool isEraser) {
+// A proximity event: entering is created as a mouse event at the pen, leaving
+// as an empty event at the pointer.
+EventRecord proximity(bool entering, Point at, bool isEraser) {
+    EventRecord record = created(entering ? EventRecordKind::mouse : EventRecordKind::empty,
+                                 kCGEventTabletProximity, at, kCGMouseButtonLeft);
+    writeInteger(record, kCGTabletProximityEventEnterProximity, entering ? 1 : 0);
     writeInteger(record, kCGTabletProximityEventCapabilityMask, 9671);
     writeInteger(record, kCGTabletProximityEventPointerType, isEraser ? 3 : 1);
     writeInteger(record, kCGTabletProximityEventDeviceID, 1);
     writeInteger(record, kCGTabletProximityEventVendorPointerType, isEraser ? 34 : 2050);
+    return record;
 }
 
 EventRecord rightButtonRecord(CGEventType type, Point at) {
@@ -65,19 +71,11 @@ void writePressFields(EventRecord& record, Point at, double pressure, double til
 }  // namespace
 
 EventRecord GeneratorRecords::proximityEnter(Point at, bool isEraser) {
-    EventRecord record =
-        created(EventRecordKind::mouse, kCGEventTabletProximity, at, kCGMouseButtonLeft);
-    writeInteger(record, kCGTabletProximityEventEnterProximity, 1);
-    writeProximityFields(record, isEraser);
-    return record;
+    return proximity(true, at, isEraser);
 }
 
 EventRecord GeneratorRecords::proximityExit(Point pointer, bool isEraser) {
-    EventRecord record =
-        created(EventRecordKind::empty, kCGEventTabletProximity, pointer, kCGMouseButtonLeft);
-    writeInteger(record, kCGTabletProximityEventEnterProximity, 0);
-    writeProximityFields(record, isEraser);
-    return record;
+    return proximity(false, pointer, isEraser);
 }
 
 EventRecord GeneratorRecords::tabletMove(Point at, double tiltX, double tiltY, double rotation) {

@@ -1,8 +1,11 @@
 #include <cerrno>
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "displays/ScreenList.hpp"
+#include "platform/linux/DesktopEventSink.hpp"
 #include "platform/linux/LibevdevUinputWriter.hpp"
 
 namespace drawlume {
@@ -24,6 +27,16 @@ TEST(LibevdevUinputWriterTest, ANodeThatIsNotUinputFailsTheCreationCleanly) {
     EXPECT_NE(result.error, 0);
     EXPECT_EQ(result.failure.rfind("creating the uinput device \"Draw Quill\": ", 0), 0u)
         << result.failure;
+}
+
+TEST(LibevdevUinputWriterTest, WithoutDevicesTheDesktopSinkRunsAndPostsNothing) {
+    FixedScreenList screens({{"Primary", Rect{{0, 0}, {800, 600}}}});
+    const std::unique_ptr<UinputEventSink> sink =
+        makeDesktopEventSink(screens, "/nonexistent/drawlume/uinput");
+    ASSERT_NE(sink, nullptr);
+    EXPECT_FALSE(sink->canCreateEvent());
+    sink->post(EventRecord{});
+    sink->releaseAllHeldInput();
 }
 
 }  // namespace
