@@ -39,15 +39,15 @@ void UinputEventSink::postPen(const EventRecord& record) {
         penIn(eraser ? BTN_TOOL_RUBBER : BTN_TOOL_PEN, record.location);
         return;
     }
-    // A pen event with no tool in proximity (the tool was released under the
-    // generator's feet) brings the last tool back first: libinput ignores
-    // positions without a tool.
-    if (penTool() == 0 && !penIn(lastTool_, record.location)) {
-        return;
-    }
     // The tablet buttons field carries the tip in bit 0; up events carry the
     // button that goes up, so they always mean lifted and released.
     const bool up = record.type == kCGEventLeftMouseUp || record.type == kCGEventRightMouseUp;
+    // With no tool in proximity (everything was released under the
+    // translation's feet) a release has nothing left to do, and anything else
+    // brings the last tool back first: libinput ignores positions without a tool.
+    if (penTool() == 0 && (up || !penIn(lastTool_, record.location))) {
+        return;
+    }
     const int64_t buttons = integerField(record, kCGTabletEventPointButtons).value_or(0);
     const bool touching = !up && (buttons & 1) != 0;
     const bool barrel =
