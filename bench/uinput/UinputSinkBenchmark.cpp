@@ -17,6 +17,7 @@
 #include <benchmark/benchmark.h>
 #include <linux/input.h>
 
+#include "BestTimes.hpp"
 #include "displays/ScreenList.hpp"
 #include "logging/DDLogFlag.hpp"
 #include "platform/linux/UinputEventSink.hpp"
@@ -155,30 +156,11 @@ double allocationsPerRecord() {
     return static_cast<double>(allocations.load() - before) / static_cast<double>(posted);
 }
 
-// The best CPU time per iteration of each benchmark: single-threaded work on a
-// shared machine, where wall time mostly measures the neighbours.
-class BestTimes : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.iterations == 0) {
-                continue;
-            }
-            const double seconds = run.cpu_accumulated_time / static_cast<double>(run.iterations);
-            const std::string name = run.run_name.function_name;
-            auto found = best.find(name);
-            best[name] = found == best.end() ? seconds : std::min(found->second, seconds);
-        }
-    }
-    std::map<std::string, double> best;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    BestTimes reporter;
+    drawlume::BestTimes reporter(drawlume::BestTimes::Clock::cpu);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const auto sink = reporter.best.find("BM_SinkPenDrag");
     const auto reference = reporter.best.find("BM_ReferencePenDrag");
