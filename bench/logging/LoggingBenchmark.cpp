@@ -13,6 +13,7 @@
 #include <spdlog/spdlog.h>
 #include <stdlib.h>
 
+#include "BestTimes.hpp"
 #include "logging/DDFileLogger.hpp"
 #include "logging/DDLog.hpp"
 #include "logging/LogMacros.hpp"
@@ -102,29 +103,11 @@ void BM_DroppedDebugCall(benchmark::State& state) {
 }
 BENCHMARK(BM_DroppedDebugCall);
 
-// Keeps the best real time per iteration of each benchmark while the console shows every run.
-class BestTimes : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.iterations == 0) {
-                continue;
-            }
-            const double seconds = run.real_accumulated_time / static_cast<double>(run.iterations);
-            const std::string name = run.run_name.function_name;
-            auto found = best.find(name);
-            best[name] = found == best.end() ? seconds : std::min(found->second, seconds);
-        }
-    }
-    std::map<std::string, double> best;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    BestTimes reporter;
+    drawlume::BestTimes reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const auto ours = reporter.best.find("BM_OurFileLogger");
     const auto theirs = reporter.best.find("BM_SpdlogAsyncRotating");

@@ -1,8 +1,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/AccessibilityTrust.hpp"
 #include "app/StartupLogging.hpp"
 #include "logging/DDLog.hpp"
+#include "platform/linux/InputNodeProbe.hpp"
+#include "platform/linux/LinuxAccessibilityTrust.hpp"
 #include "platform/linux/LinuxSystemInformation.hpp"
 
 namespace {
@@ -10,8 +13,8 @@ namespace {
 void printUsage(std::FILE* out) {
     std::fprintf(out,
                  "Usage: drawlume-agent [--version] [--help]\n"
-                 "Sets up logging (system log and rotating files), writes the start lines "
-                 "and exits.\n");
+                 "Sets up logging (system log and rotating files), writes the start lines, "
+                 "checks the input permission and exits.\n");
 }
 
 }  // namespace
@@ -32,6 +35,16 @@ int main(int argc, char** argv) {
     }
     const auto fileLogger = drawlume::setupLogging();
     drawlume::logSystemInformation(drawlume::readSystemInformation());
+
+    // Without the permission the agent goes on: the user learns why and how
+    // to fix it, in the log and here.
+    drawlume::SystemInputNodeProbe probe;
+    drawlume::LinuxAccessibilityTrust trust(probe);
+    const drawlume::AccessibilityTrustState permission = trust.check();
+    drawlume::logAccessibilityTrust(permission);
+    std::fprintf(stderr, "drawlume-agent: %s\n",
+                 drawlume::describeAccessibilityTrust(permission).c_str());
+
     drawlume::DDLog::sharedInstance().flushLog();
     std::printf("drawlume-agent: start lines written to the system log and to %s\n",
                 fileLogger->currentLogFilePath().c_str());

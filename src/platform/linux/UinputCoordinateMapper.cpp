@@ -1,0 +1,51 @@
+#include "platform/linux/UinputCoordinateMapper.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace drawlume {
+
+UinputCoordinateMapper::UinputCoordinateMapper(int32_t minimum, int32_t maximum)
+    : minimum_(minimum), maximum_(maximum) {}
+
+void UinputCoordinateMapper::setScreens(std::span<const ScreenDescription> screens) {
+    hasScreens_ = !screens.empty();
+    bounds_ = Rect{};
+    primaryCentre_ = Point{};
+    if (!hasScreens_) {
+        return;
+    }
+    // Bottom-left frames become top-left ones by flipping about the primary
+    // display's top edge.
+    const Rect& primary = screens.front().frame;
+    const double flip = primary.maxY();
+    double left = primary.minX();
+    double top = flip - primary.maxY();
+    double right = primary.maxX();
+    double bottom = flip - primary.minY();
+    for (const ScreenDescription& screen : screens) {
+        left = std::min(left, screen.frame.minX());
+        right = std::max(right, screen.frame.maxX());
+        top = std::min(top, flip - screen.frame.maxY());
+        bottom = std::max(bottom, flip - screen.frame.minY());
+    }
+    bounds_ = Rect{{left, top}, {right - left, bottom - top}};
+    primaryCentre_ = Point{primary.minX() + primary.width() / 2.0,
+                           (flip - primary.maxY()) + primary.height() / 2.0};
+}
+
+int32_t UinputCoordinateMapper::scale(double offset, double length) const {
+    if (!(length > 0.0) || !std::isfinite(length) || !std::isfinite(offset)) {
+        return minimum_;
+    }
+    // The compositor scales back with (value - minimum) * length / steps and
+    // takes the pixel the result falls in. Rounding up lands at or just past
+    // the point, less than a pixel away (there are more steps than pixels),
+    // so a point keeps its pixel: whole-pixel positions exactly.
+    const double steps = static_cast<double>(maximum_) - minimum_ + 1.0;
+    const double value = minimum_ + std::ceil(offset * steps / length);
+    return static_cast<int32_t>(
+        std::clamp(value, static_cast<double>(minimum_), static_cast<double>(maximum_)));
+}
+
+}  // namespace drawlume

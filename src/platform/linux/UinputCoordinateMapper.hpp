@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "displays/ScreenList.hpp"
+#include "util/Geometry.hpp"
+
+namespace drawlume {
+
+// Turns event coordinates (origin at the primary display's top-left, y down)
+// into values of an absolute axis that spans the bounding box of all
+// displays. Compositors scale such an axis onto their whole desktop (the X
+// root window, the GNOME stage, the KWin workspace), whose origin is the
+// bounding box's top-left corner, so a point lands on the pixel it names.
+class UinputCoordinateMapper {
+public:
+    UinputCoordinateMapper(int32_t minimum, int32_t maximum);
+
+    // Frames with the origin at the primary display's bottom-left, y up; the
+    // primary first. An empty list maps every point to the minimum.
+    void setScreens(std::span<const ScreenDescription> screens);
+
+    bool hasScreens() const { return hasScreens_; }
+    // The bounding box of all displays in event coordinates.
+    const Rect& desktopBounds() const { return bounds_; }
+    // The centre of the primary display in event coordinates.
+    Point primaryCentre() const { return primaryCentre_; }
+
+    int32_t axisX(double x) const { return scale(x - bounds_.minX(), bounds_.width()); }
+    int32_t axisY(double y) const { return scale(y - bounds_.minY(), bounds_.height()); }
+
+private:
+    int32_t scale(double offset, double length) const;
+
+    int32_t minimum_;
+    int32_t maximum_;
+    bool hasScreens_ = false;
+    Rect bounds_;
+    Point primaryCentre_;
+};
+
+}  // namespace drawlume
