@@ -25,13 +25,13 @@ public:
         if (const char* old = std::getenv(name)) {  // NOLINT(concurrency-mt-unsafe)
             old_ = old;
         }
-        ::setenv(name, value, 1);
+        ::setenv(name, value, 1);  // NOLINT(concurrency-mt-unsafe): tests run on one thread
     }
     ~ScopedEnvironment() {
         if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
+            ::setenv(name_, old_->c_str(), 1);  // NOLINT(concurrency-mt-unsafe)
         } else {
-            ::unsetenv(name_);
+            ::unsetenv(name_);  // NOLINT(concurrency-mt-unsafe)
         }
     }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
