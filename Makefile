@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 ARGS ?=
 
-.PHONY: all bootstrap build test e2e run bench sanitize fuzz lint clean
+.PHONY: all bootstrap build test e2e run bench sanitize fuzz lint clean deb install uninstall
 
 all: build
 
@@ -27,6 +27,20 @@ test: build
 # through ctest). Skipped, not failed, where qemu cannot run at all.
 e2e: build
 	@scripts/vm/run-e2e $(BUILD_DIR) || [ $$? -eq 77 ]
+
+# The Debian package, from the built tree: $(BUILD_DIR)/package/drawlume-agent_<version>_<arch>.deb.
+deb: build
+	cpack --config $(BUILD_DIR)/CPackConfig.cmake -B $(BUILD_DIR)/package
+
+# The package's files without a package, under PREFIX (DESTDIR stages them elsewhere);
+# make uninstall removes what the last make install wrote.
+PREFIX ?= /usr/local
+DESTDIR ?=
+install: build
+	scripts/install-files install $(BUILD_DIR) $(PREFIX) $(BUILD_DIR)/installed-files.txt $(DESTDIR)
+
+uninstall:
+	scripts/install-files uninstall $(BUILD_DIR)/installed-files.txt
 
 # Starts the agent.
 run: build

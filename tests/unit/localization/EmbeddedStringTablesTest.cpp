@@ -23,6 +23,7 @@ const std::vector<std::string> kKeys = {
     "menu.check_for_updates",
     "menu.open",
     "menu.log_folder",
+    "menu.start_at_login",
     "menu.quit",
     "menu.exit",
     "tooltip.tray",
