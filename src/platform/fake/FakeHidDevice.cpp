@@ -1,0 +1,89 @@
+#include "platform/fake/FakeHidDevice.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace drawlume {
+
+ReportDescriptor FakeHidDevice::companionDescriptor() {
+    ReportDescriptor descriptor;
+    descriptor.applicationCollections = {{0x01, 0x02}, {0x01, 0x06}, {0x0D, 0x02}};
+    descriptor.inputReportIDs = {1, 2, 3};
+    descriptor.usesReportIDs = true;
+    descriptor.maxInputReportSize = 12;
+    return descriptor;
+}
+
+IOReturn FakeHidDevice::open(IOOptionBits options) {
+    ++openCount_;
+    lastOpenOptions_ = options;
+    if (openResult_ != kIOReturnSuccess) {
+        return openResult_;
+    }
+    isOpen_ = true;
+    return kIOReturnSuccess;
+}
+
+IOReturn FakeHidDevice::close(IOOptionBits /*options*/) {
+    ++closeCount_;
+    const bool wasOpen = isOpen_;
+    forceClose();
+    return wasOpen ? kIOReturnSuccess : kIOReturnNotOpen;
+}
+
+void FakeHidDevice::forceClose() {
+    isOpen_ = false;
+    callback_ = nullptr;
+    buffer_ = nullptr;
+    bufferSize_ = 0;
+}
+
+HidPropertyValue FakeHidDevice::getProperty(std::string_view key) const {
+    const auto found = properties_.find(key);
+    return found == properties_.end() ? HidPropertyValue{} : found->second;
+}
+
+void FakeHidDevice::setProperty(std::string_view key, HidPropertyValue value) {
+    properties_.insert_or_assign(std::string(key), std::move(value));
+}
+
+void FakeHidDevice::registerInputReportCallback(uint8_t* buffer, int64_t bufferSize,
+                                                InputReportCallback callback) {
+    buffer_ = buffer;
+    bufferSize_ = bufferSize;
+    callback_ = callback;
+    lastCallback_ = std::move(callback);
+}
+
+uint32_t FakeHidDevice::reportIDOf(std::span<const uint8_t> report) const {
+    return descriptor_.usesReportIDs && !report.empty() ? report[0] : 0;
+}
+
+bool FakeHidDevice::sendReport(std::span<const uint8_t> report) {
+    if (!isOpen_ || !callback_ || buffer_ == nullptr || bufferSize_ <= 0) {
+        return false;
+    }
+    const size_t length = std::min(report.size(), static_cast<size_t>(bufferSize_));
+    if (length > 0) {
+        std::memcpy(buffer_, report.data(), length);
+    }
+    // A copy: the callback may close this device while it runs.
+    const InputReportCallback callback = callback_;
+    callback(kIOReturnSuccess, this, kIOHIDReportTypeInput, reportIDOf(report), buffer_,
+             static_cast<int64_t>(length));
+    return true;
+}
+
+bool FakeHidDevice::sendReportFrom(HidDevice* sender, std::span<const uint8_t> report) {
+    if (!lastCallback_) {
+        return false;
+    }
+    std::vector<uint8_t> copy(report.begin(), report.end());
+    const InputReportCallback callback = lastCallback_;
+    callback(kIOReturnSuccess, sender, kIOHIDReportTypeInput, reportIDOf(report), copy.data(),
+             static_cast<int64_t>(copy.size()));
+    return true;
+}
+
+}  // namespace drawlume
