@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -13,6 +14,13 @@ namespace drawlume {
 // A property value as a HID host gives it: nothing, an integer, a
 // non-integral number or a text.
 using HidPropertyValue = std::variant<std::monostate, int64_t, double, std::string>;
+// A host's properties of one device, by key.
+using HidPropertyMap = std::map<std::string, HidPropertyValue, std::less<>>;
+
+inline HidPropertyValue findProperty(const HidPropertyMap& properties, std::string_view key) {
+    const auto found = properties.find(key);
+    return found == properties.end() ? HidPropertyValue{} : found->second;
+}
 
 // The property keys every host answers where it knows the value.
 inline constexpr std::string_view kIOHIDManufacturerKey = "Manufacturer";

@@ -40,8 +40,7 @@ void FakeHidDevice::forceClose() {
 }
 
 HidPropertyValue FakeHidDevice::getProperty(std::string_view key) const {
-    const auto found = properties_.find(key);
-    return found == properties_.end() ? HidPropertyValue{} : found->second;
+    return findProperty(properties_, key);
 }
 
 void FakeHidDevice::setProperty(std::string_view key, HidPropertyValue value) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <span>
 #include <string>
 #include <string_view>
@@ -56,7 +55,7 @@ private:
     uint32_t reportIDOf(std::span<const uint8_t> report) const;
 
     ReportDescriptor descriptor_;
-    std::map<std::string, HidPropertyValue, std::less<>> properties_;
+    HidPropertyMap properties_;
     IOReturn openResult_ = kIOReturnSuccess;
     bool isOpen_ = false;
     int openCount_ = 0;
