@@ -1,8 +1,8 @@
 #include "platform/fake/FakeHidDevice.hpp"
 
-#include <algorithm>
-#include <cstring>
 #include <utility>
+
+#include "devices/HidReportDelivery.hpp"
 
 namespace drawlume {
 
@@ -60,18 +60,13 @@ uint32_t FakeHidDevice::reportIDOf(std::span<const uint8_t> report) const {
 }
 
 bool FakeHidDevice::sendReport(std::span<const uint8_t> report) {
-    if (!isOpen_ || !callback_ || buffer_ == nullptr || bufferSize_ <= 0) {
+    if (!isOpen_) {
         return false;
-    }
-    const size_t length = std::min(report.size(), static_cast<size_t>(bufferSize_));
-    if (length > 0) {
-        std::memcpy(buffer_, report.data(), length);
     }
     // A copy: the callback may close this device while it runs.
     const InputReportCallback callback = callback_;
-    callback(kIOReturnSuccess, this, kIOHIDReportTypeInput, reportIDOf(report), buffer_,
-             static_cast<int64_t>(length));
-    return true;
+    return deliverInputReport(this, callback, buffer_, bufferSize_, descriptor_.usesReportIDs,
+                              report);
 }
 
 bool FakeHidDevice::sendReportFrom(HidDevice* sender, std::span<const uint8_t> report) {
