@@ -14,9 +14,18 @@ constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/ReplayHidHost";
 
 IOReturn ReplayHidManager::startDiscovery() {
     host_.runLoop_ = runLoop();
-    for (const auto& playback : host_.playbacks_) {
-        if (!playback.finished) {
-            deviceArrived(playback.device, playback.device->recorded().descriptor);
+    for (size_t index = 0; index < host_.playbacks_.size(); ++index) {
+        const auto& playback = host_.playbacks_[index];
+        if (playback.finished) {
+            continue;
+        }
+        deviceArrived(playback.device, playback.device->recorded().descriptor);
+        // A device this manager does not report would never be opened: it
+        // has nothing to play, and the session must still come to its end.
+        if (!wasReported(playback.device.get())) {
+            DDLogInfo("startDiscovery()",
+                      strf("Not playing %s: it does not match", playback.device->label().c_str()));
+            host_.finish(index);
         }
     }
     return kIOReturnSuccess;
