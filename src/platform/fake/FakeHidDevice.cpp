@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "devices/HidReportDelivery.hpp"
-
 namespace drawlume {
 
 ReportDescriptor FakeHidDevice::companionDescriptor() {
@@ -34,9 +32,7 @@ IOReturn FakeHidDevice::close(IOOptionBits /*options*/) {
 
 void FakeHidDevice::forceClose() {
     isOpen_ = false;
-    callback_ = nullptr;
-    buffer_ = nullptr;
-    bufferSize_ = 0;
+    registration_.clear();
 }
 
 HidPropertyValue FakeHidDevice::getProperty(std::string_view key) const {
@@ -49,10 +45,8 @@ void FakeHidDevice::setProperty(std::string_view key, HidPropertyValue value) {
 
 void FakeHidDevice::registerInputReportCallback(uint8_t* buffer, int64_t bufferSize,
                                                 InputReportCallback callback) {
-    buffer_ = buffer;
-    bufferSize_ = bufferSize;
-    callback_ = callback;
-    lastCallback_ = std::move(callback);
+    lastCallback_ = callback;
+    registration_.set(buffer, bufferSize, std::move(callback));
 }
 
 uint32_t FakeHidDevice::reportIDOf(std::span<const uint8_t> report) const {
@@ -63,10 +57,7 @@ bool FakeHidDevice::sendReport(std::span<const uint8_t> report) {
     if (!isOpen_) {
         return false;
     }
-    // A copy: the callback may close this device while it runs.
-    const InputReportCallback callback = callback_;
-    return deliverInputReport(this, callback, buffer_, bufferSize_, descriptor_.usesReportIDs,
-                              report);
+    return registration_.deliver(this, descriptor_.usesReportIDs, report);
 }
 
 bool FakeHidDevice::sendReportFrom(HidDevice* sender, std::span<const uint8_t> report) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "devices/HidDevice.hpp"
+#include "devices/InputReportRegistration.hpp"
 #include "devices/ReportDescriptor.hpp"
 
 namespace drawlume {
@@ -48,8 +49,8 @@ public:
     int openCount() const { return openCount_; }
     int closeCount() const { return closeCount_; }
     IOOptionBits lastOpenOptions() const { return lastOpenOptions_; }
-    int64_t registeredBufferSize() const { return bufferSize_; }
-    const uint8_t* registeredBuffer() const { return buffer_; }
+    int64_t registeredBufferSize() const { return registration_.bufferSize(); }
+    const uint8_t* registeredBuffer() const { return registration_.buffer(); }
 
 private:
     uint32_t reportIDOf(std::span<const uint8_t> report) const;
@@ -61,9 +62,7 @@ private:
     int openCount_ = 0;
     int closeCount_ = 0;
     IOOptionBits lastOpenOptions_ = 0;
-    uint8_t* buffer_ = nullptr;
-    int64_t bufferSize_ = 0;
-    InputReportCallback callback_;
+    InputReportRegistration registration_;
     InputReportCallback lastCallback_;
 };
 

@@ -81,9 +81,7 @@ void HidrawDevice::release() {
     }
     grabs_.releaseAll();
     seized_ = false;
-    buffer_ = nullptr;
-    bufferSize_ = 0;
-    callback_ = nullptr;
+    registration_.clear();
 }
 
 HidPropertyValue HidrawDevice::getProperty(std::string_view key) const {
@@ -92,10 +90,7 @@ HidPropertyValue HidrawDevice::getProperty(std::string_view key) const {
 
 void HidrawDevice::registerInputReportCallback(uint8_t* buffer, int64_t bufferSize,
                                                InputReportCallback callback) {
-    buffer_ = buffer;
-    bufferSize_ = bufferSize;
-    callback_ =
-        callback ? std::make_shared<const InputReportCallback>(std::move(callback)) : nullptr;
+    registration_.set(buffer, bufferSize, std::move(callback));
 }
 
 void HidrawDevice::twinAppeared(const std::string& devnode) {
@@ -118,10 +113,12 @@ void HidrawDevice::twinRemoved(const std::string& devnode) {
 
 void HidrawDevice::readReports() {
     for (int count = 0; count < kReportsPerWakeUp && isOpen(); ++count) {
-        const std::shared_ptr<const InputReportCallback> callback = callback_;
-        const bool toCaller = callback && buffer_ != nullptr && bufferSize_ > 0;
-        uint8_t* target = toCaller ? buffer_ : scratch_.data();
-        const size_t capacity = toCaller ? static_cast<size_t>(bufferSize_) : scratch_.size();
+        // Held for the call: the callback may close this device.
+        const std::shared_ptr<const InputReportCallback> callback = registration_.callback();
+        const bool toCaller = registration_.isSet();
+        uint8_t* target = toCaller ? registration_.buffer() : scratch_.data();
+        const size_t capacity =
+            toCaller ? static_cast<size_t>(registration_.bufferSize()) : scratch_.size();
         const ssize_t length = ::read(fd_, target, capacity);
         // A hidraw read never ends the stream; an end is taken as the device gone.
         if (length <= 0) {

@@ -8,6 +8,7 @@
 
 #include "app/RunLoop.hpp"
 #include "devices/HidDevice.hpp"
+#include "devices/InputReportRegistration.hpp"
 #include "devices/ReportDescriptor.hpp"
 #include "platform/linux/EvdevTwinGrabs.hpp"
 
@@ -62,11 +63,7 @@ private:
     RunLoop::WatchId watch_ = 0;
     bool seized_ = false;
     EvdevTwinGrabs grabs_;
-    uint8_t* buffer_ = nullptr;
-    int64_t bufferSize_ = 0;
-    // Shared, so that a callback that closes the device does not destroy
-    // itself while it runs; copying the pointer allocates nothing.
-    std::shared_ptr<const InputReportCallback> callback_;
+    InputReportRegistration registration_;
     // Reports read while no buffer is registered land here and are dropped.
     std::vector<uint8_t> scratch_;
 };

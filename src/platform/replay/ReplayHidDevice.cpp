@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "devices/HidReportDelivery.hpp"
 #include "devices/HidTransport.hpp"
 
 namespace drawlume {
@@ -42,9 +41,7 @@ IOReturn ReplayHidDevice::close(IOOptionBits /*options*/) {
 
 void ReplayHidDevice::release() {
     isOpen_ = false;
-    buffer_ = nullptr;
-    bufferSize_ = 0;
-    callback_ = nullptr;
+    registration_.clear();
 }
 
 HidPropertyValue ReplayHidDevice::getProperty(std::string_view key) const {
@@ -53,18 +50,12 @@ HidPropertyValue ReplayHidDevice::getProperty(std::string_view key) const {
 
 void ReplayHidDevice::registerInputReportCallback(uint8_t* buffer, int64_t bufferSize,
                                                   InputReportCallback callback) {
-    buffer_ = buffer;
-    bufferSize_ = bufferSize;
-    callback_ =
-        callback ? std::make_shared<const InputReportCallback>(std::move(callback)) : nullptr;
+    registration_.set(buffer, bufferSize, std::move(callback));
 }
 
 void ReplayHidDevice::deliver(std::span<const uint8_t> report) {
-    // Held for the call: the callback may close this device.
-    const std::shared_ptr<const InputReportCallback> callback = callback_;
-    if (isOpen_ && callback) {
-        deliverInputReport(this, *callback, buffer_, bufferSize_,
-                           recorded_.descriptor.usesReportIDs, report);
+    if (isOpen_) {
+        registration_.deliver(this, recorded_.descriptor.usesReportIDs, report);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "devices/HidDevice.hpp"
+#include "devices/InputReportRegistration.hpp"
 #include "platform/replay/HidRecording.hpp"
 
 namespace drawlume {
@@ -44,9 +45,7 @@ private:
     OpenedHandler onOpened_;
     HidPropertyMap properties_;
     bool isOpen_ = false;
-    uint8_t* buffer_ = nullptr;
-    int64_t bufferSize_ = 0;
-    std::shared_ptr<const InputReportCallback> callback_;
+    InputReportRegistration registration_;
 };
 
 }  // namespace drawlume
