@@ -35,6 +35,7 @@ TabletDeviceManager::TabletDeviceManager(PassKey, std::weak_ptr<TabletDeviceOwne
       mainRunLoop_(services.mainRunLoop),
       alerts_(services.alerts),
       localize_(std::move(services.localize)),
+      heldInputReleaser_(services.heldInputReleaser),
       eventGenerator_(std::make_shared<EventGenerator>(kCGHIDEventTap, environment)),
       inputReportHandler_(std::make_unique<InputReportHandler>(eventGenerator_, environment)),
       viewModel_(std::move(owner)) {}
@@ -166,8 +167,7 @@ void TabletDeviceManager::deviceRemoved(const std::shared_ptr<HidDevice>& device
         activeDeviceBuffer_.reset();
         activeDeviceBufferSize_ = 0;
         activeDevice_.reset();
-        inputReportHandler_->resetPenState();
-        inputReportHandler_->resetMouseState(hash);
+        resetStateOfClosedDevice(hash);
         DDLogInfo("setupHIDManager()", "Reset pen and mouse state for active device");
     }
 

@@ -14,6 +14,7 @@
 #include "devices/HidHost.hpp"
 #include "devices/TabletDeviceOwner.hpp"
 #include "events/EventGeneratorProtocol.hpp"
+#include "events/HeldInputReleaser.hpp"
 #include "input/InputReportHandler.hpp"
 #include "input/TranslationEnvironment.hpp"
 
@@ -42,6 +43,9 @@ public:
         Alerts& alerts;
         // Empty: the application's language (AppLocalization::shared()).
         Localize localize;
+        // Told whenever the active device closes, so that nothing stays pressed
+        // on the desktop while no report can come to release it. None: nobody is.
+        HeldInputReleaser* heldInputReleaser = nullptr;
     };
 
     // Constructs the manager with its event generator and input report
@@ -90,12 +94,16 @@ private:
     DeviceInfo makeDeviceInfo(const HidDevice& device) const;
     void handleDeviceOpenError(IOReturn result, const std::string& productName);
     void showDeviceErrorAlert(const std::string& message);
+    // The active device is closed: translation forgets the device's pen and
+    // mouse state, and the desktop lets go of what it held.
+    void resetStateOfClosedDevice(int64_t hash);
     std::string localized(std::string_view key, std::string_view fallback) const;
 
     HidHost& hidHost_;
     RunLoop& mainRunLoop_;
     Alerts& alerts_;
     Localize localize_;
+    HeldInputReleaser* heldInputReleaser_;
 
     std::shared_ptr<EventGeneratorProtocol> eventGenerator_;
     std::unique_ptr<InputReportHandler> inputReportHandler_;

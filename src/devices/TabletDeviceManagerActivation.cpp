@@ -93,9 +93,16 @@ void TabletDeviceManager::deactivateCurrentDevice() {
     activeDeviceBuffer_.reset();
     activeDeviceBufferSize_ = 0;
     activeDevice_.reset();
+    resetStateOfClosedDevice(hash);
+    DDLogInfo("deactivateCurrentDevice()", "Device deactivated");
+}
+
+void TabletDeviceManager::resetStateOfClosedDevice(int64_t hash) {
     inputReportHandler_->resetPenState();
     inputReportHandler_->resetMouseState(hash);
-    DDLogInfo("deactivateCurrentDevice()", "Device deactivated");
+    if (heldInputReleaser_ != nullptr) {
+        heldInputReleaser_->releaseAllHeldInput();
+    }
 }
 
 void TabletDeviceManager::activateSelectedDevice() {

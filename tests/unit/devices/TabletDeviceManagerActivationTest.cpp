@@ -73,6 +73,19 @@ TEST_F(TabletDeviceManagerActivationTest,
     EXPECT_EQ(newLogTexts().back(), "Ignoring input from non-active device");
 }
 
+TEST_F(TabletDeviceManagerActivationTest, EveryCloseOfTheActiveDeviceReleasesHeldInput) {
+    select(device);
+    EXPECT_EQ(releaser.releases, 0);
+    select(device);  // reopened: closed first
+    EXPECT_EQ(releaser.releases, 1);
+    manager->suspendForSleep();
+    EXPECT_EQ(releaser.releases, 2);
+    manager->deactivateCurrentDevice();  // nothing active: nothing to release
+    manager->resumeAfterWake();
+    disconnect(device);
+    EXPECT_EQ(releaser.releases, 3);
+}
+
 TEST_F(TabletDeviceManagerActivationTest, SelectingTheActiveDeviceAgainClosesAndReopensIt) {
     select(device);
     newLogTexts();

@@ -29,6 +29,13 @@ public:
     std::optional<DeviceInfo> selected;
 };
 
+// Counts the calls that ask the event output to let go of everything.
+class CountingReleaser final : public HeldInputReleaser {
+public:
+    void releaseAllHeldInput() override { ++releases; }
+    int releases = 0;
+};
+
 // A device manager on a fake HID host, with a recording owner, alerts and
 // event sink, every log line recorded.
 class TabletDeviceManagerFixture : public ::testing::Test {
@@ -45,7 +52,8 @@ protected:
 
     void createManager() {
         manager = TabletDeviceManager::create(
-            owner, TabletDeviceManager::Services{host, services.runLoop, alerts, localize},
+            owner,
+            TabletDeviceManager::Services{host, services.runLoop, alerts, localize, &releaser},
             services.environment());
     }
 
@@ -113,6 +121,7 @@ protected:
     FakeTranslationServices services;
     FakeHidHost host;
     RecordingAlerts alerts;
+    CountingReleaser releaser;
     // The texts as they stand in the code, whatever the machine's language.
     TabletDeviceManager::Localize localize = [](std::string_view, std::string_view fallback) {
         return std::string(fallback);
