@@ -1,0 +1,101 @@
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "devices/HidManagerBase.hpp"
+#include "platform/fake/FakeHidHost.hpp"
+#include "platform/fake/ManualRunLoop.hpp"
+
+namespace drawlume {
+namespace {
+
+ReportDescriptor mouseOnly() {
+    ReportDescriptor descriptor;
+    descriptor.applicationCollections = {{0x01, 0x02}};
+    return descriptor;
+}
+
+class HidManagerBaseTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        manager_ = host_.createManager(kIOHIDOptionsTypeNone);
+        manager_->setDeviceMatching(HidDeviceMatching{0x0D, 0x02});
+        manager_->registerDeviceMatchingCallback(
+            [this](IOReturn, HidManager*, const std::shared_ptr<HidDevice>& device) {
+                events_.push_back("matched " + name(device.get()));
+            });
+        manager_->registerDeviceRemovalCallback(
+            [this](IOReturn, HidManager*, const std::shared_ptr<HidDevice>& device) {
+                events_.push_back("removed " + name(device.get()));
+            });
+    }
+
+    std::string name(const HidDevice* device) const {
+        return device == pen_.get() ? "pen" : device == mouse_.get() ? "mouse" : "other";
+    }
+
+    ManualRunLoop loop_;
+    FakeHidHost host_;
+    std::shared_ptr<HidManager> manager_;
+    std::shared_ptr<FakeHidDevice> pen_ =
+        std::make_shared<FakeHidDevice>(FakeHidDevice::companionDescriptor());
+    std::shared_ptr<FakeHidDevice> mouse_ = std::make_shared<FakeHidDevice>(mouseOnly());
+    std::vector<std::string> events_;
+};
+
+TEST_F(HidManagerBaseTest, ReportsMatchingDevicesOnTheRunLoopOnceOpen) {
+    host_.connect(pen_);
+    host_.connect(mouse_);
+    EXPECT_EQ(manager_->open(kIOHIDOptionsTypeSeizeDevice), kIOReturnNotReady);  // not scheduled
+
+    manager_->scheduleWithRunLoop(loop_);
+    ASSERT_EQ(manager_->open(kIOHIDOptionsTypeSeizeDevice), kIOReturnSuccess);
+    EXPECT_TRUE(events_.empty());  // only once the loop runs
+    loop_.runUntilIdle();
+    EXPECT_EQ(events_, (std::vector<std::string>{"matched pen"}));
+    EXPECT_FALSE(pen_->isOpen());  // opening the manager opens no device
+
+    host_.disconnect(mouse_);  // never reported: no removal either
+    host_.disconnect(pen_);
+    loop_.runUntilIdle();
+    EXPECT_EQ(events_, (std::vector<std::string>{"matched pen", "removed pen"}));
+}
+
+TEST_F(HidManagerBaseTest, NoCallbackRunsAfterCloseNorForAnEarlierSession) {
+    manager_->scheduleWithRunLoop(loop_);
+    ASSERT_EQ(manager_->open(kIOHIDOptionsTypeNone), kIOReturnSuccess);
+    host_.connect(pen_);
+    ASSERT_EQ(manager_->close(kIOHIDOptionsTypeNone), kIOReturnSuccess);  // arrival still queued
+    ASSERT_EQ(manager_->open(kIOHIDOptionsTypeNone), kIOReturnSuccess);
+    loop_.runUntilIdle();
+    // The queued arrival of the first session is dropped; the reopen reports it once.
+    EXPECT_EQ(events_, (std::vector<std::string>{"matched pen"}));
+
+    manager_->close(kIOHIDOptionsTypeNone);
+    host_.disconnect(pen_);
+    loop_.runUntilIdle();
+    EXPECT_EQ(events_, (std::vector<std::string>{"matched pen"}));
+}
+
+TEST_F(HidManagerBaseTest, ManagerWithoutMatchingReportsEveryDevice) {
+    manager_->setDeviceMatching(std::nullopt);
+    manager_->scheduleWithRunLoop(loop_);
+    host_.connect(mouse_);
+    manager_->open(kIOHIDOptionsTypeNone);
+    loop_.runUntilIdle();
+    EXPECT_EQ(events_, (std::vector<std::string>{"matched mouse"}));
+}
+
+TEST_F(HidManagerBaseTest, QueuedDeliveryOfADestroyedManagerDoesNothing) {
+    manager_->scheduleWithRunLoop(loop_);
+    host_.connect(pen_);
+    manager_->open(kIOHIDOptionsTypeNone);
+    manager_.reset();
+    EXPECT_EQ(loop_.runUntilIdle(), 1u);
+    EXPECT_TRUE(events_.empty());
+}
+
+}  // namespace
+}  // namespace drawlume

@@ -1,0 +1,201 @@
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "TabletDeviceManagerFixture.hpp"
+#include "devices/TabletDeviceManager.hpp"
+#include "util/TextFormat.hpp"
+
+namespace drawlume {
+namespace {
+
+using testing::TabletDeviceManagerFixture;
+
+class TabletDeviceManagerDiscoveryTest : public TabletDeviceManagerFixture {};
+
+std::string hashText(const std::shared_ptr<FakeHidDevice>& device) {
+    return std::to_string(deviceHash(device.get()));
+}
+
+TEST_F(TabletDeviceManagerDiscoveryTest, ConstructionSetsUpAndOpensTheManagerBeforeStart) {
+    createManager();
+    manager->start();
+    EXPECT_EQ(logTexts(),
+              (std::vector<std::string>{
+                  "Setting up HID Manager...", "Device matching criteria applied",
+                  "Device matching callback registered", "Device removal callback registered",
+                  "HID Manager scheduled with run loop", "HID Manager initialization complete",
+                  "Waiting for digitizer/pen device connection..."}));
+    const auto messages = logMessages();
+    EXPECT_EQ(messages.front().file, "Drawlume___Bluetooth_Agent/TabletDeviceManager");
+    EXPECT_EQ(messages.front().function, "setupHIDManager()");
+    EXPECT_EQ(messages.back().function, "start()");
+
+    // Only pen digitizers are reported: a mouse alone is not.
+    auto mouse = std::make_shared<FakeHidDevice>(ReportDescriptor{{{0x01, 0x02}}, {}, false, 4});
+    connect(mouse);
+    EXPECT_TRUE(owner->discovered.empty());
+}
+
+TEST_F(TabletDeviceManagerDiscoveryTest, ManagerThatCannotBeCreatedOrOpenedReportsNothing) {
+    host.setFailsToCreateManagers(true);
+    createManager();
+    EXPECT_EQ(logTexts(), (std::vector<std::string>{"Setting up HID Manager...",
+                                                    "Failed to create HID Manager"}));
+    EXPECT_EQ(logMessages().back().flag, DDLogFlagError);
+    manager->stop();  // nothing to close
+    EXPECT_EQ(logTexts().back(), "Service stopped");
+
+    manager.reset();
+    host.setFailsToCreateManagers(false);
+    host.setManagerOpenResult(static_cast<IOReturn>(0xE00002E2));
+    createManager();
+    EXPECT_EQ(newLogTexts().back(), "Failed to open HID Manager with error code: -536870174");
+    connect(companion());
+    EXPECT_TRUE(owner->discovered.empty());
+}
+
+TEST_F(TabletDeviceManagerDiscoveryTest, DevicesPresentAtOpenAreReportedOnceTheLoopRuns) {
+    host.connect(companion());
+    createManager();
+    EXPECT_TRUE(owner->discovered.empty());
+    services.runLoop.runUntilIdle();
+    ASSERT_EQ(owner->discovered.size(), 1u);
+    const DeviceInfo& info = owner->discovered[0];
+    EXPECT_EQ(info.id, "serial:Bluetooth:aa:bb:cc:dd:ee:ff");
+    EXPECT_EQ(info.manufacturer, "Acme");
+    EXPECT_EQ(info.productName, "Pad");
+    EXPECT_EQ(info.vendorID, 0x1234);
+    EXPECT_EQ(info.productID, 0x5678);
+    const auto texts = logTexts();
+    EXPECT_EQ(std::vector<std::string>(texts.end() - 2, texts.end()),
+              (std::vector<std::string>{"Device matching callback triggered",
+                                        "Device discovered: Pad (VID: 0x1234, PID: 0x5678)"}));
+    EXPECT_EQ(host.connectedDevices()[0]->openCount(), 0);  // nothing selected yet
+}
+
+TEST_F(TabletDeviceManagerDiscoveryTest, DeviceIdsFallBackToAFingerprintAndUnknownNames) {
+    createManager();
+    auto emptySerial = companion("");
+    connect(emptySerial);
+    auto bare = std::make_shared<FakeHidDevice>(FakeHidDevice::companionDescriptor());
+    connect(bare);
+    auto numeric = std::make_shared<FakeHidDevice>(FakeHidDevice::companionDescriptor());
+    numeric->setProperty(kIOHIDProductKey, int64_t{42});
+    numeric->setProperty(kIOHIDVendorIDKey, 4660.9);             // truncated
+    numeric->setProperty(kIOHIDProductIDKey, int64_t{0x1ABCD});  // five hex digits
+    numeric->setProperty(kIOHIDTransportKey, std::string("USB"));
+    numeric->setProperty(kIOHIDSerialNumberKey, int64_t{7});
+    connect(numeric);
+
+    ASSERT_EQ(owner->discovered.size(), 3u);
+    EXPECT_EQ(owner->discovered[0].id, "fp:Bluetooth:Acme:Pad:4660:22136");
+    EXPECT_EQ(owner->discovered[1].id, "fp:Unknown:Unknown:Unknown:0:0");
+    EXPECT_EQ(owner->discovered[1].displayName(), "Unknown (VID: 0x0000, PID: 0x0000)");
+    EXPECT_EQ(owner->discovered[2].id, "serial:USB:7");
+    EXPECT_EQ(owner->discovered[2].displayName(), "42 (VID: 0x1234, PID: 0x1ABCD)");
+
+    // Equal ids are the same device, whatever the names.
+    DeviceInfo renamed = owner->discovered[0];
+    renamed.productName = "Other";
+    EXPECT_EQ(renamed, owner->discovered[0]);
+}
+
+TEST_F(TabletDeviceManagerDiscoveryTest, SameReferenceMatchedTwiceIsSkippedWithAWarning) {
+    createManager();
+    auto device = companion();
+    connect(device);
+    newLogTexts();
+    host.rematch(device);
+    services.runLoop.runUntilIdle();
+    EXPECT_EQ(newLogTexts(),
+              (std::vector<std::string>{"Device matching callback triggered",
+                                        "Device discovered: Pad (VID: 0x1234, PID: 0x5678)",
+                                        "Device already discovered, skipping"}));
+    EXPECT_EQ(logMessages().back().flag, DDLogFlagWarning);
+    EXPECT_EQ(owner->discovered.size(), 1u);
+}
+
+TEST_F(TabletDeviceManagerDiscoveryTest, NewReferenceReplacesTheOldAndItsStaleRemovalIsIgnored) {
+    createManager();
+    auto first = companion();
+    connect(first);
+    select(first);
+    ASSERT_EQ(manager->activeDevice(), first);
+
+    // The same physical device enumerated again before the old reference went.
+    auto second = companion();
+    connect(second);
+    const auto lines = newLogTexts();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "Replacing device instance for id: serial:Bluetooth:aa:bb:cc:dd:ee:ff "
+                        "(oldHash: " +
+                            hashText(first) + ", newHash: " + hashText(second) + ")"),
+              lines.end());
+    EXPECT_EQ(owner->discovered.size(), 1u);  // not told again
+    // It is the selected id: the new reference is activated, the old one closed.
+    EXPECT_EQ(manager->activeDevice(), second);
+    EXPECT_EQ(first->closeCount(), 1);
+
+    disconnect(first);
+    EXPECT_EQ(newLogTexts(),
+              (std::vector<std::string>{"Device removal callback triggered",
+                                        "Device disconnected (hash: " + hashText(first) + ")",
+                                        "Ignoring stale removal callback for replaced device id: "
+                                        "serial:Bluetooth:aa:bb:cc:dd:ee:ff"}));
+    EXPECT_EQ(manager->activeDevice(), second);
+    EXPECT_TRUE(manager->hasDiscovered("serial:Bluetooth:aa:bb:cc:dd:ee:ff"));
+    EXPECT_TRUE(owner->removed.empty());
+}
+
+TEST_F(TabletDeviceManagerDiscoveryTest, RemovalOfTheActiveDeviceClosesItAndResetsItsState) {
+    createManager();
+    auto device = companion();
+    connect(device);
+    select(device);
+    ASSERT_TRUE(device->sendReport(penHover()));
+    ASSERT_TRUE(manager->inputReportHandler().wasInRange());
+    newLogTexts();
+
+    disconnect(device);
+    EXPECT_EQ(newLogTexts(),
+              (std::vector<std::string>{"Device removal callback triggered",
+                                        "Device disconnected (hash: " + hashText(device) + ")",
+                                        "Closing active device", "Pen state reset",
+                                        "Reset pen and mouse state for active device"}));
+    EXPECT_EQ(manager->activeDevice(), nullptr);
+    EXPECT_EQ(manager->activeDeviceBufferSize(), 0);
+    EXPECT_FALSE(manager->inputReportHandler().wasInRange());
+    EXPECT_FALSE(manager->hasDiscovered("serial:Bluetooth:aa:bb:cc:dd:ee:ff"));
+    ASSERT_EQ(owner->removed.size(), 1u);
+    EXPECT_EQ(owner->removed[0].id, "serial:Bluetooth:aa:bb:cc:dd:ee:ff");
+}
+
+TEST_F(TabletDeviceManagerDiscoveryTest, RemovalOfAnUnreadableDeviceNamesItByItsStoredId) {
+    createManager();
+    auto device = companion();
+    connect(device);
+    device->clearProperties();
+    disconnect(device);
+    ASSERT_EQ(owner->removed.size(), 1u);
+    EXPECT_EQ(owner->removed[0].id, "serial:Bluetooth:aa:bb:cc:dd:ee:ff");
+    EXPECT_EQ(owner->removed[0].productName, "Unknown");
+    EXPECT_EQ(owner->removed[0].vendorID, 0);
+}
+
+TEST_F(TabletDeviceManagerDiscoveryTest, OwnerThatIsGoneIsNotToldButDevicesAreStillKept) {
+    createManager();
+    owner.reset();
+    auto device = companion();
+    connect(device);
+    EXPECT_TRUE(manager->hasDiscovered("serial:Bluetooth:aa:bb:cc:dd:ee:ff"));
+    disconnect(device);
+    EXPECT_FALSE(manager->hasDiscovered("serial:Bluetooth:aa:bb:cc:dd:ee:ff"));
+    manager->activateSelectedDevice();
+    EXPECT_EQ(logTexts().back(), "No device selected");
+}
+
+}  // namespace
+}  // namespace drawlume

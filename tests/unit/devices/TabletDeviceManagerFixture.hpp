@@ -1,0 +1,136 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "devices/TabletDeviceManager.hpp"
+#include "logging/DDLog.hpp"
+#include "logging/RecordingLogger.hpp"
+#include "platform/fake/FakeHidHost.hpp"
+#include "platform/fake/FakeTranslationServices.hpp"
+#include "platform/fake/RecordingAlerts.hpp"
+
+namespace drawlume::testing {
+
+// Stands for the view model: records what it is told, at once, and answers
+// with the selection the test sets.
+class RecordingOwner final : public TabletDeviceOwner {
+public:
+    void deviceDiscovered(const DeviceInfo& device) override { discovered.push_back(device); }
+    void deviceRemoved(const DeviceInfo& device) override { removed.push_back(device); }
+    std::optional<DeviceInfo> selectedDevice() const override { return selected; }
+
+    std::vector<DeviceInfo> discovered;
+    std::vector<DeviceInfo> removed;
+    std::optional<DeviceInfo> selected;
+};
+
+// Counts the calls that ask the event output to let go of everything.
+class CountingReleaser final : public HeldInputReleaser {
+public:
+    void releaseAllHeldInput() override { ++releases; }
+    int releases = 0;
+};
+
+// A device manager on a fake HID host, with a recording owner, alerts and
+// event sink, every log line recorded.
+class TabletDeviceManagerFixture : public ::testing::Test {
+protected:
+    TabletDeviceManagerFixture() {
+        setDDLogLevel(DDLogLevelAll);
+        DDLog::sharedInstance().addLogger(logger);
+    }
+    ~TabletDeviceManagerFixture() override {
+        manager.reset();
+        DDLog::sharedInstance().removeAllLoggers();
+        setDDLogLevel(DDLogLevelAll);
+    }
+
+    void createManager() {
+        manager = TabletDeviceManager::create(
+            owner,
+            TabletDeviceManager::Services{host, services.runLoop, alerts, localize, &releaser},
+            services.environment());
+    }
+
+    // The companion as a Bluetooth device with a serial number (its address).
+    static std::shared_ptr<FakeHidDevice> companion(const std::string& serial = "aa:bb:cc:dd:ee:ff",
+                                                    const std::string& product = "Pad") {
+        auto device = std::make_shared<FakeHidDevice>(FakeHidDevice::companionDescriptor());
+        device->setProperty(kIOHIDManufacturerKey, std::string("Acme"));
+        device->setProperty(kIOHIDProductKey, product);
+        device->setProperty(kIOHIDVendorIDKey, int64_t{0x1234});
+        device->setProperty(kIOHIDProductIDKey, int64_t{0x5678});
+        device->setProperty(kIOHIDTransportKey, std::string("Bluetooth"));
+        device->setProperty(kIOHIDSerialNumberKey, serial);
+        device->setProperty(kIOHIDMaxInputReportSizeKey, int64_t{12});
+        return device;
+    }
+
+    // Connects the device and lets the manager hear of it.
+    void connect(const std::shared_ptr<FakeHidDevice>& device) {
+        host.connect(device);
+        services.runLoop.runUntilIdle();
+    }
+    void disconnect(const std::shared_ptr<FakeHidDevice>& device) {
+        host.disconnect(device);
+        services.runLoop.runUntilIdle();
+    }
+    // Selects the device in the owner and asks for activation, as the view model does.
+    void select(const std::shared_ptr<FakeHidDevice>& device) {
+        owner->selected = infoOf(device);
+        manager->activateSelectedDevice();
+    }
+    // The record the owner was given for the device.
+    DeviceInfo infoOf(const std::shared_ptr<FakeHidDevice>& device) const {
+        const auto serial = device->getProperty(kIOHIDSerialNumberKey);
+        for (const DeviceInfo& info : owner->discovered) {
+            if (info.id == "serial:Bluetooth:" + std::get<std::string>(serial)) {
+                return info;
+            }
+        }
+        ADD_FAILURE() << "the owner was not told of the device";
+        return {};
+    }
+
+    // A pen report in range: proximity enter and a move reach the sink.
+    static std::vector<uint8_t> penHover() { return {3, 0x10, 0, 0x40, 0, 0x40, 0, 0, 0, 0, 0, 0}; }
+
+    std::vector<std::string> logTexts() {
+        DDLog::sharedInstance().flushLog();
+        return logger->texts();
+    }
+    std::vector<DDLogMessage> logMessages() {
+        DDLog::sharedInstance().flushLog();
+        return logger->messages();
+    }
+    // The lines logged since the last call.
+    std::vector<std::string> newLogTexts() {
+        std::vector<std::string> all = logTexts();
+        std::vector<std::string> fresh(all.begin() + static_cast<std::ptrdiff_t>(seenLines_),
+                                       all.end());
+        seenLines_ = all.size();
+        return fresh;
+    }
+
+    std::shared_ptr<RecordingLogger> logger = std::make_shared<RecordingLogger>();
+    FakeTranslationServices services;
+    FakeHidHost host;
+    RecordingAlerts alerts;
+    CountingReleaser releaser;
+    // The texts as they stand in the code, whatever the machine's language.
+    TabletDeviceManager::Localize localize = [](std::string_view, std::string_view fallback) {
+        return std::string(fallback);
+    };
+    std::shared_ptr<RecordingOwner> owner = std::make_shared<RecordingOwner>();
+    std::shared_ptr<TabletDeviceManager> manager;
+
+private:
+    size_t seenLines_ = 0;
+};
+
+}  // namespace drawlume::testing

@@ -1,0 +1,113 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "TestData.hpp"
+#include "platform/replay/HidRecordingParser.hpp"
+
+namespace drawlume {
+namespace {
+
+using testing::companionDescriptorBytes;
+using testing::testDataPath;
+
+TEST(HidRecordingParserTest, ShippedRecordingsAreTheCompanionWithReportsOfItsIDs) {
+    for (const char* name : {"pen-stroke.hid", "pen-hover-barrel.hid", "pen-eraser.hid",
+                             "mouse.hid", "keyboard.hid"}) {
+        const auto result = HidRecordingParser::parseFile(testDataPath(name).string());
+        ASSERT_TRUE(result.recording) << result.message();
+        ASSERT_EQ(result.recording->devices.size(), 1u) << name;
+        const RecordedDevice& device = result.recording->devices[0];
+        EXPECT_EQ(device.descriptorBytes, companionDescriptorBytes()) << name;
+        EXPECT_TRUE(device.descriptor.hasApplicationCollection(0x0D, 0x02)) << name;
+        EXPECT_EQ(device.name, "Drawlume Test Companion") << name;
+        EXPECT_EQ(device.bus, 5u) << name;
+        EXPECT_EQ(device.vendorID, 0x1234u) << name;
+        EXPECT_EQ(device.productID, 0x5678u) << name;
+        ASSERT_FALSE(device.reports.empty()) << name;
+        for (const RecordedReport& report : device.reports) {
+            // Each report is as long as its ID's layout: mouse 6, keyboard 9, pen 12.
+            const size_t expected = report.bytes[0] == 1 ? 6 : report.bytes[0] == 2 ? 9 : 12;
+            EXPECT_EQ(report.bytes.size(), expected) << name;
+        }
+    }
+}
+
+TEST(HidRecordingParserTest, SeveralDevicesTimesAndComments) {
+    const auto result = HidRecordingParser::parse(
+        "# two devices\n"
+        "D: 0\r\n"
+        "R: 2 05 0d   # a comment after the numbers\n"
+        "N: Pad #1\n"
+        "D: 1\n"
+        "R: 0\n"
+        "I: 3 46d c52b\n"
+        "D: 0\n"
+        "E: 1.5 1 03\n"
+        "E: 000001.500001 2 03 ff\n"
+        "D: 1\n"
+        "E: 000000.000000 1 01",
+        "two.hid");
+    ASSERT_TRUE(result.recording) << result.message();
+    const auto& devices = result.recording->devices;
+    ASSERT_EQ(devices.size(), 2u);
+    EXPECT_EQ(devices[0].name, "Pad #1");  // names keep their '#'
+    EXPECT_EQ(devices[0].descriptorBytes, (std::vector<uint8_t>{0x05, 0x0d}));
+    ASSERT_EQ(devices[0].reports.size(), 2u);
+    EXPECT_EQ(devices[0].reports[0].microseconds, 1500000);
+    EXPECT_EQ(devices[0].reports[1].microseconds, 1500001);
+    EXPECT_EQ(devices[0].reports[1].bytes, (std::vector<uint8_t>{0x03, 0xff}));
+    EXPECT_EQ(devices[1].index, 1u);
+    EXPECT_EQ(devices[1].bus, 3u);
+    EXPECT_EQ(devices[1].vendorID, 0x46du);
+    EXPECT_EQ(devices[1].reports.size(), 1u);
+}
+
+struct BadRecording {
+    const char* text;
+    size_t line;
+    const char* errorPart;
+};
+
+TEST(HidRecordingParserTest, MalformedRecordingsNameTheLineAndTheFault) {
+    const std::string header = "D: 0\nR: 2 05 0d\n";  // lines 1 and 2
+    const std::vector<BadRecording> cases = {
+        {"X: 1\n", 3, "unknown line type 'X:'"},
+        {"hello\n", 3, "expected a line of the form"},
+        {"E: 0.000000 2 03\n", 3, "announces 2 bytes but lists 1"},
+        {"E: 0.000000 1 3g\n", 3, "'3g' is not a hex byte"},
+        {"E: 0.000000 1 123\n", 3, "'123' is not a hex byte"},
+        {"E: 0.000000 0\n", 3, "an empty report"},
+        {"E: 5 1 03\n", 3, "seconds.microseconds"},
+        {"E: 0.1234567 1 03\n", 3, "seconds.microseconds"},
+        {"E: -1.0 1 03\n", 3, "seconds.microseconds"},
+        {"E: 0.5 1 03\nE: 0.4 1 03\n", 4, "time goes back"},
+        {"E: 0.0 99999 03\n", 3, "more than the 16384"},
+        {"I: 5 1234\n", 3, "bus, vendor and product"},
+        {"D: one\n", 3, "needs a device number"},
+        {"R: 1 c0\n", 3, "a second R: line for device 0"},
+        {"D: 2\nE: 0.0 1 03\n", 4, "E: before the R: line of device 2"},
+        {"D: 3\nN: no descriptor\n", 3, "device 3 has no R: line"},
+    };
+    for (const BadRecording& bad : cases) {
+        const auto result = HidRecordingParser::parse(header + bad.text, "bad.hid");
+        EXPECT_FALSE(result.recording) << bad.text;
+        EXPECT_EQ(result.errorLine, bad.line) << bad.text;
+        EXPECT_NE(result.error.find(bad.errorPart), std::string::npos)
+            << bad.text << " -> " << result.error;
+    }
+
+    auto result = HidRecordingParser::parse("R: 3 05 0d 09\n", "cut.hid");
+    EXPECT_EQ(result.message(),
+              "cut.hid:1: malformed report descriptor at byte 2: truncated item 0x09: 1 data "
+              "byte(s) announced, 0 left");
+    result = HidRecordingParser::parse("# nothing but a comment\n\n", "empty.hid");
+    EXPECT_EQ(result.message(), "empty.hid:2: no device in the recording");
+    result = HidRecordingParser::parseFile("/nonexistent/session.hid");
+    EXPECT_FALSE(result.recording);
+    EXPECT_EQ(result.message().rfind("/nonexistent/session.hid:0: cannot read the file", 0), 0u);
+}
+
+}  // namespace
+}  // namespace drawlume

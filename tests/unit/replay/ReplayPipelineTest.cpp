@@ -1,0 +1,91 @@
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "TestData.hpp"
+#include "app/HeadlessAgent.hpp"
+#include "app/PrintingEventSink.hpp"
+#include "platform/fake/ManualRunLoop.hpp"
+#include "platform/fake/RecordingAlerts.hpp"
+#include "platform/replay/HidRecordingParser.hpp"
+#include "platform/replay/ReplayHidHost.hpp"
+
+namespace drawlume {
+namespace {
+
+using testing::readFile;
+using testing::testDataPath;
+
+// Each shipped recording through discovery, activation, translation and
+// event building, printed as drawlume-agent --print-events prints it, against
+// the output kept beside the recording. After a deliberate change of the
+// output, regenerate with
+//   drawlume-agent --print-events --replay tests/data/NAME.hid --fast > tests/data/NAME.expected
+// and review the difference.
+class ReplayPipelineTest : public ::testing::TestWithParam<const char*> {};
+
+// Counts the calls that ask the event output to let go of everything.
+struct CountingReleaser final : HeldInputReleaser {
+    void releaseAllHeldInput() override { ++releases; }
+    size_t releases = 0;
+};
+
+// Plays the recordings as fast as possible and returns what was printed.
+std::string replay(const std::vector<std::string>& names, size_t& reports) {
+    std::vector<HidRecording> recordings;
+    reports = 0;
+    for (const std::string& name : names) {
+        auto parsed = HidRecordingParser::parseFile(testDataPath(name + ".hid").string());
+        EXPECT_TRUE(parsed.recording) << parsed.message();
+        reports += parsed.recording->devices[0].reports.size();
+        recordings.push_back(std::move(*parsed.recording));
+    }
+    ManualRunLoop loop;
+    ReplayHidHost host(recordings, ReplayPacing::asFastAsPossible);
+    bool finished = false;
+    host.setOnFinished([&finished] { finished = true; });
+    std::ostringstream printed;
+    PrintingEventSink sink(printed, Point{960, 540});
+    RecordingAlerts alerts;
+    CountingReleaser releaser;
+    HeadlessAgent agent({host, loop, sink, host.clocks(), alerts, &releaser},
+                        HeadlessAgent::defaultScreens());
+    agent.start();
+    loop.runUntilIdle();
+    EXPECT_TRUE(finished);
+    // Each device went away while active: the output let go each time.
+    EXPECT_EQ(releaser.releases, names.size());
+    EXPECT_EQ(host.reportsPlayed(), reports);
+    EXPECT_TRUE(alerts.shown.empty());
+    return printed.str();
+}
+
+TEST_P(ReplayPipelineTest, PrintedRecordsMatchTheExpectedOutput) {
+    const std::string name = GetParam();
+    size_t reports = 0;
+    EXPECT_EQ(replay({name}, reports), readFile(testDataPath(name + ".expected")));
+}
+
+// Several recordings are several devices: the first is selected and played,
+// and when it is removed the next one is selected and played.
+TEST(ReplayPipelineSessionTest, RecordingsArePlayedOneAfterTheOther) {
+    size_t reports = 0;
+    EXPECT_EQ(replay({"pen-stroke", "keyboard", "pen-stroke"}, reports),
+              readFile(testDataPath("pen-stroke.expected")) +
+                  readFile(testDataPath("keyboard.expected")) +
+                  readFile(testDataPath("pen-stroke.expected")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Recordings, ReplayPipelineTest,
+                         ::testing::Values("pen-stroke", "pen-hover-barrel", "pen-eraser", "mouse",
+                                           "keyboard"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             std::erase(name, '-');
+                             return name;
+                         });
+
+}  // namespace
+}  // namespace drawlume
