@@ -341,12 +341,13 @@ void AppDelegate::saveWindowFrame() {
     if (window_ == nullptr) {
         return;
     }
-    const QRect frame = window_->geometry();
+    // The frame's corner, where move() puts it back.
+    const QPoint corner = window_->pos();
     services_.defaults.set(kMainWindowFrameKey, QStringLiteral("%1 %2 %3 %4")
-                                                    .arg(frame.x())
-                                                    .arg(frame.y())
-                                                    .arg(frame.width())
-                                                    .arg(frame.height())
+                                                    .arg(corner.x())
+                                                    .arg(corner.y())
+                                                    .arg(window_->width())
+                                                    .arg(window_->height())
                                                     .toStdString());
 }
 

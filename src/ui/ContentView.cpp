@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
@@ -159,7 +160,12 @@ void ContentView::build() {
     permissionTexts->addWidget(permissionTitle_);
     permissionTexts->addWidget(permissionInstructions_);
     permissionTexts->addWidget(permissionReason_);
-    permissionTexts->addWidget(permissionButton_, 0, Qt::AlignLeft);
+    // A row with a stretch, not an aligned item: an aligned item would hide
+    // the wrapped texts' height for their width from the layout.
+    auto* buttonRow = new QHBoxLayout();
+    buttonRow->addWidget(permissionButton_);
+    buttonRow->addStretch();
+    permissionTexts->addLayout(buttonRow);
     permission->addLayout(permissionTexts, 1);
     layout->addWidget(permissionBlock_);
 
@@ -223,8 +229,10 @@ void ContentView::build() {
 
     // Notice.
     auto* notice = new QHBoxLayout();
-    notice->addWidget(symbolLabel("info.circle.fill", 16, QColor(0x0a, 0x84, 0xff), this), 0,
-                      Qt::AlignTop);
+    auto* noticeIcon = new QVBoxLayout();
+    noticeIcon->addWidget(symbolLabel("info.circle.fill", 16, QColor(0x0a, 0x84, 0xff), this));
+    noticeIcon->addStretch();
+    notice->addLayout(noticeIcon);
     auto* noticeTexts = new QVBoxLayout();
     noticeTitle_ = wrappingLabel(this);
     setPointScale(noticeTitle_, 0.95, true);
@@ -289,8 +297,22 @@ void ContentView::refresh() {
     debugPanel_->update(localization_, model_.isDebugLogEnabled, model_.eventsPerSecond,
                         model_.debugLogs);
     refreshLanguageMenu();
+    // Wrapped texts need their height for the fixed width, and a section that
+    // just showed or hid a part tells its parent only on the next pass of the
+    // event loop. Settle the inner layouts first, deepest first, so the
+    // height asked for below is the height of what is shown now.
+    const QList<QWidget*> inner = findChildren<QWidget*>();
+    for (auto widget = inner.crbegin(); widget != inner.crend(); ++widget) {
+        if (QLayout* own = (*widget)->layout()) {
+            own->invalidate();
+            own->activate();
+        }
+    }
+    layout()->invalidate();
     layout()->activate();
-    adjustSize();
+    fittingHeight_ = layout()->hasHeightForWidth() ? layout()->heightForWidth(kWidth)
+                                                   : layout()->sizeHint().height();
+    setFixedHeight(fittingHeight_);
     placeLanguageMenu();
     emit contentChanged();
 }
@@ -332,6 +354,9 @@ void ContentView::refreshDevices() {
         row->setObjectName(QStringLiteral("deviceRow%1").arg(index++));
         connect(row, &QPushButton::clicked, this, [this, device] { model_.selectDevice(device); });
         deviceRows_->addWidget(row);
+        // Shown now rather than by the layout's queued show, so the height
+        // fitted below counts it.
+        row->show();
     }
 }
 
@@ -348,6 +373,7 @@ void ContentView::refreshDisplays() {
         connect(row, &QPushButton::clicked, this,
                 [this, monitor] { model_.selectMonitor(monitor); });
         displayRows_->addWidget(row);
+        row->show();
     }
 }
 
@@ -371,6 +397,10 @@ void ContentView::refreshLanguageMenu() {
 void ContentView::placeLanguageMenu() {
     languageButton_->move(width() - languageButton_->width() - 12, 12);
     languageButton_->raise();
+}
+
+QSize ContentView::sizeHint() const {
+    return {kWidth, fittingHeight_};
 }
 
 void ContentView::resizeEvent(QResizeEvent* event) {

@@ -41,6 +41,8 @@ public:
 
     // Shows the model and the language as they are now.
     void refresh();
+    // The fixed width and the height the content needs at that width.
+    QSize sizeHint() const override;
 
 signals:
     // After every refresh, so the window can fit itself to the new content.
@@ -63,6 +65,7 @@ private:
     AppLocalization& localization_;
     Actions actions_;
     bool refreshPending_ = false;
+    int fittingHeight_ = 0;
     std::vector<Subscription> subscriptions_;
 
     QLabel* appName_ = nullptr;

@@ -15,6 +15,7 @@ namespace drawlume {
 namespace {
 
 QString fileText(const char* resource) {
+    ensureUiResources();
     QFile file(QString::fromLatin1(resource));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
 }

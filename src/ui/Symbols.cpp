@@ -5,7 +5,21 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+// The resources live in a static library, whose registration the linker
+// would otherwise drop: register them before the first use.
+static void registerUiResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace drawlume {
+
+void ensureUiResources() {
+    static const bool registered = [] {
+        registerUiResources();
+        return true;
+    }();
+    (void)registered;
+}
 
 namespace {
 
@@ -24,6 +38,7 @@ QString themeName(const QString& symbol) {
 }
 
 QPixmap render(const QString& resource, int size, const QColor& tint) {
+    ensureUiResources();
     const qreal scale = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
     QPixmap pixmap(QSize(size, size) * scale);
     pixmap.setDevicePixelRatio(scale);

@@ -7,6 +7,9 @@
 
 namespace drawlume {
 
+// Makes the bundled icons and pages reachable under ":/"; called by every use.
+void ensureUiResources();
+
 // Icons by the symbol names the windows use ("pencil.tip", "display", ...):
 // the desktop's icon theme where it has a matching icon and no tint is asked
 // for, the drawing bundled with the program otherwise.
