@@ -4,9 +4,9 @@
 # go file), so no frame is sent before someone reads.
 #
 # The names of the agent's three uinput devices are the sink's: keep them in step.
-PEN=${AGENT_PEN_DEVICE:-Drawlume Pen}
-POINTER=${AGENT_POINTER_DEVICE:-Drawlume Pointer}
-KEYBOARD=${AGENT_KEYBOARD_DEVICE:-Drawlume Keyboard}
+PEN=${AGENT_PEN_DEVICE:-Draw Quill}
+POINTER=${AGENT_POINTER_DEVICE:-Draw Quill Pointer}
+KEYBOARD=${AGENT_KEYBOARD_DEVICE:-Draw Quill Keyboard}
 FIRST=aa:bb:cc:dd:ee:50
 SECOND=aa:bb:cc:dd:ee:51
 EXPECTED=$DATA/expected/agent

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "TestData.hpp"
-#include "app/HeadlessAgent.hpp"
+#include "app/AgentCore.hpp"
 #include "app/PrintingEventSink.hpp"
+#include "app/TabletViewModel.hpp"
+#include "platform/fake/FakeAccessibilityTrust.hpp"
 #include "platform/fake/ManualRunLoop.hpp"
 #include "platform/fake/RecordingAlerts.hpp"
 #include "platform/replay/HidRecordingParser.hpp"
@@ -50,9 +52,13 @@ std::string replay(const std::vector<std::string>& names, size_t& reports) {
     PrintingEventSink sink(printed, Point{960, 540});
     RecordingAlerts alerts;
     CountingReleaser releaser;
-    HeadlessAgent agent({host, loop, sink, host.clocks(), alerts, &releaser},
-                        HeadlessAgent::defaultScreens());
-    agent.start();
+    SystemEventsHub events;
+    FakeAccessibilityTrust trust;
+    AgentCore core(AgentPlatform{loop, events, trust, sink, &releaser, host, alerts, host.clocks(),
+                                 std::make_shared<FixedScreenList>(std::vector<ScreenDescription>{
+                                     {"Display", Rect{{0, 0}, {1920, 1080}}}}),
+                                 std::make_shared<InMemoryUserDefaults>()});
+    const std::shared_ptr<TabletViewModel> model = core.makeViewModel();
     loop.runUntilIdle();
     EXPECT_TRUE(finished);
     // Each device went away while active: the output let go each time.

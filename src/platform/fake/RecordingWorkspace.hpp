@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/Workspace.hpp"
+
+namespace drawlume {
+
+// Records what would have been opened.
+class RecordingWorkspace final : public Workspace {
+public:
+    bool openFolder(const std::string& path) override {
+        folders.push_back(path);
+        return true;
+    }
+    bool openAddress(const std::string& address) override {
+        addresses.push_back(address);
+        return true;
+    }
+
+    std::vector<std::string> folders;
+    std::vector<std::string> addresses;
+};
+
+}  // namespace drawlume

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/AccessibilityTrust.hpp"
+#include "app/AgentOptions.hpp"
+#include "app/PrintingEventSink.hpp"
+#include "devices/HidHost.hpp"
+#include "displays/ScreenList.hpp"
+#include "platform/linux/HeldInputExitGuard.hpp"
+#include "platform/linux/HidrawHost.hpp"
+#include "platform/linux/InputNodeProbe.hpp"
+#include "platform/linux/LinuxAccessibilityTrust.hpp"
+#include "platform/linux/UinputEventSink.hpp"
+#include "platform/replay/HidRecording.hpp"
+#include "platform/replay/ReplayHidHost.hpp"
+#include "util/Clocks.hpp"
+
+namespace drawlume {
+
+// The ends of a run that the command line chooses: where events go (uinput,
+// or standard output with --print-events), how the permission is judged
+// (printing needs none), and where devices come from (hidraw, or recordings).
+class AgentIo {
+public:
+    AgentIo(const AgentOptions& options, const std::vector<HidRecording>& recordings,
+            const ScreenList& screens);
+    ~AgentIo();
+    AgentIo(const AgentIo&) = delete;
+    AgentIo& operator=(const AgentIo&) = delete;
+
+    EventSink& eventSink();
+    // The uinput output, which is told when the companion closes; none when printing.
+    UinputEventSink* desktopSink() const { return desktop_.get(); }
+    AccessibilityTrust& accessibilityTrust();
+    HidHost& hidHost();
+    const Clocks& clocks() const;
+    ReplayHidHost* replay() const { return replay_.get(); }
+
+private:
+    // Printing needs no permission: nothing is posted.
+    class PrintingTrust final : public AccessibilityTrust {
+    public:
+        AccessibilityTrustState check() override {
+            return AccessibilityTrustState{true, AccessibilityTrustReason::granted, "", 0, ""};
+        }
+    };
+
+    std::unique_ptr<PrintingEventSink> printer_;
+    std::unique_ptr<UinputEventSink> desktop_;
+    std::optional<HeldInputExitGuard> exitGuard_;
+    SystemInputNodeProbe probe_;
+    std::optional<LinuxAccessibilityTrust> linuxTrust_;
+    PrintingTrust printingTrust_;
+    std::unique_ptr<ReplayHidHost> replay_;
+    std::unique_ptr<HidrawHost> hidraw_;
+};
+
+// Reads the recordings named on the command line; false, with the file and
+// line of the first fault on stderr, when one is malformed.
+bool loadRecordings(const std::vector<std::string>& files, std::vector<HidRecording>& recordings);
+
+}  // namespace drawlume

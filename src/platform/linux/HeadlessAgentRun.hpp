@@ -1,0 +1,19 @@
+#pragma once
+
+#include <vector>
+
+#include "app/AgentOptions.hpp"
+#include "displays/ScreenList.hpp"
+
+namespace drawlume {
+
+// The agent without windows: the view model and the service on a poll()
+// loop, until SIGINT or SIGTERM (or, with recordings, until the last one has
+// played). Events go to uinput, or to standard output with --print-events.
+// Returns the process's exit status.
+int runHeadlessAgent(const AgentOptions& options);
+
+// Without a window system there is no screen to ask: one 1920 by 1080 display.
+std::vector<ScreenDescription> headlessScreens();
+
+}  // namespace drawlume

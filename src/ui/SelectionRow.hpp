@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QPushButton>
+
+namespace drawlume {
+
+// One choice in the device or display list: a radio symbol and a text, the
+// chosen row on a blue-tinted background. Pressing it selects it.
+class SelectionRow final : public QPushButton {
+    Q_OBJECT
+
+public:
+    SelectionRow(const QString& text, bool selected, QWidget* parent = nullptr);
+    bool isSelectedRow() const { return selected_; }
+
+private:
+    bool selected_;
+};
+
+}  // namespace drawlume

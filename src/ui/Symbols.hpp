@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+namespace drawlume {
+
+// Makes the bundled icons and pages reachable under ":/"; called by every use.
+void ensureUiResources();
+
+// Icons by the symbol names the windows use ("pencil.tip", "display", ...):
+// the desktop's icon theme where it has a matching icon and no tint is asked
+// for, the drawing bundled with the program otherwise.
+QPixmap symbolPixmap(const QString& symbol, int size, const QColor& tint = QColor());
+QIcon symbolIcon(const QString& symbol, const QColor& tint = QColor());
+
+// The application icon ("AppIcon") at a size, and the monochrome tray icon
+// drawn in the given colour (the desktop panel's text colour).
+QPixmap appIconPixmap(int size);
+QIcon appIcon();
+QIcon trayIcon(const QColor& colour);
+
+}  // namespace drawlume

@@ -1,0 +1,238 @@
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/SystemEvents.hpp"
+#include "app/TabletViewModel.hpp"
+#include "devices/TabletDeviceManager.hpp"
+#include "displays/MonitorPreferences.hpp"
+#include "logging/DDLog.hpp"
+#include "logging/RecordingLogger.hpp"
+#include "platform/fake/FakeAccessibilityTrust.hpp"
+#include "platform/fake/FakeHidHost.hpp"
+#include "platform/fake/FakeTranslationServices.hpp"
+#include "platform/fake/RecordingAlerts.hpp"
+
+namespace drawlume {
+namespace {
+
+// The model over a real device manager on a fake HID host, with two screens.
+class TabletViewModelTest : public ::testing::Test {
+protected:
+    TabletViewModelTest() {
+        setDDLogLevel(DDLogLevelAll);
+        DDLog::sharedInstance().addLogger(logger_);
+    }
+    ~TabletViewModelTest() override {
+        model_.reset();
+        DDLog::sharedInstance().removeAllLoggers();
+    }
+
+    void launch() {
+        model_ = TabletViewModel::create(TabletViewModel::Services{
+            services_.runLoop, events_, trust_, preferences_, services_.debugLogCollector,
+            [](const MonitorInfo& monitor) { return "Monitor " + std::to_string(monitor.id + 1); },
+            [this](std::weak_ptr<TabletDeviceOwner> owner) {
+                return TabletDeviceManager::create(
+                    std::move(owner),
+                    TabletDeviceManager::Services{host_, services_.runLoop, alerts_,
+                                                  [](std::string_view, std::string_view fallback) {
+                                                      return std::string(fallback);
+                                                  }},
+                    services_.environment());
+            }});
+        services_.runLoop.runUntilIdle();
+    }
+
+    std::shared_ptr<FakeHidDevice> companion(const std::string& serial,
+                                             const std::string& product) {
+        auto device = std::make_shared<FakeHidDevice>(FakeHidDevice::companionDescriptor());
+        device->setProperty(kIOHIDManufacturerKey, std::string("Acme"));
+        device->setProperty(kIOHIDProductKey, product);
+        device->setProperty(kIOHIDVendorIDKey, int64_t{0x1234});
+        device->setProperty(kIOHIDProductIDKey, int64_t{0x5678});
+        device->setProperty(kIOHIDTransportKey, std::string("Bluetooth"));
+        device->setProperty(kIOHIDSerialNumberKey, serial);
+        host_.connect(device);
+        services_.runLoop.runUntilIdle();
+        return device;
+    }
+    void remove(const std::shared_ptr<FakeHidDevice>& device) {
+        host_.disconnect(device);
+        services_.runLoop.runUntilIdle();
+    }
+
+    std::vector<std::string> products() const {
+        std::vector<std::string> names;
+        for (const DeviceInfo& device : model_->availableDevices.get()) {
+            names.push_back(device.productName);
+        }
+        return names;
+    }
+    std::string selectedProduct() const {
+        const std::optional<DeviceInfo>& selected = model_->selectedDevice;
+        return selected ? selected->productName : "none";
+    }
+    // The log lines since the last call.
+    std::vector<std::string> newLines() {
+        DDLog::sharedInstance().flushLog();
+        const std::vector<std::string> all = logger_->texts();
+        std::vector<std::string> fresh(all.begin() + static_cast<std::ptrdiff_t>(seen_), all.end());
+        seen_ = all.size();
+        return fresh;
+    }
+    bool logged(const std::vector<std::string>& lines, const std::string& text) {
+        return std::find(lines.begin(), lines.end(), text) != lines.end();
+    }
+
+    std::shared_ptr<testing::RecordingLogger> logger_ =
+        std::make_shared<testing::RecordingLogger>();
+    FakeTranslationServices services_;
+    SystemEventsHub events_;
+    FakeAccessibilityTrust trust_;
+    std::shared_ptr<InMemoryUserDefaults> defaults_ = std::make_shared<InMemoryUserDefaults>();
+    std::shared_ptr<FixedScreenList> screens_ =
+        std::make_shared<FixedScreenList>(std::vector<ScreenDescription>{
+            {"Built-in", Rect{{0, 0}, {1920, 1080}}}, {"External", Rect{{1920, 0}, {2560, 1440}}}});
+    MonitorPreferences preferences_{defaults_, screens_};
+    FakeHidHost host_;
+    RecordingAlerts alerts_;
+    std::shared_ptr<TabletViewModel> model_;
+
+private:
+    size_t seen_ = 0;
+};
+
+TEST_F(TabletViewModelTest, ServiceRunsOnlyWhilePostingIsPermittedAndActivationRechecks) {
+    trust_.deny();
+    launch();
+    EXPECT_FALSE(model_->isRunning);
+    EXPECT_FALSE(model_->hasAccessibilityPermissions);
+    model_->startService();
+    EXPECT_TRUE(logged(newLines(), "ERROR: Accessibility permissions not granted"));
+    EXPECT_EQ(host_.managersCreated(), 0);
+
+    trust_.grant();
+    events_.post(SystemEvent::applicationDidBecomeActive);
+    EXPECT_TRUE(model_->isRunning);
+    EXPECT_EQ(host_.managersCreated(), 1);
+    newLines();
+    model_->startService();  // already running: nothing, not even a line
+    EXPECT_EQ(host_.managersCreated(), 1);
+    EXPECT_FALSE(logged(newLines(), "Starting tablet event interceptor..."));
+
+    auto pad = companion("aa:aa", "Pad");
+    EXPECT_TRUE(pad->isOpen());
+    trust_.deny(AccessibilityTrustReason::outputMissing);
+    events_.post(SystemEvent::applicationDidBecomeActive);
+    EXPECT_FALSE(model_->isRunning);
+    EXPECT_FALSE(pad->isOpen());
+    EXPECT_TRUE(model_->availableDevices.get().empty());
+    EXPECT_EQ(model_->permissionState.get().reason, AccessibilityTrustReason::outputMissing);
+}
+
+TEST_F(TabletViewModelTest, FirstDeviceIsSelectedAndARemovedSelectionPassesToTheEarliestOther) {
+    launch();
+    auto first = companion("aa:01", "First");
+    auto second = companion("aa:02", "Second");
+    auto third = companion("aa:03", "Third");
+    EXPECT_EQ(products(), (std::vector<std::string>{"First", "Second", "Third"}));
+    EXPECT_EQ(selectedProduct(), "First");
+    EXPECT_TRUE(first->isOpen());
+    EXPECT_FALSE(second->isOpen());
+
+    host_.rematch(second);  // the same device reported again
+    services_.runLoop.runUntilIdle();
+    EXPECT_EQ(products(), (std::vector<std::string>{"First", "Second", "Third"}));
+
+    newLines();
+    remove(first);
+    EXPECT_EQ(selectedProduct(), "Second");
+    EXPECT_TRUE(second->isOpen());
+    EXPECT_TRUE(logged(newLines(), "Auto-selected new device: Second"));
+
+    remove(third);  // not selected: only the list changes
+    EXPECT_EQ(products(), (std::vector<std::string>{"Second"}));
+    EXPECT_EQ(selectedProduct(), "Second");
+
+    remove(second);
+    EXPECT_EQ(selectedProduct(), "none");
+    EXPECT_TRUE(logged(newLines(), "No devices available"));
+}
+
+TEST_F(TabletViewModelTest, ChoosingADeviceActivatesItAndStoppingForgetsDevicesButNotTheDisplay) {
+    launch();
+    auto first = companion("aa:01", "First");
+    auto second = companion("aa:02", "Second");
+    model_->selectDevice(model_->availableDevices.get()[1]);
+    services_.runLoop.runUntilIdle();
+    EXPECT_TRUE(second->isOpen());
+    EXPECT_FALSE(first->isOpen());
+
+    ASSERT_EQ(model_->availableMonitors.get().size(), 2u);
+    preferences_.setCachedScreenFrame(Rect{{1, 2}, {3, 4}});
+    model_->selectMonitor(model_->availableMonitors.get()[1]);
+    EXPECT_EQ(preferences_.selectedMonitorIndex(), 1);
+    EXPECT_FALSE(preferences_.cachedScreenFrame().has_value());
+    EXPECT_TRUE(logged(newLines(), "Monitor selection changed to: Monitor 2"));
+
+    model_->stopService();
+    EXPECT_FALSE(second->isOpen());
+    EXPECT_TRUE(model_->availableDevices.get().empty());
+    EXPECT_EQ(selectedProduct(), "none");
+    ASSERT_TRUE(model_->selectedMonitor.get().has_value());
+    EXPECT_EQ(model_->selectedMonitor.get()->id, 1);
+
+    model_->startService();  // a restart finds the devices again and picks the first reported
+    services_.runLoop.runUntilIdle();
+    EXPECT_EQ(model_->availableDevices.get().size(), 2u);
+    EXPECT_TRUE(model_->selectedDevice.get().has_value());
+}
+
+TEST_F(TabletViewModelTest, SleepClosesTheDeviceAndWakeReopensItWhileStoppedOnlyLogs) {
+    launch();
+    auto pad = companion("aa:01", "Pad");
+    newLines();
+    events_.post(SystemEvent::willSleep);
+    EXPECT_FALSE(pad->isOpen());
+    events_.post(SystemEvent::didWake);
+    services_.runLoop.runUntilIdle();
+    EXPECT_TRUE(pad->isOpen());
+
+    model_->stopService();
+    newLines();
+    events_.post(SystemEvent::willSleep);
+    events_.post(SystemEvent::didWake);
+    const std::vector<std::string> lines = newLines();
+    EXPECT_TRUE(logged(lines, "System will sleep - suspending tablet device handling"));
+    EXPECT_TRUE(logged(lines, "System did wake - resuming tablet device handling"));
+}
+
+TEST_F(TabletViewModelTest, DebugSwitchReachesTheCollectorAndItsLinesComeBack) {
+    launch();
+    EXPECT_FALSE(services_.debugLogCollector.isEnabled());
+    std::vector<bool> seenBefore;
+    const Subscription changes = model_->subscribeToChanges(
+        [this, &seenBefore] { seenBefore.push_back(model_->isDebugLogEnabled); });
+    model_->isDebugLogEnabled.set(true);
+    EXPECT_EQ(seenBefore, std::vector<bool>{false});  // told before the value changes
+    EXPECT_TRUE(services_.debugLogCollector.isEnabled());
+
+    services_.debugLogCollector.addLog("interval line");
+    services_.debugLogCollector.updateEventsPerSecond(240);
+    services_.debugLogCollector.flush();
+    services_.runLoop.runUntilIdle();
+    ASSERT_EQ(model_->debugLogs.get().size(), 1u);
+    EXPECT_NE(model_->debugLogs.get()[0].find("interval line"), std::string::npos);
+    EXPECT_EQ(model_->eventsPerSecond.get(), 240);
+
+    model_->isDebugLogEnabled.set(false);  // switching off keeps the lines
+    EXPECT_FALSE(services_.debugLogCollector.isEnabled());
+    EXPECT_EQ(model_->debugLogs.get().size(), 1u);
+}
+
+}  // namespace
+}  // namespace drawlume
