@@ -79,15 +79,6 @@ TEST_F(HidManagerBaseTest, NoCallbackRunsAfterCloseNorForAnEarlierSession) {
     EXPECT_EQ(events_, (std::vector<std::string>{"matched pen"}));
 }
 
-TEST_F(HidManagerBaseTest, ManagerWithoutMatchingReportsEveryDevice) {
-    manager_->setDeviceMatching(std::nullopt);
-    manager_->scheduleWithRunLoop(loop_);
-    host_.connect(mouse_);
-    manager_->open(kIOHIDOptionsTypeNone);
-    loop_.runUntilIdle();
-    EXPECT_EQ(events_, (std::vector<std::string>{"matched mouse"}));
-}
-
 TEST_F(HidManagerBaseTest, QueuedDeliveryOfADestroyedManagerDoesNothing) {
     manager_->scheduleWithRunLoop(loop_);
     host_.connect(pen_);

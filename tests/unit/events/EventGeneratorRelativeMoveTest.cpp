@@ -46,16 +46,7 @@ TEST_F(RelativeMoveTest, MovesFromThePointerAndPostsTheTypeButtonAndClickState) 
     EXPECT_EQ(record.fields[0].integerValue, 0);
 }
 
-TEST_F(RelativeMoveTest, TargetsOnAnyScreenAreKeptAsTheyAre) {
-    EventGenerator& events = makeGenerator();
-    // The right screen reaches 100 points above the primary: y = -100 in event
-    // coordinates.
-    services.eventSink.pointerLocation = {2000, -90};
-    events.postRelativeMouseEvent(kCGEventMouseMoved, 0, -10, 0, 0);
-    EXPECT_EQ(postedAt(), (Point{2000, -100}));
-}
-
-TEST_F(RelativeMoveTest, OffScreenTargetsLandOnTheNearestPointOfTheNearestScreen) {
+TEST_F(RelativeMoveTest, TargetsOnAScreenStayAndOthersLandOnTheNearestPointOfTheNearestScreen) {
     EventGenerator& events = makeGenerator();
     struct Case {
         Point from;
@@ -63,6 +54,8 @@ TEST_F(RelativeMoveTest, OffScreenTargetsLandOnTheNearestPointOfTheNearestScreen
         Point expected;
     };
     const Case cases[] = {
+        // On the right screen, where it reaches 100 points above the primary: kept.
+        {{2000, -90}, 0, -10, {2000, -100}},
         // Left of every screen, at a height inside the primary: x = its minimum.
         {{3, 500}, -10, 0, {0, 500}},
         // Below the primary: its maximum y minus one.

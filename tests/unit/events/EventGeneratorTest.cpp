@@ -36,78 +36,6 @@ const FieldWrite kDeviceID = integerWrite(kCGTabletEventDeviceID, 1);
 const FieldWrite kPointX = doubleWrite(kCGTabletEventPointX, kAt.x);
 const FieldWrite kPointY = doubleWrite(kCGTabletEventPointY, kAt.y);
 
-Writes proximityWrites(int64_t enter, bool eraser) {
-    return {integerWrite(kCGTabletProximityEventEnterProximity, enter),
-            integerWrite(kCGTabletProximityEventCapabilityMask, 9671),
-            integerWrite(kCGTabletProximityEventPointerType, eraser ? 3 : 1),
-            integerWrite(kCGTabletProximityEventDeviceID, 1),
-            integerWrite(kCGTabletProximityEventVendorPointerType, eraser ? 34 : 2050)};
-}
-
-TEST_F(EventGeneratorTest, ProximityEnterIsAMovedEventRetypedWithThePenOrEraserDescription) {
-    generator.postProximityEnter(kAt, false);
-    generator.postProximityEnter(kAt, true);
-    ASSERT_EQ(services.eventSink.records.size(), 2u);
-    for (const bool eraser : {false, true}) {
-        const EventRecord& record = services.eventSink.records[eraser ? 1 : 0];
-        EXPECT_EQ(record.kind, EventRecordKind::mouse);
-        EXPECT_EQ(record.type, kCGEventTabletProximity);
-        EXPECT_EQ(record.location, kAt);
-        EXPECT_EQ(record.mouseButton, kCGMouseButtonLeft);
-        EXPECT_EQ(record.tapLocation, kTap);
-        EXPECT_EQ(fieldWrites(record), proximityWrites(1, eraser));
-    }
-}
-
-TEST_F(EventGeneratorTest, ProximityExitIsAnEmptyEventAtTheCurrentPointerLocation) {
-    services.eventSink.pointerLocation = {10, 20};
-    generator.postProximityExit(true);
-    const EventRecord& record = onlyRecord();
-    EXPECT_EQ(record.kind, EventRecordKind::empty);
-    EXPECT_EQ(record.type, kCGEventTabletProximity);
-    EXPECT_EQ(record.location, (Point{10, 20}));
-    EXPECT_EQ(fieldWrites(record), proximityWrites(0, true));
-}
-
-TEST_F(EventGeneratorTest, TabletMoveWritesThePointAndNegatesOnlyTiltY) {
-    generator.postTabletMove(kAt, 0.25, 0.5, 359);
-    const EventRecord& record = onlyRecord();
-    EXPECT_EQ(record.type, kCGEventMouseMoved);
-    EXPECT_EQ(record.mouseButton, kCGMouseButtonLeft);
-    EXPECT_EQ(
-        fieldWrites(record),
-        (Writes{kSubtype, kDeviceID, kPointX, kPointY, doubleWrite(kCGTabletEventTiltX, 0.25),
-                doubleWrite(kCGTabletEventTiltY, -0.5), doubleWrite(kCGTabletEventRotation, 359)}));
-}
-
-TEST_F(EventGeneratorTest, BarrelButtonEventsAreRightButtonTabletPointsWithButtonsTwo) {
-    generator.postRightMouseDown(kAt);
-    generator.postRightMouseDragged(kAt);
-    generator.postRightMouseUp(kAt);
-    ASSERT_EQ(services.eventSink.records.size(), 3u);
-    const CGEventType types[] = {kCGEventRightMouseDown, kCGEventRightMouseDragged,
-                                 kCGEventRightMouseUp};
-    for (size_t i = 0; i < 3; ++i) {
-        const EventRecord& record = services.eventSink.records[i];
-        EXPECT_EQ(record.type, types[i]);
-        EXPECT_EQ(record.mouseButton, kCGMouseButtonRight);
-        EXPECT_EQ(record.location, kAt);
-        EXPECT_EQ(fieldWrites(record),
-                  (Writes{kSubtype, kDeviceID, integerWrite(kCGTabletEventPointButtons, 2), kPointX,
-                          kPointY}));
-    }
-}
-
-TEST_F(EventGeneratorTest, TabletPointerWritesNoPointAndNoPressure) {
-    generator.postTabletPointer(kAt);
-    const EventRecord& record = onlyRecord();
-    EXPECT_EQ(record.type, kCGEventTabletPointer);
-    EXPECT_EQ(record.location, kAt);
-    EXPECT_EQ(fieldWrites(record),
-              (Writes{integerWrite(kCGTabletProximityEventEnterProximity, 1),
-                      integerWrite(kCGTabletEventPointButtons, 1), kDeviceID}));
-}
-
 Writes pressureWrites(bool barrel, double pressure) {
     return {integerWrite(kCGTabletProximityEventEnterProximity, 1),
             kSubtype,
@@ -134,6 +62,8 @@ TEST_F(EventGeneratorTest, PenDownAndDraggedChooseTheButtonByBarrelAndOnlyDownCa
     leftDown.insert(leftDown.begin(), integerWrite(kCGMouseEventClickState, 2));
     EXPECT_EQ(records[0].type, kCGEventLeftMouseDown);
     EXPECT_EQ(records[0].mouseButton, kCGMouseButtonLeft);
+    EXPECT_EQ(records[0].location, kAt);
+    EXPECT_EQ(records[0].tapLocation, kTap);
     EXPECT_EQ(fieldWrites(records[0]), leftDown);
 
     Writes rightDown = pressureWrites(true, 0.42);
@@ -161,16 +91,6 @@ TEST_F(EventGeneratorTest, PenUpWithBarrelIsARightUpWithNoButtonsAndNoPressure) 
                       integerWrite(kCGTabletEventPointButtons, 0), kPointX, kPointY,
                       doubleWrite(kCGTabletEventPointPressure, 0.0),
                       doubleWrite(kCGMouseEventPressure, 0.0)}));
-}
-
-TEST_F(EventGeneratorTest, ScrollPassesBothWheelsInLinesUnchanged) {
-    generator.postScrollEvent(-3, 7);
-    const EventRecord& record = onlyRecord();
-    EXPECT_EQ(record.kind, EventRecordKind::scrollWheel);
-    EXPECT_EQ(record.scrollUnits, kCGScrollEventUnitLine);
-    EXPECT_EQ(record.wheelCount, 2u);
-    EXPECT_EQ(record.wheels, (std::array<int32_t, 3>{-3, 7, 0}));
-    EXPECT_EQ(record.tapLocation, kTap);
 }
 
 TEST_F(EventGeneratorTest, KeyboardFlagsComeFromEitherSideOfEachModifierAndReplaceAllOthers) {

@@ -18,8 +18,10 @@ protected:
     using Keys = std::vector<GeneratorCall>;
 };
 
-TEST_F(KeyboardTranslationTest, AKeyIsPressedOnceAndReleasedWhenNoLongerHeld) {
+TEST_F(KeyboardTranslationTest, AKeyIsPressedOnceEvenAcrossAPenResetAndReleasedWhenLetGo) {
     keyboard(0, {0x04});
+    keyboard(0, {0x04});
+    handler.resetPenState();
     keyboard(0, {0x04});
     keyboard(0, {});
     EXPECT_EQ(calls(), (Keys{key(0, true, 0), key(0, false, 0)}));
@@ -88,14 +90,6 @@ TEST_F(KeyboardTranslationTest, ShortReportsAreRejectedWithAnErrorAndLongOnesRea
     EXPECT_EQ(messages[0].message, "ERROR: Invalid keyboard report (length=8)");
     EXPECT_EQ(messages[0].flag, DDLogFlagError);
     EXPECT_EQ(messages[0].function, "handleKeyboardInputReport(report:reportLength:)");
-}
-
-TEST_F(KeyboardTranslationTest, KeysHeldAcrossAPenResetStayHeld) {
-    keyboard(0x02, {0x04});
-    handler.resetPenState();
-    forgetCalls();
-    keyboard(0x02, {0x04});
-    EXPECT_TRUE(calls().empty());
 }
 
 TEST_F(KeyboardTranslationTest, LogsTheReportSummaryAndEachKeyAtDebugLevel) {

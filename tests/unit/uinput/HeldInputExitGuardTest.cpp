@@ -47,6 +47,13 @@ struct ChildOutcome {
 // Runs `end` in a child that holds a key, a mouse button and a pen touch.
 template <typename End>
 ChildOutcome runChild(End end) {
+    // Made before the fork: the child only posts them.
+    const EventRecord held[] = {
+        GeneratorRecords::key(0, true),
+        GeneratorRecords::mouse(kCGEventLeftMouseDown, Point{1, 1}, 0),
+        GeneratorRecords::proximityEnter(Point{1, 1}, false),
+        GeneratorRecords::penDown(Point{1, 1}, 0.5, 0, 0, 0, false),
+    };
     int fds[2];
     EXPECT_EQ(::pipe(fds), 0);
     const pid_t child = ::fork();
@@ -55,10 +62,9 @@ ChildOutcome runChild(End end) {
         setDDLogLevel(0);
         static FixedScreenList screens({{"Primary", Rect{{0, 0}, {1024, 512}}}});
         auto* sink = new UinputEventSink(std::make_unique<PipeWriter>(fds[1]), screens);
-        sink->post(GeneratorRecords::key(0, true));
-        sink->post(GeneratorRecords::mouse(kCGEventLeftMouseDown, Point{1, 1}, 0));
-        sink->post(GeneratorRecords::proximityEnter(Point{1, 1}, false));
-        sink->post(GeneratorRecords::penDown(Point{1, 1}, 0.5, 0, 0, 0, false));
+        for (const EventRecord& record : held) {
+            sink->post(record);
+        }
         const EvdevEvent marker{0xFFFF, 0xFFFF, 0};
         (void)!::write(fds[1], &marker, sizeof marker);
         new HeldInputExitGuard(*sink);  // neither is destroyed: the process ends under them
