@@ -1,5 +1,6 @@
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -52,6 +53,20 @@ const std::vector<std::string> kKeys = {
     "debug.logs.title",
     "debug.logs.events_per_second",
     "debug.logs.clear",
+    "permission.reason.missing",
+    "permission.reason.denied",
+    "permission.reason.failed",
+    "permission.reason.companion",
+    "permission.help.title",
+    "permission.help.intro",
+    "permission.help.package",
+    "permission.help.relogin",
+    "permission.help.check_again",
+    "update.available.title",
+    "update.available.info",
+    "update.current.title",
+    "update.current.info",
+    "update.failed.title",
 };
 
 std::vector<std::string> allTables() {
@@ -84,19 +99,27 @@ TEST(EmbeddedStringTablesTest, EveryTableHasEveryKeyAndNoOther) {
 }
 
 TEST(EmbeddedStringTablesTest, EveryFormatTextFitsItsArguments) {
+    const FormatArgument text = std::string_view("1.2");
+    const FormatArgument number = int64_t{2};
+    const std::vector<std::pair<std::string, std::vector<FormatArgument>>> formats = {
+        {"about.version", {text, text}},
+        {"display.target.monitor.format", {number, number, number}},
+        {"debug.logs.events_per_second", {number}},
+        {"permission.reason.missing", {text}},
+        {"permission.reason.denied", {text}},
+        {"permission.reason.failed", {text}},
+        {"permission.reason.companion", {text}},
+        {"update.available.info", {text, text, text}},
+        {"update.current.info", {text}},
+    };
     const StringTableCatalog& catalog = StringTableCatalog::embedded();
-    const std::array<FormatArgument, 2> version = {std::string_view("1.2"), std::string_view("45")};
-    const std::array<FormatArgument, 3> monitor = {int64_t{2}, int64_t{2560}, int64_t{1440}};
-    const std::array<FormatArgument, 1> rate = {int64_t{120}};
     for (const std::string& code : allTables()) {
         const StringTable& table = *catalog.table(code);
-        std::string problem;
-        EXPECT_TRUE(formatChecked(*table.find("about.version"), version, &problem))
-            << code << ": " << problem;
-        EXPECT_TRUE(formatChecked(*table.find("display.target.monitor.format"), monitor, &problem))
-            << code << ": " << problem;
-        EXPECT_TRUE(formatChecked(*table.find("debug.logs.events_per_second"), rate, &problem))
-            << code << ": " << problem;
+        for (const auto& [key, arguments] : formats) {
+            std::string problem;
+            EXPECT_TRUE(formatChecked(*table.find(key), arguments, &problem))
+                << code << " " << key << ": " << problem;
+        }
     }
 }
 
