@@ -6,7 +6,8 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 ARGS ?=
 
-.PHONY: all bootstrap build test e2e run bench sanitize fuzz lint clean deb install uninstall
+.PHONY: all bootstrap build test e2e run bench sanitize fuzz lint clean deb install uninstall \
+	screenshots memory
 
 all: build
 
@@ -41,6 +42,16 @@ install: build
 
 uninstall:
 	scripts/install-files uninstall $(BUILD_DIR)/installed-files.txt
+
+# The windows photographed on a virtual X server: $(BUILD_DIR)/screenshots/*.png.
+screenshots: build
+	@scripts/bootstrap screenshots
+	scripts/screenshots $(BUILD_DIR)
+
+# The idle resident memory of the windowed (virtual X server) and headless agent.
+memory: build
+	@scripts/bootstrap screenshots
+	scripts/memory $(BUILD_DIR)
 
 # Starts the agent.
 run: build

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 
 #include "localization/AppLocalization.hpp"
@@ -30,7 +31,9 @@ AboutView::AboutView(AppLocalization& localization, ApplicationInfo info,
       dismiss_(std::move(dismiss)),
       openAddress_(std::move(openAddress)) {
     setObjectName("aboutView");
-    setFixedSize(400, 350);
+    // 400 by 350, taller only where a language's texts need more room: the
+    // icon and the close button are never squeezed.
+    setFixedWidth(400);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(30, 30, 30, 30);
     layout->setSpacing(20);
@@ -38,7 +41,7 @@ AboutView::AboutView(AppLocalization& localization, ApplicationInfo info,
 
     auto* icon = new QLabel(this);
     icon->setPixmap(appIconPixmap(80));
-    icon->setAlignment(Qt::AlignCenter);
+    icon->setFixedSize(80, 80);
     name_ = new QLabel(this);
     name_->setAlignment(Qt::AlignCenter);
     QFont title = name_->font();
@@ -70,7 +73,7 @@ AboutView::AboutView(AppLocalization& localization, ApplicationInfo info,
     close_->setDefault(true);
     close_->setAutoDefault(true);
 
-    layout->addWidget(icon);
+    layout->addWidget(icon, 0, Qt::AlignHCenter);
     layout->addWidget(name_);
     layout->addWidget(version_);
     layout->addWidget(copyright_);
@@ -115,6 +118,8 @@ void AboutView::refresh() {
     websiteLabel_->setText(QString::fromStdString(localization_.localized("about.website.label")));
     website_->setText(QString::fromStdString(localization_.localized("about.website.url")));
     close_->setText(QString::fromStdString(localization_.localized("about.close")));
+    layout()->activate();
+    setFixedHeight(std::max(350, layout()->sizeHint().height()));
 }
 
 }  // namespace drawlume

@@ -255,11 +255,12 @@ void AppDelegate::showAbout() {
     about->setWindowIcon(appIcon());
     auto* layout = new QVBoxLayout(about);
     layout->setContentsMargins(0, 0, 0, 0);
+    // The window takes the view's size, also when a language change resizes it.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     auto* view = new AboutView(
         services_.localization, ApplicationInfo::current(), [about] { about->close(); },
         [this](const std::string& address) { services_.workspace.openAddress(address); }, about);
     layout->addWidget(view);
-    about->setFixedSize(view->size());
     about->setWindowTitle(QString::fromStdString(text("window.about.title")));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         about->move(screen->availableGeometry().center() - about->rect().center());

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -44,19 +45,27 @@ TEST(EmbeddedStringTablesTest, EveryTableHasTheDefaultTablesKeysAndNoOther) {
 }
 
 TEST(EmbeddedStringTablesTest, EveryFormatTextFitsItsArguments) {
+    const FormatArgument text = std::string_view("1.2");
+    const FormatArgument number = int64_t{2};
+    const std::vector<std::pair<std::string, std::vector<FormatArgument>>> formats = {
+        {"about.version", {text, text}},
+        {"display.target.monitor.format", {number, number, number}},
+        {"debug.logs.events_per_second", {number}},
+        {"permission.reason.missing", {text}},
+        {"permission.reason.denied", {text}},
+        {"permission.reason.failed", {text}},
+        {"permission.reason.companion", {text}},
+        {"update.available.info", {text, text, text}},
+        {"update.current.info", {text}},
+    };
     const StringTableCatalog& catalog = StringTableCatalog::embedded();
-    const std::array<FormatArgument, 2> version = {std::string_view("1.2"), std::string_view("45")};
-    const std::array<FormatArgument, 3> monitor = {int64_t{2}, int64_t{2560}, int64_t{1440}};
-    const std::array<FormatArgument, 1> rate = {int64_t{120}};
     for (const std::string& code : allTables()) {
         const StringTable& table = *catalog.table(code);
-        std::string problem;
-        EXPECT_TRUE(formatChecked(*table.find("about.version"), version, &problem))
-            << code << ": " << problem;
-        EXPECT_TRUE(formatChecked(*table.find("display.target.monitor.format"), monitor, &problem))
-            << code << ": " << problem;
-        EXPECT_TRUE(formatChecked(*table.find("debug.logs.events_per_second"), rate, &problem))
-            << code << ": " << problem;
+        for (const auto& [key, arguments] : formats) {
+            std::string problem;
+            EXPECT_TRUE(formatChecked(*table.find(key), arguments, &problem))
+                << code << " " << key << ": " << problem;
+        }
     }
 }
 

@@ -3,11 +3,12 @@
 #include <string>
 #include <vector>
 
+#include <dlfcn.h>
+
 #include "app/AgentOptions.hpp"
 #include "app/LoginItem.hpp"
 #include "platform/linux/ExecutablePath.hpp"
 #include "platform/linux/HeadlessAgentRun.hpp"
-#include "ui/WindowedAgent.hpp"
 
 namespace {
 
@@ -21,6 +22,32 @@ bool hasDisplay() {
         }
     }
     return false;
+}
+
+// The windows live in a module of their own, so an agent without a display
+// never maps Qt: beside the program in the build tree, in lib/drawlume-agent
+// next to its bin folder once installed.
+using RunWindowed = int (*)(int, char**, const drawlume::AgentOptions*);
+
+RunWindowed loadWindowedInterface(std::string& problem) {
+    const std::string program = drawlume::executablePath();
+    const std::string folder = program.substr(0, program.find_last_of('/') + 1);
+    for (const std::string& path :
+         {folder + "drawlume-agent-ui.so", folder + "../lib/drawlume-agent/drawlume-agent-ui.so"}) {
+        void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (module == nullptr) {
+            // NOLINTNEXTLINE(concurrency-mt-unsafe): no other thread runs yet.
+            const char* reason = dlerror();
+            problem = reason != nullptr ? reason : path + ": cannot be loaded";
+            continue;
+        }
+        // The module stays loaded for the life of the process.
+        if (void* entry = dlsym(module, "drawlume_run_windowed")) {
+            return reinterpret_cast<RunWindowed>(entry);  // NOLINT: the module's C entry
+        }
+        problem = path + ": no entry point drawlume_run_windowed";
+    }
+    return nullptr;
 }
 
 int switchStartAtLogin(bool enabled) {
@@ -60,5 +87,14 @@ int main(int argc, char** argv) {
     if (options.headless || !hasDisplay()) {
         return drawlume::runHeadlessAgent(options);
     }
-    return drawlume::runWindowedAgent(argc, argv, options);
+    std::string problem;
+    const RunWindowed runWindowed = loadWindowedInterface(problem);
+    if (runWindowed == nullptr) {
+        std::fprintf(stderr,
+                     "drawlume-agent: the windows could not be loaded (%s); running without "
+                     "windows\n",
+                     problem.c_str());
+        return drawlume::runHeadlessAgent(options);
+    }
+    return runWindowed(argc, argv, &options);
 }

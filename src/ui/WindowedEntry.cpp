@@ -1,0 +1,8 @@
+// The entry point of the windowed interface module, which the agent loads
+// only when there is a display: a headless agent never maps Qt at all.
+#include "ui/WindowedAgent.hpp"
+
+extern "C" __attribute__((visibility("default"))) int drawlume_run_windowed(
+    int argc, char** argv, const drawlume::AgentOptions* options) {
+    return drawlume::runWindowedAgent(argc, argv, *options);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/AgentCore.hpp"
+#include "app/SystemEvents.hpp"
+#include "app/TabletViewModel.hpp"
+#include "platform/fake/FakeAccessibilityTrust.hpp"
+#include "platform/fake/FakeHidHost.hpp"
+#include "platform/fake/ManualClocks.hpp"
+#include "platform/fake/RecordingAlerts.hpp"
+#include "platform/fake/RecordingEventSink.hpp"
+#include "platform/fake/RecordingWorkspace.hpp"
+#include "ui/AppDelegate.hpp"
+#include "ui/MainWindow.hpp"
+#include "ui/QtRunLoop.hpp"
+
+namespace drawlume {
+
+// The whole shell over fakes of the platform: a scripted HID host, recorded
+// events, alerts and opened folders, two displays, settings in memory.
+struct Shell {
+    explicit Shell(bool permitted = true) {
+        if (!permitted) {
+            trust.deny(AccessibilityTrustReason::outputDenied);
+        }
+        delegate.applicationDidFinishLaunching();
+    }
+    ~Shell() { delegate.applicationWillTerminate(); }
+
+    std::shared_ptr<FakeHidDevice> connect(const std::string& serial, const std::string& product) {
+        auto device = std::make_shared<FakeHidDevice>(FakeHidDevice::companionDescriptor());
+        device->setProperty(kIOHIDProductKey, product);
+        device->setProperty(kIOHIDTransportKey, std::string("Bluetooth"));
+        device->setProperty(kIOHIDSerialNumberKey, serial);
+        host.connect(device);
+        return device;
+    }
+    TabletViewModel& model() { return *delegate.viewModel(); }
+    template <class Widget>
+    Widget* find(const char* name) {
+        return delegate.window()->findChild<Widget*>(QString::fromLatin1(name));
+    }
+
+    QtRunLoop loop;
+    SystemEventsHub events;
+    FakeAccessibilityTrust trust;
+    RecordingEventSink sink;
+    FakeHidHost host;
+    RecordingAlerts alerts;
+    RecordingWorkspace workspace;
+    ManualClocks clocks;
+    std::shared_ptr<InMemoryUserDefaults> defaults = std::make_shared<InMemoryUserDefaults>();
+    AgentCore core{AgentPlatform{
+        loop, events, trust, sink, nullptr, host, alerts, clocks,
+        std::make_shared<FixedScreenList>(std::vector<ScreenDescription>{
+            {"Built-in", Rect{{0, 0}, {1920, 1080}}}, {"External", Rect{{1920, 0}, {2560, 1440}}}}),
+        defaults}};
+    int exitStatus = -1;
+    AppDelegate delegate{AppDelegate::Services{
+        *defaults, core.localization(), alerts, workspace, core.debugLogCollector(), "/tmp/logs",
+        [this] { return core.makeViewModel(); }, true, [this](int status) { exitStatus = status; },
+        nullptr}};
+};
+
+}  // namespace drawlume
