@@ -7,23 +7,22 @@
 //                               {twin} replaced by the twin's node), read from the
 //                               input device named DEVICE that it creates (named
 //                               {twinname} for the twin's own name)
-// One report at a time: write, wait for its frame, next. Prints
+// An external variant is measured once its process holds the twin grabbed: reports
+// sent before then would reach nobody. One report at a time: write, wait for its
+// frame, next. Prints
 //   BENCH latency NAME: n=N median_us=M p99_us=P mean_us=A max_us=X
 // Exit status 0 measured, 1 failed.
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "CompanionDescriptor.hpp"
 #include "CompanionReports.hpp"
 #include "EvdevReader.hpp"
+#include "ExternalProgram.hpp"
 #include "ScriptPlayer.hpp"
 #include "SysfsNodes.hpp"
 
@@ -39,37 +38,6 @@ struct Options {
     long count = 5000;
     long warmup = 200;
 };
-
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
-        text.replace(at, from.size(), to);
-        at += to.size();
-    }
-    return text;
-}
-
-// The re-injector runs in its own process group, so that it and its pipeline end
-// together and nothing else is touched.
-pid_t startInjector(const std::string& command) {
-    const pid_t child = fork();
-    if (child == 0) {
-        setpgid(0, 0);
-        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    if (child > 0) {
-        setpgid(child, child);
-    }
-    return child;
-}
-
-void stopInjector(pid_t group) {
-    if (group > 0) {
-        kill(-group, SIGTERM);
-        int status = 0;
-        waitpid(group, &status, 0);
-    }
-}
 
 double percentile(const std::vector<double>& sorted, double fraction) {
     const size_t index = std::min(sorted.size() - 1, static_cast<size_t>(fraction * sorted.size()));
@@ -165,17 +133,17 @@ int main(int argc, char** argv) {
     }
     const InputNode* twin = nodes.twin("Stylus");
     std::string node = twin->devNode;
-    pid_t injector = -1;
+    ExternalProgram injector;
     if (external) {
         const std::string command = replaceAll(options.command, "{twin}", twin->devNode);
         const std::string device = replaceAll(options.device, "{twinname}", twin->name);
-        injector = startInjector(command);
         InputNode created;
-        if (injector < 0 || !waitForInputDevice(device, notUnder(nodes.hidPath),
-                                                Deadline::afterMs(10000), created, error)) {
+        if (!injector.start(command, error) ||
+            !waitForInputDevice(device, notUnder(nodes.hidPath), Deadline::afterMs(10000), created,
+                                error) ||
+            !waitForGrabbedTwin(twin->devNode, error)) {
             std::fprintf(stderr, "e2e_latency_probe: %s: %s\n", options.variant.c_str(),
                          error.c_str());
-            stopInjector(injector);
             return 1;
         }
         node = created.devNode;
@@ -185,7 +153,7 @@ int main(int argc, char** argv) {
     std::vector<double> latencies;
     const bool measured =
         reader.open(node, error) && measure(companion, reader, options, latencies, error);
-    stopInjector(injector);
+    injector.stop();
     if (!measured) {
         std::fprintf(stderr, "e2e_latency_probe: %s: %s\n", options.variant.c_str(), error.c_str());
         return 1;

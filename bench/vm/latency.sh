@@ -24,10 +24,5 @@ run_variant kernel
 run_variant interception --command "$INTERCEPT -g {twin} | uinput -d {twin}" \
     --device "{twinname}"
 
-# (b) The agent: its pen device, once it can run without a display.
-AGENT=$E2E/bin/drawlume-agent
-if [ -x "$AGENT" ] && timeout 10 "$AGENT" --help 2>&1 | grep -q -- --headless; then
-    run_variant agent --command "$AGENT --headless" --device "$AGENT_PEN_DEVICE"
-else
-    skip bench.latency_agent "the agent cannot run headless yet"
-fi
+# (b) The agent: its pen device.
+run_variant agent --command "$AGENT --headless" --device "$AGENT_PEN_DEVICE"
