@@ -134,6 +134,11 @@ private:
     std::string error_;
 };
 
+// The reports of the first second, after which the figures are sampled.
+long warmUpReports(const Options& options) {
+    return options.rate * kWarmUpMs / 1000;
+}
+
 bool parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -183,7 +188,7 @@ bool sendAll(UhidCompanion& companion, const Options& options, ExternalProgram& 
              std::string& error) {
     const int64_t periodNs = 1'000'000'000 / options.rate;
     const long total = options.seconds * options.rate;
-    const long warmUp = options.rate * kWarmUpMs / 1000;
+    const long warmUp = warmUpReports(options);
     int64_t due = monotonicNs();
     for (long i = 0; i < total; ++i) {
         if (i == warmUp) {
@@ -196,7 +201,7 @@ bool sendAll(UhidCompanion& companion, const Options& options, ExternalProgram& 
         }
         const auto report = penReport(soakReport(i));
         if (!companion.send(report.data(), report.size(), error)) {
-            error = "report " + std::to_string(i) + ": " + error;
+            error.insert(0, "report " + std::to_string(i) + ": ");
             return false;
         }
         ledger.setSent(i + 1);
@@ -260,7 +265,7 @@ int main(int argc, char** argv) {
     }
 
     const long total = options.seconds * options.rate;
-    const auto measured = static_cast<double>(total - options.rate * kWarmUpMs / 1000);
+    const auto measured = static_cast<double>(total - warmUpReports(options));
     const double userUs = (end.userSeconds - warm.userSeconds) * 1e6 / measured;
     const double systemUs = (end.systemSeconds - warm.systemSeconds) * 1e6 / measured;
     const long growth = end.rssKiB - warm.rssKiB;
