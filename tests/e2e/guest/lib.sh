@@ -58,6 +58,13 @@ held_by_agent() {
         --timeout-ms "$(($3 * 1000))" >&2
 }
 
+# seized CHECK PID UNIQ SECONDS: passes CHECK when held_by_agent does.
+seized() {
+    if held_by_agent "$2" "$3" "$4"; then pass "$1"; else
+        fail "$1" "the companion $3 was not seized within $4 s"
+    fi
+}
+
 # nothing_held CHECK: no key, button or tool stays down on any of the agent's devices.
 nothing_held() {
     verdict=""
