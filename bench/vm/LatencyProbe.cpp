@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,8 @@ struct Options {
     std::string device;
     long count = 5000;
     long warmup = 200;
+    std::string samples;    // append the latencies here instead of printing
+    std::string summarize;  // print the figures of the latencies in this file
 };
 
 double percentile(const std::vector<double>& sorted, double fraction) {
@@ -87,8 +90,43 @@ int usage() {
     std::fprintf(stderr,
                  "usage: e2e_latency_probe --descriptor FILE [--variant kernel | "
                  "--variant NAME --command CMD --device DEVICE] [--count N] "
-                 "[--warmup N]\n");
+                 "[--warmup N] [--samples FILE]\n"
+                 "       e2e_latency_probe --summarize FILE --variant NAME\n");
     return 2;
+}
+
+int printFigures(const std::string& variant, std::vector<double> latencies) {
+    if (latencies.empty()) {
+        std::fprintf(stderr, "e2e_latency_probe: %s: no latencies\n", variant.c_str());
+        return 1;
+    }
+    std::sort(latencies.begin(), latencies.end());
+    double sum = 0;
+    for (const double value : latencies) {
+        sum += value;
+    }
+    std::printf("BENCH latency %s: n=%zu median_us=%.1f p99_us=%.1f mean_us=%.1f max_us=%.1f\n",
+                variant.c_str(), latencies.size(), percentile(latencies, 0.5),
+                percentile(latencies, 0.99), sum / static_cast<double>(latencies.size()),
+                latencies.back());
+    return 0;
+}
+
+int summarize(const Options& options) {
+    std::ifstream in(options.summarize);
+    std::vector<double> latencies;
+    for (double value = 0; in >> value;) {
+        latencies.push_back(value);
+    }
+    return printFigures(options.variant, std::move(latencies));
+}
+
+bool appendSamples(const std::string& path, const std::vector<double>& latencies) {
+    std::ofstream out(path, std::ios::app);
+    for (const double value : latencies) {
+        out << value << '\n';
+    }
+    return static_cast<bool>(out);
 }
 
 }  // namespace
@@ -110,9 +148,16 @@ int main(int argc, char** argv) {
             options.count = std::strtol(value, nullptr, 10);
         } else if (arg == "--warmup") {
             options.warmup = std::strtol(value, nullptr, 10);
+        } else if (arg == "--samples") {
+            options.samples = value;
+        } else if (arg == "--summarize") {
+            options.summarize = value;
         } else {
             return usage();
         }
+    }
+    if (!options.summarize.empty()) {
+        return summarize(options);
     }
     const bool external = options.variant != "kernel";
     if (options.descriptor.empty() || options.count <= 0 || external != !options.command.empty() ||
@@ -158,14 +203,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "e2e_latency_probe: %s: %s\n", options.variant.c_str(), error.c_str());
         return 1;
     }
-    std::sort(latencies.begin(), latencies.end());
-    double sum = 0;
-    for (const double value : latencies) {
-        sum += value;
+    if (options.samples.empty()) {
+        return printFigures(options.variant, std::move(latencies));
     }
-    std::printf("BENCH latency %s: n=%zu median_us=%.1f p99_us=%.1f mean_us=%.1f max_us=%.1f\n",
-                options.variant.c_str(), latencies.size(), percentile(latencies, 0.5),
-                percentile(latencies, 0.99), sum / static_cast<double>(latencies.size()),
-                latencies.back());
+    if (!appendSamples(options.samples, latencies)) {
+        std::fprintf(stderr, "e2e_latency_probe: cannot write %s\n", options.samples.c_str());
+        return 1;
+    }
     return 0;
 }
