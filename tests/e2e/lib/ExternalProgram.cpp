@@ -18,6 +18,7 @@ namespace {
 
 constexpr int kOpenBudgetMs = 10000;
 constexpr int kGrabSettleMs = 200;
+constexpr int kStopBudgetMs = 5000;
 
 }  // namespace
 
@@ -48,7 +49,13 @@ void ExternalProgram::stop() {
         return;
     }
     kill(-group_, SIGTERM);
-    if (!reaped_) {
+    // A program that does not end on SIGTERM is killed: the caller's run must end.
+    const Deadline deadline = Deadline::afterMs(kStopBudgetMs);
+    while (running() && !deadline.expired()) {
+        sleepMs(10);
+    }
+    if (running()) {
+        kill(-group_, SIGKILL);
         int status = 0;
         waitpid(group_, &status, 0);
     }

@@ -19,7 +19,7 @@ public:
 
     bool start(const std::string& command, std::string& error);
 
-    // SIGTERM to the whole group; waits for the group's leader.
+    // SIGTERM to the whole group, SIGKILL when its leader has not ended 5 s later.
     void stop();
 
     // Whether the group's leader (the shell, or what it exec'd) still runs.
