@@ -7,23 +7,23 @@
 //                               {twin} replaced by the twin's node), read from the
 //                               input device named DEVICE that it creates (named
 //                               {twinname} for the twin's own name)
-// One report at a time: write, wait for its frame, next. Prints
+// An external variant is measured once its process holds the twin grabbed: reports
+// sent before then would reach nobody. One report at a time: write, wait for its
+// frame, next. Prints
 //   BENCH latency NAME: n=N median_us=M p99_us=P mean_us=A max_us=X
 // Exit status 0 measured, 1 failed.
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "CompanionDescriptor.hpp"
 #include "CompanionReports.hpp"
 #include "EvdevReader.hpp"
+#include "ExternalProgram.hpp"
 #include "ScriptPlayer.hpp"
 #include "SysfsNodes.hpp"
 
@@ -38,38 +38,9 @@ struct Options {
     std::string device;
     long count = 5000;
     long warmup = 200;
+    std::string samples;    // append the latencies here instead of printing
+    std::string summarize;  // print the figures of the latencies in this file
 };
-
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
-        text.replace(at, from.size(), to);
-        at += to.size();
-    }
-    return text;
-}
-
-// The re-injector runs in its own process group, so that it and its pipeline end
-// together and nothing else is touched.
-pid_t startInjector(const std::string& command) {
-    const pid_t child = fork();
-    if (child == 0) {
-        setpgid(0, 0);
-        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    if (child > 0) {
-        setpgid(child, child);
-    }
-    return child;
-}
-
-void stopInjector(pid_t group) {
-    if (group > 0) {
-        kill(-group, SIGTERM);
-        int status = 0;
-        waitpid(group, &status, 0);
-    }
-}
 
 double percentile(const std::vector<double>& sorted, double fraction) {
     const size_t index = std::min(sorted.size() - 1, static_cast<size_t>(fraction * sorted.size()));
@@ -119,8 +90,43 @@ int usage() {
     std::fprintf(stderr,
                  "usage: e2e_latency_probe --descriptor FILE [--variant kernel | "
                  "--variant NAME --command CMD --device DEVICE] [--count N] "
-                 "[--warmup N]\n");
+                 "[--warmup N] [--samples FILE]\n"
+                 "       e2e_latency_probe --summarize FILE --variant NAME\n");
     return 2;
+}
+
+int printFigures(const std::string& variant, std::vector<double> latencies) {
+    if (latencies.empty()) {
+        std::fprintf(stderr, "e2e_latency_probe: %s: no latencies\n", variant.c_str());
+        return 1;
+    }
+    std::sort(latencies.begin(), latencies.end());
+    double sum = 0;
+    for (const double value : latencies) {
+        sum += value;
+    }
+    std::printf("BENCH latency %s: n=%zu median_us=%.1f p99_us=%.1f mean_us=%.1f max_us=%.1f\n",
+                variant.c_str(), latencies.size(), percentile(latencies, 0.5),
+                percentile(latencies, 0.99), sum / static_cast<double>(latencies.size()),
+                latencies.back());
+    return 0;
+}
+
+int summarize(const Options& options) {
+    std::ifstream in(options.summarize);
+    std::vector<double> latencies;
+    for (double value = 0; in >> value;) {
+        latencies.push_back(value);
+    }
+    return printFigures(options.variant, std::move(latencies));
+}
+
+bool appendSamples(const std::string& path, const std::vector<double>& latencies) {
+    std::ofstream out(path, std::ios::app);
+    for (const double value : latencies) {
+        out << value << '\n';
+    }
+    return static_cast<bool>(out);
 }
 
 }  // namespace
@@ -142,9 +148,16 @@ int main(int argc, char** argv) {
             options.count = std::strtol(value, nullptr, 10);
         } else if (arg == "--warmup") {
             options.warmup = std::strtol(value, nullptr, 10);
+        } else if (arg == "--samples") {
+            options.samples = value;
+        } else if (arg == "--summarize") {
+            options.summarize = value;
         } else {
             return usage();
         }
+    }
+    if (!options.summarize.empty()) {
+        return summarize(options);
     }
     const bool external = options.variant != "kernel";
     if (options.descriptor.empty() || options.count <= 0 || external != !options.command.empty() ||
@@ -165,17 +178,17 @@ int main(int argc, char** argv) {
     }
     const InputNode* twin = nodes.twin("Stylus");
     std::string node = twin->devNode;
-    pid_t injector = -1;
+    ExternalProgram injector;
     if (external) {
         const std::string command = replaceAll(options.command, "{twin}", twin->devNode);
         const std::string device = replaceAll(options.device, "{twinname}", twin->name);
-        injector = startInjector(command);
         InputNode created;
-        if (injector < 0 || !waitForInputDevice(device, notUnder(nodes.hidPath),
-                                                Deadline::afterMs(10000), created, error)) {
+        if (!injector.start(command, error) ||
+            !waitForInputDevice(device, notUnder(nodes.hidPath), Deadline::afterMs(10000), created,
+                                error) ||
+            !waitForGrabbedTwin(twin->devNode, error)) {
             std::fprintf(stderr, "e2e_latency_probe: %s: %s\n", options.variant.c_str(),
                          error.c_str());
-            stopInjector(injector);
             return 1;
         }
         node = created.devNode;
@@ -185,19 +198,17 @@ int main(int argc, char** argv) {
     std::vector<double> latencies;
     const bool measured =
         reader.open(node, error) && measure(companion, reader, options, latencies, error);
-    stopInjector(injector);
+    injector.stop();
     if (!measured) {
         std::fprintf(stderr, "e2e_latency_probe: %s: %s\n", options.variant.c_str(), error.c_str());
         return 1;
     }
-    std::sort(latencies.begin(), latencies.end());
-    double sum = 0;
-    for (const double value : latencies) {
-        sum += value;
+    if (options.samples.empty()) {
+        return printFigures(options.variant, std::move(latencies));
     }
-    std::printf("BENCH latency %s: n=%zu median_us=%.1f p99_us=%.1f mean_us=%.1f max_us=%.1f\n",
-                options.variant.c_str(), latencies.size(), percentile(latencies, 0.5),
-                percentile(latencies, 0.99), sum / static_cast<double>(latencies.size()),
-                latencies.back());
+    if (!appendSamples(options.samples, latencies)) {
+        std::fprintf(stderr, "e2e_latency_probe: cannot write %s\n", options.samples.c_str());
+        return 1;
+    }
     return 0;
 }

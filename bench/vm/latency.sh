@@ -1,33 +1,41 @@
-# The latency run inside the test VM (scripts/vm/run-latency): each variant alone,
-# one after the other, on the same virtual CPUs. Settings come from latency.conf.
+# The latency run inside the test VM (scripts/vm/run-latency): each variant alone, on
+# the same virtual CPUs, taken in turns over ROUNDS rounds of COUNT / ROUNDS reports,
+# so that a change in the host's load weighs on all of them alike; then the figures
+# of each over all its rounds. Settings come from latency.conf.
 E2E=/e2e
 DESCRIPTOR=$E2E/data/companion-descriptor.txt
 . $E2E/data/latency.conf
 . $E2E/guest/lib.sh
+PER_ROUND=$((COUNT / ROUNDS))
+rm -f /tmp/latency-*.txt /tmp/latency-*.failed
 
-# run_variant NAME PROBE-ARGUMENTS...
-run_variant() {
+# round_of NAME PROBE-ARGUMENTS...: one round of one variant.
+round_of() {
     name=$1
     shift
-    if timeout 600 e2e_latency_probe --descriptor "$DESCRIPTOR" --count "$COUNT" \
-        --variant "$name" "$@"; then
-        pass "bench.latency_$name"
-    else
-        fail "bench.latency_$name" "the probe failed (see the console)"
-    fi
+    timeout 600 e2e_latency_probe --descriptor "$DESCRIPTOR" --count "$PER_ROUND" \
+        --variant "$name" --samples "/tmp/latency-$name.txt" "$@" ||
+        touch "/tmp/latency-$name.failed"
 }
 
-# (a) The floor: the kernel's own hid-input frame on the companion's Stylus twin.
-run_variant kernel
+round=1
+while [ $round -le "$ROUNDS" ]; do
+    # (a) The floor: the kernel's own hid-input frame on the companion's Stylus twin.
+    round_of kernel
+    # (c) interception-tools: the twin grabbed and re-injected through a uinput clone.
+    round_of interception --command "$INTERCEPT -g {twin} | uinput -d {twin}" \
+        --device "{twinname}"
+    # (b) The agent: its pen device.
+    round_of agent --command "exec $AGENT --headless" --device "$AGENT_PEN_DEVICE"
+    round=$((round + 1))
+done
 
-# (c) interception-tools: the twin grabbed and re-injected through a uinput clone.
-run_variant interception --command "$INTERCEPT -g {twin} | uinput -d {twin}" \
-    --device "{twinname}"
-
-# (b) The agent: its pen device, once it can run without a display.
-AGENT=$E2E/bin/drawlume-agent
-if [ -x "$AGENT" ] && timeout 10 "$AGENT" --help 2>&1 | grep -q -- --headless; then
-    run_variant agent --command "$AGENT --headless" --device "$AGENT_PEN_DEVICE"
-else
-    skip bench.latency_agent "the agent cannot run headless yet"
-fi
+for name in kernel interception agent; do
+    if [ -e "/tmp/latency-$name.failed" ]; then
+        fail "bench.latency_$name" "a round failed (see the console)"
+    elif e2e_latency_probe --summarize "/tmp/latency-$name.txt" --variant $name; then
+        pass "bench.latency_$name"
+    else
+        fail "bench.latency_$name" "no figures"
+    fi
+done

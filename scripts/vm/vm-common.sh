@@ -20,10 +20,27 @@ vm_kernel() {
     fi
 }
 
-# Whether the agent can run without a display; until it can, it stays out of the
-# image (its libraries would only make the image bigger) and its checks are skipped.
-vm_agent_runs_headless() {
-    [ -x "$1" ] && timeout 10 "$1" --help 2>&1 | grep -q -- --headless
+# The agent runs in the guest: without it the run cannot prove anything.
+vm_require_agent() {
+    if [ ! -x "$2/drawlume-agent" ]; then
+        echo "$1: $2/drawlume-agent is not built (make build)"
+        exit 1
+    fi
+}
+
+# Adds interception-tools' two programs to the image's programs (the array
+# `programs`) and sets `intercept` to the capture program's name: Debian's package
+# names it "interception", upstream calls it "intercept". Fails when they are missing.
+vm_interception_tools() {
+    local path uinput
+    path=$(command -v intercept || command -v interception || true)
+    uinput=$(command -v uinput || true)
+    if [ -z "$path" ] || [ -z "$uinput" ]; then
+        echo "$1: intercept or uinput is missing (package interception-tools)"
+        exit 1
+    fi
+    programs+=(--bin "$path" --bin "$uinput")
+    intercept=$(basename "$path")
 }
 
 # Stages the guest's files: the guest scripts, the test data, the descriptor.

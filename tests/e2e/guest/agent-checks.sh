@@ -1,18 +1,12 @@
-# The agent's scenario, run by agent-scenario.sh once the agent runs headless. One
-# companion lives through the whole scenario; its script waits before each segment
-# for the reader of that check to be ready (the reader's ready file is the segment's
-# go file), so no frame is sent before someone reads.
-#
-# The names of the agent's three uinput devices are the sink's: keep them in step.
-PEN=${AGENT_PEN_DEVICE:-Draw Quill}
-POINTER=${AGENT_POINTER_DEVICE:-Draw Quill Pointer}
-KEYBOARD=${AGENT_KEYBOARD_DEVICE:-Draw Quill Keyboard}
+# The agent's scenario. One companion lives through the whole scenario; its script
+# waits before each segment for the reader of that check to be ready (the reader's
+# ready file is the segment's go file), so no frame is sent before someone reads.
 FIRST=aa:bb:cc:dd:ee:50
 SECOND=aa:bb:cc:dd:ee:51
 EXPECTED=$DATA/expected/agent
 export XDG_CONFIG_HOME=/tmp/agent/config XDG_STATE_HOME=/tmp/agent/state
 mkdir -p $XDG_CONFIG_HOME $XDG_STATE_HOME
-rm -f /tmp/go-* /tmp/sent-*
+rm -f /tmp/go-* /tmp/sent-* /tmp/holding
 
 # The companion's whole life: each segment waits for its go file and reports when sent.
 {
@@ -26,12 +20,15 @@ rm -f /tmp/go-* /tmp/sent-*
     echo "pen range x=9000 y=9000"
     echo "pen tip range x=9100 y=9000 p=16000"
     echo "keys mods=0x02 04"
-    echo "sleep 200"
+    echo "touch /tmp/holding"
+    echo "wait /tmp/go-remove 30000"
     echo "remove"
     echo "touch /tmp/sent-removal"
     echo "wait /tmp/go-readd 30000"
     echo "add"
     echo "touch /tmp/sent-readd"
+    echo "wait /tmp/go-pen-readd 30000"
+    cat "$DATA/scripts/pen-readd.txt"
     echo "wait /tmp/go-end 60000"
 } >/tmp/agent-companion.txt
 
@@ -43,88 +40,80 @@ wait_for_file /tmp/companion-ready 10 || fail agent.companion "the companion did
 "$AGENT" --headless >/tmp/agent.out 2>&1 &
 agent=$!
 
-# held_by_agent UNIQ SECONDS: the agent seizes a companion within the time.
-held_by_agent() {
+# log_has TEXT SECONDS: the agent's log file says TEXT within the time (lines other than
+# errors are written a moment after they are logged).
+log_has() {
     until=$(($(uptime_seconds) + $2))
-    while [ "$(uptime_seconds)" -lt "$until" ]; do
-        e2e_grab_checker --companion "$1" --expect held --timeout-ms 500 >/dev/null 2>&1 &&
-            return 0
+    while ! grep -qF "$1" $XDG_STATE_HOME/Logs/drawlume-agent/*.log 2>/dev/null; do
+        [ "$(uptime_seconds)" -lt "$until" ] || return 1
         sleep 0.1
     done
-    return 1
 }
 
-# agent_frames CHECK SEGMENT DEVICE: the segment's frames on one of the agent's devices.
-agent_frames() {
-    e2e_evdev_reader --name "$3" --virtual --ready "/tmp/go-$2" --expect "$EXPECTED/$2.frames" \
-        --in-order --quiet-ms 1000 --timeout-ms 20000 >/tmp/frames-$2.out 2>/tmp/frames-$2.err
-    if [ $? -eq 0 ]; then pass "$1"; else
-        cat /tmp/frames-$2.out /tmp/frames-$2.err >&2
-        fail "$1" "$(tail -n 1 /tmp/frames-$2.err)"
-    fi
-}
-
-# nothing_held CHECK: no key, button or tool stays down on any of the agent's devices.
-nothing_held() {
-    verdict=""
-    for device in "$PEN" "$POINTER" "$KEYBOARD"; do
-        e2e_evdev_reader --name "$device" --virtual --timeout-ms 5000 --nothing-held >&2
-        case $? in
-            0) ;;
-            1) verdict="$verdict '$device' holds a key or button;" ;;
-            *) verdict="$verdict no uinput device '$device';" ;;
-        esac
-    done
-    if [ -z "$verdict" ]; then pass "$1"; else fail "$1" "${verdict# }"; fi
-}
-
-if held_by_agent $FIRST 15; then
+if held_by_agent $agent $FIRST 15; then
     # Seized: while it runs, another reader of the twins gets nothing.
     e2e_grab_checker --companion $FIRST --expect held --silent-ms 3000 >/tmp/silent.out 2>&1 &
     silent=$!
-    agent_frames agent.pen_stroke pen-stroke "$PEN"
+    agent_frames agent.pen_stroke /tmp/go-pen-stroke $EXPECTED/pen-stroke.frames \
+        "$AGENT_PEN_DEVICE"
     if wait $silent; then pass agent.seizes_companion; else
         fail agent.seizes_companion "$(tail -n 1 /tmp/silent.out)"; fi
-    agent_frames agent.pen_barrel pen-barrel "$PEN"
-    agent_frames agent.pen_eraser pen-eraser "$PEN"
-    agent_frames agent.mouse mouse "$POINTER"
-    agent_frames agent.typing typing "$KEYBOARD"
+    agent_frames agent.pen_barrel /tmp/go-pen-barrel $EXPECTED/pen-barrel.frames \
+        "$AGENT_PEN_DEVICE"
+    agent_frames agent.pen_eraser /tmp/go-pen-eraser $EXPECTED/pen-eraser.frames \
+        "$AGENT_PEN_DEVICE"
+    agent_frames agent.mouse /tmp/go-mouse $EXPECTED/mouse.frames "$AGENT_POINTER_DEVICE"
+    agent_frames agent.typing /tmp/go-typing $EXPECTED/typing.frames "$AGENT_KEYBOARD_DEVICE"
 
+    # Removed while the tip touches and Shift+A are down: first make sure they are down,
+    # or the check after the removal would prove nothing.
     touch /tmp/go-removal
-    if wait_for_file /tmp/sent-removal 10; then
-        sleep 1
-        nothing_held agent.removal_mid_stroke_releases_all
+    if ! wait_for_file /tmp/holding 10; then
+        fail agent.removal_mid_stroke_releases_all "the companion did not get to its stroke"
+    elif ! sleep 0.5 || ! holds "$AGENT_PEN_DEVICE" BTN_TOOL_PEN BTN_TOUCH ||
+        ! holds "$AGENT_KEYBOARD_DEVICE" KEY_LEFTSHIFT KEY_A; then
+        fail agent.removal_mid_stroke_releases_all "the tip and Shift+A were not down before the removal"
     else
-        fail agent.removal_mid_stroke_releases_all "the companion did not get to its removal"
+        touch /tmp/go-remove
+        if wait_for_file /tmp/sent-removal 10; then
+            sleep 1
+            nothing_held agent.removal_mid_stroke_releases_all
+        else
+            fail agent.removal_mid_stroke_releases_all "the companion was not removed"
+        fi
     fi
-    touch /tmp/go-readd
-    if wait_for_file /tmp/sent-readd 10 && held_by_agent $FIRST 10; then
-        pass agent.readd_activates
-    else
+    touch /tmp/go-remove /tmp/go-readd
+    if ! wait_for_file /tmp/sent-readd 10 || ! held_by_agent $agent $FIRST 10; then
         fail agent.readd_activates "the re-added companion was not seized"
+    else
+        agent_frames agent.readd_activates /tmp/go-pen-readd $EXPECTED/pen-readd.frames \
+            "$AGENT_PEN_DEVICE"
     fi
 
     # A second companion is listed, not opened: its twins stay free and the agent
-    # holds no descriptor of its hidraw node; the first stays seized.
+    # holds no descriptor of its nodes; the first stays seized.
     echo "wait /tmp/go-end 60000" >/tmp/second.txt
-    e2e_companion --descriptor "$DESCRIPTOR" --uniq $SECOND --ready /tmp/second-ready \
-        /tmp/second.txt &
+    e2e_companion --descriptor "$DESCRIPTOR" --uniq $SECOND --name "Drawlume Second Companion" \
+        --ready /tmp/second-ready /tmp/second.txt &
     second=$!
     if wait_for_file /tmp/second-ready 10; then
-        sleep 2
+        listed=$(log_has "Device discovered: Drawlume Second Companion" 10 && echo yes)
         opened=""
-        for fd in /proc/$agent/fd/*; do
-            target=$(readlink "$fd")
-            for node in /sys/class/hidraw/*; do
-                [ "$(grep -s HID_UNIQ "$node/device/uevent" | cut -d= -f2)" = $SECOND ] &&
-                    [ "$target" = "/dev/$(basename "$node")" ] && opened=$target
+        for node in $(ls -d /sys/bus/hid/devices/*/hidraw/hidraw* /sys/bus/hid/devices/*/input/input*/event*); do
+            hid=${node%%/hidraw/*}
+            hid=${hid%%/input/*}
+            [ "$(grep -s HID_UNIQ= "$hid/uevent" | cut -d= -f2)" = $SECOND ] || continue
+            for fd in /proc/$agent/fd/*; do
+                [ "$(readlink "$fd")" = "/dev/$(basename "$node")" ] && opened="$opened $(readlink "$fd")"
             done
         done
-        if ! e2e_grab_checker --companion $SECOND --expect free >&2; then
+        if [ -z "$listed" ]; then
+            fail agent.second_companion_listed_not_opened "the agent's log does not list it"
+        elif ! e2e_grab_checker --companion $SECOND --expect free >&2; then
             fail agent.second_companion_listed_not_opened "the second companion was seized"
         elif [ -n "$opened" ]; then
-            fail agent.second_companion_listed_not_opened "the agent opened $opened"
-        elif ! held_by_agent $FIRST 2; then
+            fail agent.second_companion_listed_not_opened "the agent opened$opened"
+        elif ! held_by_agent $agent $FIRST 2; then
             fail agent.second_companion_listed_not_opened "the first companion is not seized"
         else
             pass agent.second_companion_listed_not_opened
@@ -133,7 +122,7 @@ if held_by_agent $FIRST 15; then
         fail agent.second_companion_listed_not_opened "the second companion did not appear"
     fi
 
-    # The service stopped: the first companion is released, nothing stays held.
+    # The service stopped: the first companion is released.
     kill -TERM $agent
     wait $agent
     if e2e_grab_checker --companion $FIRST --expect free >&2; then

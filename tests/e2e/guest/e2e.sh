@@ -1,17 +1,26 @@
 # The end-to-end run inside the test VM. init starts it with its standard output on
 # the results port: every check prints "PASS name", "FAIL name: reason" or
 # "SKIP name: reason"; diagnostics go to standard error (the console).
+# e2e.conf (written by the host) names the parts to run in SECTIONS and the length
+# of the soak in SOAK_SECONDS.
 E2E=/e2e
 DATA=$E2E/data
 DESCRIPTOR=$DATA/companion-descriptor.txt
 . $E2E/guest/lib.sh
+. $DATA/e2e.conf
 
-# What the kernel does for the agent, checked without it.
-run_program kernel.checks_finished 90 \
-    e2e_kernel_checks --descriptor "$DESCRIPTOR" --data "$DATA"
-
-# The tools the agent scenario is built from, proven against the kernel's twins.
-. $E2E/guest/tool-checks.sh
-
-# The agent's own scenario: skipped until the agent can run without a display.
-. $E2E/guest/agent-scenario.sh
+for section in $SECTIONS; do
+    case $section in
+        # What the kernel does for the agent, checked without it.
+        kernel)
+            run_program kernel.checks_finished 90 \
+                e2e_kernel_checks --descriptor "$DESCRIPTOR" --data "$DATA"
+            ;;
+        # The tools the agent scenario is built from, proven against the kernel's twins.
+        tools) . $E2E/guest/tool-checks.sh ;;
+        agent) . $E2E/guest/agent-checks.sh ;;
+        faults) . $E2E/guest/fault-checks.sh ;;
+        soak) . $E2E/guest/soak.sh ;;
+        *) fail "vm.section_$section" "no such part of the run" ;;
+    esac
+done

@@ -1,5 +1,11 @@
 # Helpers of the guest scripts (busybox sh).
 
+# The agent and the names of its three uinput devices (the sink's: keep them in step).
+AGENT=/e2e/bin/drawlume-agent
+AGENT_PEN_DEVICE="Draw Quill"
+AGENT_POINTER_DEVICE="Draw Quill Pointer"
+AGENT_KEYBOARD_DEVICE="Draw Quill Keyboard"
+
 pass() { echo "PASS $1"; }
 fail() { echo "FAIL $1: $2"; }
 skip() { echo "SKIP $1: $2"; }
@@ -37,4 +43,66 @@ wait_for_file() {
 stop() {
     kill "$1" 2>/dev/null
     wait "$1" 2>/dev/null
+}
+
+# CPU time of a process so far, in clock ticks (user plus system).
+cpu_ticks() {
+    # Fields after the command name, which ends with the last ')'.
+    sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'
+}
+
+# held_by_agent PID UNIQ SECONDS: the agent (process PID) seizes the companion within
+# the time: it holds the hidraw node and every twin open, and the twins are grabbed.
+held_by_agent() {
+    e2e_grab_checker --companion "$2" --expect held --opened-by "$1" \
+        --timeout-ms "$(($3 * 1000))" >&2
+}
+
+# seized CHECK PID UNIQ SECONDS: passes CHECK when held_by_agent does.
+seized() {
+    if held_by_agent "$2" "$3" "$4"; then pass "$1"; else
+        fail "$1" "the companion $3 was not seized within $4 s"
+    fi
+}
+
+# nothing_held CHECK: no key, button or tool stays down on any of the agent's devices.
+nothing_held() {
+    verdict=""
+    for device in "$AGENT_PEN_DEVICE" "$AGENT_POINTER_DEVICE" "$AGENT_KEYBOARD_DEVICE"; do
+        e2e_evdev_reader --name "$device" --virtual --timeout-ms 5000 --nothing-held >&2
+        case $? in
+            0) ;;
+            1) verdict="$verdict '$device' holds a key or button;" ;;
+            *) verdict="$verdict no uinput device '$device';" ;;
+        esac
+    done
+    if [ -z "$verdict" ]; then pass "$1"; else fail "$1" "${verdict# }"; fi
+}
+
+# holds DEVICE CODE...: the agent's device holds each of the codes down now.
+holds() {
+    device=$1
+    shift
+    held=$(e2e_evdev_reader --name "$device" --virtual --timeout-ms 5000 --nothing-held)
+    for code in "$@"; do
+        case " ${held#* holds } " in
+            *" $code "*) ;;
+            *) echo "$held" >&2; return 1 ;;
+        esac
+    done
+}
+
+# agent_frames CHECK READY EXPECTED DEVICE [READER OPTIONS...]: the frames of one
+# segment on one of the agent's devices, in order. The reader creates READY once it
+# reads, which is the companion's cue to send the segment.
+agent_frames() {
+    check=$1 ready=$2 expected=$3 device=$4
+    shift 4
+    out=/tmp/frames-$(basename "$expected" .frames)
+    e2e_evdev_reader --name "$device" --virtual --ready "$ready" --expect "$expected" \
+        --in-order --quiet-ms 1000 --timeout-ms 20000 "$@" >"$out.out" 2>"$out.err"
+    if [ $? -eq 0 ]; then pass "$check"; else
+        cat "$out.out" "$out.err" >&2
+        fail "$check" "$(tail -n 1 "$out.err")"
+    fi
 }

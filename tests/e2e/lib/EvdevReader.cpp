@@ -131,7 +131,7 @@ EvdevReader::Status EvdevReader::readOnce(int timeoutMs, std::vector<Frame>& fra
             (event.type == EV_KEY && event.value == 2 && !filter_.keepRepeats)) {
             continue;
         }
-        partial_.events.push_back({event.type, event.code, event.value});
+        partial_.events.push_back({event.type, event.code, event.value, std::nullopt});
     }
     return Status::Complete;
 }

@@ -3,10 +3,25 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "EventCodeNames.hpp"
 
 namespace drawlume::e2e {
+
+namespace {
+
+bool parseNumber(const std::string& text, int32_t& value) {
+    try {
+        size_t used = 0;
+        value = std::stoi(text, &used, 0);
+        return used == text.size();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+}  // namespace
 
 void Frame::normalize() {
     std::sort(events.begin(), events.end());
@@ -22,6 +37,9 @@ std::string formatFrame(const Frame& frame) {
         }
         text += eventCodeName(event.type, event.code) + "=" +
                 (event.value == kAnyValue ? std::string("*") : std::to_string(event.value));
+        if (event.upTo) {
+            text += ".." + std::to_string(*event.upTo);
+        }
     }
     return text;
 }
@@ -43,15 +61,20 @@ bool parseFrame(const std::string& line, Frame& frame, std::string& error) {
             frame.events.push_back(event);
             continue;
         }
-        try {
-            size_t used = 0;
-            event.value = std::stoi(word.substr(equals + 1), &used, 0);
-            if (used != word.size() - equals - 1) {
-                throw std::invalid_argument(word);
-            }
-        } catch (const std::exception&) {
-            error = "not a number: " + word;
+        const std::string value = word.substr(equals + 1);
+        const size_t dots = value.find("..");
+        int32_t upTo = 0;
+        if (!parseNumber(value.substr(0, dots), event.value) ||
+            (dots != std::string::npos && !parseNumber(value.substr(dots + 2), upTo))) {
+            error = "not a number or a range LOW..HIGH: " + word;
             return false;
+        }
+        if (dots != std::string::npos) {
+            if (upTo < event.value) {
+                error = "an empty range: " + word;
+                return false;
+            }
+            event.upTo = upTo;
         }
         frame.events.push_back(event);
     }
@@ -93,8 +116,11 @@ bool frameMatches(const Frame& expected, const Frame& actual, bool exact) {
     }
     return std::all_of(expected.events.begin(), expected.events.end(), [&](const EventValue& want) {
         return std::any_of(actual.events.begin(), actual.events.end(), [&](const EventValue& got) {
-            return got.type == want.type && got.code == want.code &&
-                   (want.value == kAnyValue || got.value == want.value);
+            const bool valueMatches =
+                want.value == kAnyValue ||
+                (want.upTo ? got.value >= want.value && got.value <= *want.upTo
+                           : got.value == want.value);
+            return got.type == want.type && got.code == want.code && valueMatches;
         });
     });
 }

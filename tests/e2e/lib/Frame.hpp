@@ -2,6 +2,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ struct EventValue {
     uint16_t type = 0;
     uint16_t code = 0;
     int32_t value = 0;
+    // Expected events only, written "CODE=LOW..HIGH": any value from `value` up to this
+    // one matches (for values that depend on timing, such as accelerated motion).
+    std::optional<int32_t> upTo;
     auto operator<=>(const EventValue&) const = default;
 };
 

@@ -3,8 +3,11 @@
 // nothing for that long while reports are being sent.
 //
 //   e2e_grab_checker --companion UNIQ [--twin SUFFIX] --expect held|free [--silent-ms MS]
-//                    [--timeout-ms MS]
+//                    [--opened-by PID] [--timeout-ms MS]
 // --twin limits the check to the twin whose name ends in SUFFIX (Mouse, Keyboard, Stylus).
+// --opened-by first waits (within the time-out) until process PID holds the companion's
+// hidraw node and the checked twins open: probing with EVIOCGRAB while that process is
+// still starting could take the grab from under it.
 // Exit status: 0 as expected, 1 not as expected, 2 usage or companion not found.
 
 #include <cerrno>
@@ -15,6 +18,7 @@
 #include <vector>
 
 #include "EvdevReader.hpp"
+#include "OpenNodes.hpp"
 #include "ScriptPlayer.hpp"
 #include "SysfsNodes.hpp"
 
@@ -22,10 +26,12 @@ using namespace drawlume::e2e;
 
 namespace {
 
+constexpr int kGrabSettleMs = 100;
+
 int usage() {
     std::fprintf(stderr,
                  "usage: e2e_grab_checker --companion UNIQ [--twin SUFFIX] --expect "
-                 "held|free [--silent-ms MS] [--timeout-ms MS]\n");
+                 "held|free [--silent-ms MS] [--opened-by PID] [--timeout-ms MS]\n");
     return 2;
 }
 
@@ -36,6 +42,7 @@ int main(int argc, char** argv) {
     std::string expect;
     std::string only;
     long silentMs = 0;
+    long openedBy = 0;
     long timeoutMs = 5000;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -48,22 +55,38 @@ int main(int argc, char** argv) {
             expect = argv[++i];
         } else if (arg == "--silent-ms" && hasValue) {
             silentMs = std::strtol(argv[++i], nullptr, 10);
+        } else if (arg == "--opened-by" && hasValue) {
+            openedBy = std::strtol(argv[++i], nullptr, 10);
         } else if (arg == "--timeout-ms" && hasValue) {
             timeoutMs = std::strtol(argv[++i], nullptr, 10);
         } else {
             return usage();
         }
     }
-    if (uniq.empty() || (expect != "held" && expect != "free")) {
+    if (uniq.empty() || (expect != "held" && expect != "free") || openedBy < 0) {
         return usage();
     }
 
     std::string error;
     CompanionNodes nodes;
-    if (!waitForCompanionNodes(uniq, kCompanionTwinCount, Deadline::afterMs(timeoutMs), nodes,
-                               error)) {
+    const Deadline deadline = Deadline::afterMs(timeoutMs);
+    if (!waitForCompanionNodes(uniq, kCompanionTwinCount, deadline, nodes, error)) {
         std::fprintf(stderr, "e2e_grab_checker: %s\n", error.c_str());
         return 2;
+    }
+    if (openedBy > 0) {
+        std::vector<std::string> opened{nodes.hidraw};
+        for (const InputNode& twin : nodes.twins) {
+            if (only.empty() || nodes.twin(only) == &twin) {
+                opened.push_back(twin.devNode);
+            }
+        }
+        if (!waitUntilHeldOpen(static_cast<pid_t>(openedBy), opened, deadline, error)) {
+            std::printf("%s\n", error.c_str());
+            return 1;
+        }
+        // Each node is grabbed right after it is opened.
+        sleepMs(kGrabSettleMs);
     }
     bool asExpected = true;
     std::vector<std::unique_ptr<EvdevReader>> observers;

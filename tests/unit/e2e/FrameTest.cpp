@@ -32,6 +32,8 @@ TEST(FrameTest, RejectsUnknownCodesAndBadValues) {
     EXPECT_FALSE(parseFrame("ABS_NOPE=1", parsed, error));
     EXPECT_FALSE(parseFrame("ABS_X=12x", parsed, error));
     EXPECT_FALSE(parseFrame("ABS_X", parsed, error));
+    EXPECT_FALSE(parseFrame("ABS_X=5..", parsed, error));
+    EXPECT_FALSE(parseFrame("ABS_X=9..3", parsed, error));
     EXPECT_FALSE(parseFrame("99:1=1", parsed, error));
     EXPECT_NE(error.find("99:1=1"), std::string::npos);
 }
@@ -48,10 +50,21 @@ TEST(FrameTest, ExactComparisonNamesTheFirstDifference) {
     EXPECT_NE(difference.find("the first missing: 'KEY_B=1'"), std::string::npos);
 }
 
-TEST(FrameTest, WildcardMatchesAnyValueButNotAMissingCode) {
+TEST(FrameTest, WildcardsAndRangesMatchTheirValuesButNotAMissingCode) {
+    const Frame expected = frame("ABS_X=* ABS_Y=-10..20");
+    EXPECT_EQ(formatFrame(expected), "ABS_X=* ABS_Y=-10..20");
     std::string difference;
-    EXPECT_TRUE(sameFrames({frame("ABS_X=* ABS_Y=*")}, {frame("ABS_X=3 ABS_Y=4")}, difference));
-    EXPECT_FALSE(sameFrames({frame("ABS_X=* ABS_Y=*")}, {frame("ABS_X=3")}, difference));
+    for (const int32_t y : {-10, 0, 20}) {
+        EXPECT_TRUE(
+            sameFrames({expected}, {frame("ABS_X=3 ABS_Y=" + std::to_string(y))}, difference))
+            << y;
+    }
+    for (const int32_t y : {-11, 21}) {
+        EXPECT_FALSE(
+            sameFrames({expected}, {frame("ABS_X=3 ABS_Y=" + std::to_string(y))}, difference))
+            << y;
+    }
+    EXPECT_FALSE(sameFrames({expected}, {frame("ABS_Y=3")}, difference));
 }
 
 TEST(FrameTest, InOrderContainmentSkipsFramesBetweenButNotOrder) {
@@ -90,7 +103,7 @@ TEST(FrameTest, EveryExpectedFramesFileParses) {
         }
         closedir(directory);
     }
-    EXPECT_EQ(files, 10);
+    EXPECT_EQ(files, 13);
 }
 
 }  // namespace
