@@ -103,15 +103,8 @@ LoginItem::LoginItem(std::string entryPath, std::vector<std::string> command)
     : entryPath_(std::move(entryPath)), command_(std::move(command)) {}
 
 std::string LoginItem::defaultEntryPath() {
-    std::string config = absoluteEnvironment("XDG_CONFIG_HOME");
-    if (config.empty()) {
-        const std::string home = homeDirectory();
-        if (home.empty()) {
-            return {};
-        }
-        config = home + "/.config";
-    }
-    return config + "/autostart/drawlume-agent.desktop";
+    const std::string config = xdgBaseDirectory("XDG_CONFIG_HOME", ".config");
+    return config.empty() ? std::string() : config + "/autostart/drawlume-agent.desktop";
 }
 
 bool LoginItem::isEnabled() const {

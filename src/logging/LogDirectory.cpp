@@ -11,13 +11,7 @@ std::string processName() {
 }
 
 std::string defaultLogsDirectory(const std::string& process) {
-    std::string state = absoluteEnvironment("XDG_STATE_HOME");
-    if (state.empty()) {
-        const std::string home = homeDirectory();
-        if (!home.empty()) {
-            state = home + "/.local/state";
-        }
-    }
+    std::string state = xdgBaseDirectory("XDG_STATE_HOME", ".local/state");
     if (state.empty()) {
         state = absoluteEnvironment("TMPDIR");
         if (state.empty()) {

@@ -11,15 +11,8 @@ constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/StandardUserDefault
 }  // namespace
 
 std::string defaultSettingsFilePath() {
-    std::string config = absoluteEnvironment("XDG_CONFIG_HOME");
-    if (config.empty()) {
-        const std::string home = homeDirectory();
-        if (home.empty()) {
-            return {};
-        }
-        config = home + "/.config";
-    }
-    return config + "/drawlume-agent/defaults.json";
+    const std::string config = xdgBaseDirectory("XDG_CONFIG_HOME", ".config");
+    return config.empty() ? std::string() : config + "/drawlume-agent/defaults.json";
 }
 
 std::shared_ptr<UserDefaults> makeStandardUserDefaults() {

@@ -32,4 +32,13 @@ std::string homeDirectory() {
     return {};
 }
 
+std::string xdgBaseDirectory(const char* variable, const char* fallback) {
+    std::string directory = absoluteEnvironment(variable);
+    if (!directory.empty()) {
+        return directory;
+    }
+    const std::string home = homeDirectory();
+    return home.empty() ? std::string() : home + "/" + fallback;
+}
+
 }  // namespace drawlume

@@ -12,4 +12,9 @@ std::string absoluteEnvironment(const char* name);
 // entry; empty when neither names one.
 std::string homeDirectory();
 
+// An XDG base directory: $variable when it is absolute, else the home
+// directory joined with fallback (".config", ".local/state"); empty when
+// there is no home directory either.
+std::string xdgBaseDirectory(const char* variable, const char* fallback);
+
 }  // namespace drawlume

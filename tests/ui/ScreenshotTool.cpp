@@ -10,38 +10,14 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "ShellFixture.hpp"
 #include "app/DebugLogCollector.hpp"
 #include "localization/AppLocalization.hpp"
+#include "platform/replay/HidRecordingParser.hpp"
 
 namespace drawlume {
 namespace {
-
-// Reports of a recorded session ("E: <time> <size> <bytes...>" lines).
-std::vector<std::vector<uint8_t>> recordedReports(const std::string& path) {
-    std::vector<std::vector<uint8_t>> reports;
-    std::ifstream file(path);
-    std::string line;
-    while (std::getline(file, line)) {
-        if (line.rfind("E: ", 0) != 0) {
-            continue;
-        }
-        std::istringstream fields(line.substr(3));
-        std::string time;
-        int size = 0;
-        fields >> time >> size;
-        std::vector<uint8_t> report;
-        unsigned byte = 0;
-        while (fields >> std::hex >> byte) {
-            report.push_back(static_cast<uint8_t>(byte));
-        }
-        reports.push_back(std::move(report));
-    }
-    return reports;
-}
 
 void settle(int milliseconds = 1000) {
     QTest::qWait(milliseconds);
@@ -69,7 +45,7 @@ QPixmap photograph(QWidget* window) {
     return window->grab();
 }
 
-// Two companions, the second one drawing, and the debug box full of its lines.
+// Two companions, the first one drawing, and the debug box full of its lines.
 bool running(const QString& directory, AppLanguage language, const char* name,
              const std::string& recording) {
     Shell shell;
@@ -78,13 +54,18 @@ bool running(const QString& directory, AppLanguage language, const char* name,
     shell.connect("aa:02", "Pocket Phone");
     settle();
     shell.model().isDebugLogEnabled.set(true);
-    const std::vector<std::vector<uint8_t>> reports = recordedReports(recording);
+    const HidRecordingParser::Result parsed = HidRecordingParser::parseFile(recording);
+    if (!parsed.recording || parsed.recording->devices.empty()) {
+        std::fprintf(stderr, "screenshots: %s\n", parsed.message().c_str());
+        return false;
+    }
+    const std::vector<RecordedReport>& reports = parsed.recording->devices.front().reports;
     int sent = 0;
     for (int round = 0; round < 3; ++round) {
-        for (const std::vector<uint8_t>& report : reports) {
+        for (const RecordedReport& report : reports) {
             // Mostly steady 8 ms steps, now and then a late one, as over the air.
             shell.clocks.advance(++sent % 7 == 0 ? 0.021 : 0.008);
-            pad->sendReport(report);
+            pad->sendReport(report.bytes);
             QCoreApplication::processEvents();
         }
     }
