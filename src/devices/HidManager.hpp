@@ -12,10 +12,12 @@
 namespace drawlume {
 
 // Which devices a manager reports: those with a top-level application
-// collection of this usage page and usage.
+// collection of this usage page and usage and, where asked, only those whose
+// descriptor is the companion's (see companionMismatch).
 struct HidDeviceMatching {
     uint32_t deviceUsagePage = 0;
     uint32_t deviceUsage = 0;
+    bool companionReports = false;
 };
 
 // Finds HID devices and reports their arrival and removal. Set it up, then

@@ -3,7 +3,15 @@
 #include <algorithm>
 #include <utility>
 
+#include "devices/CompanionDescriptorCheck.hpp"
+#include "devices/HidPropertyReaders.hpp"
+#include "logging/LogMacros.hpp"
+
 namespace drawlume {
+
+namespace {
+constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/HidManagerBase";
+}  // namespace
 
 void HidManagerBase::setDeviceMatching(std::optional<HidDeviceMatching> matching) {
     matching_ = matching;
@@ -49,17 +57,33 @@ IOReturn HidManagerBase::close(IOOptionBits /*options*/) {
     return kIOReturnSuccess;
 }
 
-void HidManagerBase::deviceArrived(const std::shared_ptr<HidDevice>& device,
-                                   const ReportDescriptor& descriptor) {
+std::string HidManagerBase::deviceArrived(const std::shared_ptr<HidDevice>& device,
+                                          const ReportDescriptor& descriptor) {
     if (!open_ || wasReported(device.get())) {
-        return;
+        return {};
     }
     if (matching_ &&
         !descriptor.hasApplicationCollection(matching_->deviceUsagePage, matching_->deviceUsage)) {
-        return;
+        return {};
+    }
+    if (matching_ && matching_->companionReports) {
+        if (auto mismatch = companionMismatch(descriptor)) {
+            DDLogInfo("deviceArrived(_:descriptor:)",
+                      strf("%s is a pen digitizer but not a companion: %s",
+                           deviceLabel(*device).c_str(), mismatch->c_str()));
+            return std::move(*mismatch);
+        }
     }
     reported_.push_back(device);
     deliver(Delivery::matching, device);
+    return {};
+}
+
+std::string HidManagerBase::deviceLabel(const HidDevice& device) const {
+    return strf("%s (VID: 0x%04X, PID: 0x%04X)",
+                textProperty(device, kIOHIDProductKey).value_or("Unknown").c_str(),
+                static_cast<unsigned>(integerProperty(device, kIOHIDVendorIDKey).value_or(0)),
+                static_cast<unsigned>(integerProperty(device, kIOHIDProductIDKey).value_or(0)));
 }
 
 void HidManagerBase::deviceLeft(const std::shared_ptr<HidDevice>& device) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "devices/HidManager.hpp"
@@ -36,8 +37,12 @@ protected:
     RunLoop* runLoop() const { return runLoop_; }
     // Reports the device on the run loop if the manager is open and the
     // descriptor matches. An already reported device is not reported again.
-    void deviceArrived(const std::shared_ptr<HidDevice>& device,
-                       const ReportDescriptor& descriptor);
+    // A pen digitizer refused as not the companion is logged once, at info,
+    // with the reason, which is returned; otherwise the result is empty.
+    std::string deviceArrived(const std::shared_ptr<HidDevice>& device,
+                              const ReportDescriptor& descriptor);
+    // How the log names a device: its product with vendor and product IDs.
+    virtual std::string deviceLabel(const HidDevice& device) const;
     // Reports the removal on the run loop if the arrival was reported.
     void deviceLeft(const std::shared_ptr<HidDevice>& device);
     bool wasReported(const HidDevice* device) const;

@@ -1,5 +1,6 @@
 #include "devices/ReportDescriptorParser.hpp"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -35,6 +36,11 @@ constexpr uint8_t kGlobalPop = 0xB;
 // Local item tags.
 constexpr uint8_t kLocalUsage = 0x0;
 constexpr uint8_t kLocalUsageMinimum = 0x1;
+constexpr uint8_t kLocalUsageMaximum = 0x2;
+
+// Bits 0 and 1 of an Input item's data.
+constexpr uint32_t kInputConstant = 0x1;
+constexpr uint32_t kInputVariable = 0x2;
 
 constexpr uint32_t kCollectionApplication = 0x01;
 
@@ -51,6 +57,14 @@ struct GlobalState {
 // Usage Page item applies to it (see completeUsagePages).
 struct DeclaredUsage {
     uint32_t value = 0;
+    uint32_t page = 0;
+    bool extended = false;
+};
+
+// The usages of one Usage item or one Usage Minimum/Maximum pair, as declared.
+struct DeclaredRange {
+    uint32_t first = 0;
+    uint32_t last = 0;
     uint32_t page = 0;
     bool extended = false;
 };
@@ -124,7 +138,7 @@ private:
     bool mainItem(size_t itemOffset, uint8_t tag, uint32_t data) {
         switch (tag) {
             case kMainInput:
-                if (!addInputBits(itemOffset)) {
+                if (!addInputField(itemOffset, data)) {
                     return false;
                 }
                 break;
@@ -132,8 +146,12 @@ private:
             case kMainFeature:
                 break;
             case kMainCollection:
-                if (collectionDepth_ == 0 && (data & 0xFF) == kCollectionApplication) {
-                    result_.descriptor->applicationCollections.push_back(collectionUsage());
+                if (collectionDepth_ == 0) {
+                    currentApplication_ = ReportField::kNoCollection;
+                    if ((data & 0xFF) == kCollectionApplication) {
+                        currentApplication_ = result_.descriptor->applicationCollections.size();
+                        result_.descriptor->applicationCollections.push_back(collectionUsage());
+                    }
                 }
                 ++collectionDepth_;
                 break;
@@ -141,7 +159,9 @@ private:
                 if (collectionDepth_ == 0) {
                     return fail(itemOffset, "End Collection without an open collection");
                 }
-                --collectionDepth_;
+                if (--collectionDepth_ == 0) {
+                    currentApplication_ = ReportField::kNoCollection;
+                }
                 break;
             default:
                 break;  // reserved main item: ignored
@@ -149,6 +169,8 @@ private:
         // Local items apply to the next main item only.
         usages_.clear();
         usageMinimum_.reset();
+        ranges_.clear();
+        pendingMinimum_.reset();
         return true;
     }
 
@@ -205,8 +227,18 @@ private:
                                   extended ? (data >> 16) : global_.usagePage, extended};
         if (tag == kLocalUsage) {
             usages_.push_back(usage);
-        } else if (tag == kLocalUsageMinimum && !usageMinimum_) {
-            usageMinimum_ = usage;
+            ranges_.push_back({usage.value, usage.value, usage.page, extended});
+        } else if (tag == kLocalUsageMinimum) {
+            if (!usageMinimum_) {
+                usageMinimum_ = usage;
+            }
+            pendingMinimum_ = usage;
+        } else if (tag == kLocalUsageMaximum && pendingMinimum_) {
+            // The minimum's size decides the page, as the kernel has it.
+            const uint32_t last = std::max(pendingMinimum_->value, usage.value);
+            ranges_.push_back(
+                {pendingMinimum_->value, last, pendingMinimum_->page, pendingMinimum_->extended});
+            pendingMinimum_.reset();
         }
         // Usage Maximum, designators, strings and delimiters: not needed here.
     }
@@ -235,15 +267,46 @@ private:
         return {global_.usagePage, 0};
     }
 
-    bool addInputBits(size_t itemOffset) {
+    bool addInputField(size_t itemOffset, uint32_t data) {
         uint64_t& bits = inputBits_[global_.reportID];
+        ReportField field;
+        field.reportID = static_cast<uint8_t>(global_.reportID);
+        field.bitOffset = static_cast<uint32_t>(bits);
+        field.bitSize = global_.reportSize;
+        field.count = global_.reportCount;
+        field.constant = (data & kInputConstant) != 0;
+        field.variable = (data & kInputVariable) != 0;
+        field.application = currentApplication_;
+        field.usages = completedRanges();
         bits += static_cast<uint64_t>(global_.reportSize) * global_.reportCount;
         if (bits > static_cast<uint64_t>(ReportDescriptorParser::kMaximumReportBytes) * 8) {
             return fail(itemOffset,
                         strf("input report %u is longer than %u bytes", global_.reportID,
                              ReportDescriptorParser::kMaximumReportBytes));
         }
+        result_.descriptor->inputFields.push_back(std::move(field));
         return true;
+    }
+
+    // The item's usage ranges with their pages: short usages declared before
+    // the last Usage Page item take that page, walking back until one already
+    // has it (the kernel's rule, as for collections).
+    std::vector<HidUsageRange> completedRanges() const {
+        std::vector<HidUsageRange> ranges;
+        ranges.reserve(ranges_.size());
+        for (const DeclaredRange& range : ranges_) {
+            ranges.push_back({range.page, range.first, range.last});
+        }
+        for (size_t i = ranges_.size(); i-- > 0;) {
+            if (ranges_[i].extended) {
+                continue;
+            }
+            if (ranges_[i].page == global_.usagePage) {
+                break;
+            }
+            ranges[i].usagePage = global_.usagePage;
+        }
+        return ranges;
     }
 
     void finish() {
@@ -277,7 +340,11 @@ private:
     size_t stackDepth_ = 0;
     std::vector<DeclaredUsage> usages_;
     std::optional<DeclaredUsage> usageMinimum_;
+    std::vector<DeclaredRange> ranges_;
+    std::optional<DeclaredUsage> pendingMinimum_;
     uint32_t collectionDepth_ = 0;
+    // The top-level application collection being read, if any.
+    size_t currentApplication_ = ReportField::kNoCollection;
     std::array<uint64_t, 256> inputBits_{};
 };
 

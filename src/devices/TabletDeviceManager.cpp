@@ -13,7 +13,7 @@ namespace {
 constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/TabletDeviceManager";
 
 // HID usage page Digitizers, usage Pen.
-constexpr HidDeviceMatching kPenDigitizerMatching{0x0D, 0x02};
+constexpr HidDeviceMatching kPenDigitizerMatching{0x0D, 0x02, true};
 
 }  // namespace
 

@@ -2,16 +2,13 @@
 
 #include <utility>
 
+#include "input/CompanionReportLayout.hpp"
 #include "logging/LogMacros.hpp"
 
 namespace drawlume {
 
 namespace {
 constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/InputReportHandler";
-
-constexpr uint32_t kMouseReportID = 1;
-constexpr uint32_t kKeyboardReportID = 2;
-constexpr uint32_t kDigitizerReportID = 3;
 }  // namespace
 
 InputReportHandler::InputReportHandler(std::shared_ptr<EventGeneratorProtocol> eventGenerator,
@@ -28,13 +25,13 @@ void InputReportHandler::handleInputReport(int64_t deviceHash, uint32_t /*type*/
         return;
     }
     switch (reportID) {
-        case kMouseReportID:
+        case companion::kMouseReportID:
             handleMouseInputReport(deviceHash, report, reportLength);
             break;
-        case kKeyboardReportID:
+        case companion::kKeyboardReportID:
             handleKeyboardInputReport(report, reportLength);
             break;
-        case kDigitizerReportID:
+        case companion::kPenReportID:
             trackDigitizerLatencyIfNeeded();
             handleDigitizerInputReport(report, reportLength);
             break;

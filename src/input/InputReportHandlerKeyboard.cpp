@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "input/CompanionReportLayout.hpp"
 #include "input/InputReportHandler.hpp"
 #include "logging/LogMacros.hpp"
 
@@ -13,10 +14,7 @@ namespace {
 constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/InputReportHandler";
 constexpr const char* kFunction = "handleKeyboardInputReport(report:reportLength:)";
 
-// ID, modifiers, reserved, six key usages.
-constexpr int64_t kKeyboardReportLength = 9;
-constexpr int kFirstKeyByte = 3;
-constexpr int kKeyBytes = 6;
+using namespace companion;
 
 // Virtual key codes of the usages 0x04 to 0x63 of the Keyboard/Keypad page;
 // kNoKey marks the five usages in that range without one.
@@ -93,9 +91,9 @@ void InputReportHandler::handleKeyboardInputReport(const uint8_t* report, int64_
                                    static_cast<long long>(reportLength)));
         return;
     }
-    const uint8_t modifiers = report[1];
+    const uint8_t modifiers = report[kKeyboardModifiersByte];
     HeldKeys current;
-    for (int i = kFirstKeyByte; i < kFirstKeyByte + kKeyBytes; ++i) {
+    for (uint32_t i = kKeyboardFirstKeyByte; i < kKeyboardFirstKeyByte + kKeyboardKeyCount; ++i) {
         current.insert(report[i]);
     }
     DDLogDebug(kFunction, "Keyboard: modifiers=[" + modifierSummary(modifiers) + "] keys=[" +

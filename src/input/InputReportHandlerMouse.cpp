@@ -1,6 +1,7 @@
 // The mouse: button changes against the same device's previous report, then
 // motion, then the wheels.
 
+#include "input/CompanionReportLayout.hpp"
 #include "input/InputReportHandler.hpp"
 #include "logging/LogMacros.hpp"
 
@@ -10,13 +11,11 @@ namespace {
 constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/InputReportHandler";
 constexpr const char* kFunction = "handleMouseInputReport(deviceHash:report:reportLength:)";
 
-// ID, buttons, x, y, vertical wheel; the long form adds a horizontal wheel.
-constexpr int64_t kShortMouseReportLength = 5;
-constexpr int64_t kLongMouseReportLength = 6;
+using namespace companion;
 
-constexpr uint8_t kLeftBit = 0x01;
-constexpr uint8_t kRightBit = 0x02;
-constexpr uint8_t kMiddleBit = 0x04;
+constexpr uint8_t kLeftBit = kMouseLeftBit;
+constexpr uint8_t kRightBit = kMouseRightBit;
+constexpr uint8_t kMiddleBit = kMouseMiddleBit;
 constexpr uint8_t kButtonBits = kLeftBit | kRightBit | kMiddleBit;
 
 // A two's-complement byte of the report, as the generator takes it.
@@ -36,14 +35,14 @@ void InputReportHandler::handleMouseInputReport(int64_t deviceHash, const uint8_
         (reportLength != kShortMouseReportLength && reportLength != kLongMouseReportLength)) {
         return;
     }
-    const uint8_t buttons = report[1] & kButtonBits;
+    const uint8_t buttons = report[kMouseButtonsByte] & kButtonBits;
     // Stored before anything is posted: a release lost by the sink is not repeated.
     uint8_t& stored = mouseButtonStates_[deviceHash];
     const uint8_t previous = stored;
     stored = buttons;
     const uint8_t changed = previous ^ buttons;
-    const int8_t dx = signedByte(report[2]);
-    const int8_t dy = signedByte(report[3]);
+    const int8_t dx = signedByte(report[kMouseXByte]);
+    const int8_t dy = signedByte(report[kMouseYByte]);
 
     EventGeneratorProtocol& events = *eventGenerator_;
     if ((changed & kLeftBit) != 0) {
@@ -88,8 +87,9 @@ void InputReportHandler::handleMouseInputReport(int64_t deviceHash, const uint8_
         events.postRelativeMouseEvent(type, dx, dy, button, 0);
     }
 
-    const int32_t vertical = lineCount(report[4]);
-    const int32_t horizontal = reportLength == kLongMouseReportLength ? lineCount(report[5]) : 0;
+    const int32_t vertical = lineCount(report[kMouseWheelByte]);
+    const int32_t horizontal =
+        reportLength == kLongMouseReportLength ? lineCount(report[kMousePanByte]) : 0;
     if (vertical != 0 || horizontal != 0) {
         events.postScrollEvent(vertical, horizontal);
     }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "input/CompanionReportLayout.hpp"
 #include "input/InputReportHandler.hpp"
 #include "logging/LogMacros.hpp"
 
@@ -12,14 +13,7 @@ namespace {
 constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/InputReportHandler";
 constexpr const char* kFunction = "handleDigitizerInputReport(report:reportLength:)";
 
-// ID, flags, x, y, pressure, tilt X, tilt Y, twist.
-constexpr int64_t kDigitizerReportLength = 12;
-
-constexpr uint8_t kTipBit = 0x01;
-constexpr uint8_t kBarrelBit = 0x02;
-constexpr uint8_t kInvertBit = 0x04;
-constexpr uint8_t kEraserBit = 0x08;
-constexpr uint8_t kInRangeBit = 0x10;
+using namespace companion;
 
 uint16_t readUInt16(const uint8_t* bytes) {
     return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
@@ -32,32 +26,33 @@ double normalisedTilt(uint8_t byte) {
 }
 
 const char* tagFor(uint8_t flags) {
-    if ((flags & kInvertBit) == 0) {
+    if ((flags & kPenInvertBit) == 0) {
         return "[Pen]";
     }
-    return (flags & kEraserBit) != 0 ? "[Inverted|Eraser]" : "[Inverted]";
+    return (flags & kPenEraserBit) != 0 ? "[Inverted|Eraser]" : "[Inverted]";
 }
 }  // namespace
 
 void InputReportHandler::handleDigitizerInputReport(const uint8_t* report, int64_t reportLength) {
     // The layout is fixed; a shorter report would be read past its end.
-    if (report == nullptr || reportLength < kDigitizerReportLength) {
+    if (report == nullptr || reportLength < kPenReportLength) {
         return;
     }
-    const uint8_t flags = report[1];
-    const bool tip = (flags & kTipBit) != 0;
-    const bool barrel = (flags & kBarrelBit) != 0;
-    const bool invert = (flags & kInvertBit) != 0;
-    const bool inRange = (flags & kInRangeBit) != 0;
-    const bool touching = tip || (flags & kEraserBit) != 0;
-    const uint16_t twist = readUInt16(report + 10);
+    const uint8_t flags = report[kPenFlagsByte];
+    const bool tip = (flags & kPenTipBit) != 0;
+    const bool barrel = (flags & kPenBarrelBit) != 0;
+    const bool invert = (flags & kPenInvertBit) != 0;
+    const bool inRange = (flags & kPenInRangeBit) != 0;
+    const bool touching = tip || (flags & kPenEraserBit) != 0;
+    const uint16_t twist = readUInt16(report + kPenTwistByte);
 
     const Rect frame = targetScreenFrameProvider_.targetScreenFrame();
-    const Point point{frame.origin.x + (readUInt16(report + 2) / MAX_COORDINATE) * frame.width(),
-                      frame.origin.y + (readUInt16(report + 4) / MAX_COORDINATE) * frame.height()};
-    const double pressure = readUInt16(report + 6) / MAX_PRESSURE;
-    const double tiltX = normalisedTilt(report[8]);
-    const double tiltY = normalisedTilt(report[9]);
+    const Point point{
+        frame.origin.x + (readUInt16(report + kPenXByte) / MAX_COORDINATE) * frame.width(),
+        frame.origin.y + (readUInt16(report + kPenYByte) / MAX_COORDINATE) * frame.height()};
+    const double pressure = readUInt16(report + kPenPressureByte) / MAX_PRESSURE;
+    const double tiltX = normalisedTilt(report[kPenTiltXByte]);
+    const double tiltY = normalisedTilt(report[kPenTiltYByte]);
     const double rotation = std::min<uint16_t>(twist, 359);
 
     DDLogDebug(kFunction,

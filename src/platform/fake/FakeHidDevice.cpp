@@ -2,14 +2,15 @@
 
 #include <utility>
 
+#include "devices/ReportDescriptorParser.hpp"
+#include "platform/fake/CompanionDescriptorBytes.hpp"
+
 namespace drawlume {
 
 ReportDescriptor FakeHidDevice::companionDescriptor() {
-    ReportDescriptor descriptor;
-    descriptor.applicationCollections = {{0x01, 0x02}, {0x01, 0x06}, {0x0D, 0x02}};
-    descriptor.inputReportIDs = {1, 2, 3};
-    descriptor.usesReportIDs = true;
-    descriptor.maxInputReportSize = 12;
+    // Parsed once: every fake companion of a test run presents the same one.
+    static const ReportDescriptor descriptor =
+        ReportDescriptorParser::parse(companionDescriptorBytes()).descriptor.value();
     return descriptor;
 }
 

@@ -19,8 +19,8 @@ class FakeHidDevice final : public HidDevice {
 public:
     explicit FakeHidDevice(ReportDescriptor descriptor) : descriptor_(std::move(descriptor)) {}
 
-    // A device presenting the companion's three collections (pen, mouse,
-    // keyboard) with 12-byte reports, without properties.
+    // The companion's descriptor (pen, mouse and keyboard collections); the
+    // device has no properties until the test sets them.
     static ReportDescriptor companionDescriptor();
 
     IOReturn open(IOOptionBits options) override;

@@ -90,6 +90,12 @@ IOReturn HidrawManager::startDiscovery() {
     return kIOReturnSuccess;
 }
 
+std::string HidrawManager::deviceLabel(const HidDevice& device) const {
+    // Only this host's devices reach its manager; the node tells the user which one.
+    const auto& hidraw = static_cast<const HidrawDevice&>(device);
+    return hidraw.node().devnode + " " + HidManagerBase::deviceLabel(device);
+}
+
 void HidrawManager::stopDiscovery() {
     if (monitorWatch_ != 0 && runLoop() != nullptr) {
         runLoop()->unwatch(monitorWatch_);

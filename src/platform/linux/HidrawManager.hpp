@@ -30,6 +30,7 @@ public:
 private:
     IOReturn startDiscovery() override;
     void stopDiscovery() override;
+    std::string deviceLabel(const HidDevice& device) const override;
 
     void receiveMonitorEvents();
     void hidrawAdded(udev_device* device);

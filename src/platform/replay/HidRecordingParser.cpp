@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -58,24 +59,38 @@ bool parseNumber(std::string_view text, Number& value, int base) {
 
 class Parser {
 public:
-    Parser(std::string_view text, std::string source) : text_(text) {
+    explicit Parser(std::string source) {
         result_.source = source;
         result_.recording = HidRecording{std::move(source), {}};
     }
 
-    HidRecordingParser::Result run() {
-        size_t start = 0;
-        while (start < text_.size() && result_.recording) {
-            size_t end = text_.find('\n', start);
-            if (end == std::string_view::npos) {
-                end = text_.size();
-            }
-            ++line_;
-            parseLine(trim(text_.substr(start, end - start)));
-            start = end + 1;
+    // False once the recording has failed: the rest need not be read.
+    bool feedLine(std::string_view line) {
+        if (!result_.recording) {
+            return false;
         }
+        ++line_;
+        if (line_ > HidRecordingParser::kMaximumLines) {
+            fail(strf("more than %zu lines", HidRecordingParser::kMaximumLines));
+            return false;
+        }
+        if (line.size() > HidRecordingParser::kMaximumLineBytes) {
+            fail(strf("a line longer than %zu bytes", HidRecordingParser::kMaximumLineBytes));
+            return false;
+        }
+        parseLine(trim(line));
+        return result_.recording.has_value();
+    }
+
+    // Fails at the line being read (the one after the last fed line).
+    void failAtNextLine(std::string message) {
+        ++line_;
+        fail(std::move(message));
+    }
+
+    HidRecordingParser::Result finish() {
         if (result_.recording) {
-            finish();
+            checkDevices();
         }
         return std::move(result_);
     }
@@ -224,7 +239,8 @@ private:
         const auto fields = words(rest);
         RecordedReport report;
         if (fields.empty() || !parseTime(fields[0], report.microseconds)) {
-            fail("E: needs a time as seconds.microseconds");
+            fail(strf("E: needs a time as seconds.microseconds of at most %lld seconds",
+                      static_cast<long long>(kMaximumSeconds)));
             return;
         }
         if (!device.reports.empty() && report.microseconds < device.reports.back().microseconds) {
@@ -249,10 +265,13 @@ private:
         const std::string_view fraction = text.substr(dot + 1);
         int64_t seconds = 0;
         int64_t part = 0;
-        // Ten million years of seconds is plenty and keeps the sum in range.
-        if (dot > 14 || fraction.empty() || fraction.size() > 6 ||
+        if (fraction.empty() || fraction.size() > 6 ||
             !parseNumber(text.substr(0, dot), seconds, 10) || !parseNumber(fraction, part, 10) ||
             seconds < 0 || part < 0) {
+            return false;
+        }
+        // Beyond this the microseconds do not fit in 64 bits.
+        if (seconds > kMaximumSeconds) {
             return false;
         }
         for (size_t digits = fraction.size(); digits < 6; ++digits) {
@@ -267,7 +286,7 @@ private:
                describedDevices_.end();
     }
 
-    void finish() {
+    void checkDevices() {
         const auto& devices = result_.recording->devices;
         if (devices.empty()) {
             line_ = std::max<size_t>(line_, 1);
@@ -289,7 +308,8 @@ private:
         result_.error = std::move(message);
     }
 
-    std::string_view text_;
+    static constexpr int64_t kMaximumSeconds = (INT64_MAX - 999999) / 1000000;
+
     size_t line_ = 0;
     HidRecordingParser::Result result_;
     std::optional<size_t> currentIndex_;
@@ -305,28 +325,80 @@ std::string HidRecordingParser::Result::message() const {
 }
 
 HidRecordingParser::Result HidRecordingParser::parse(std::string_view text, std::string source) {
-    return Parser(text, std::move(source)).run();
+    Parser parser(std::move(source));
+    if (text.size() > kMaximumFileBytes) {
+        parser.failAtNextLine(strf("larger than %zu bytes", kMaximumFileBytes));
+        return parser.finish();
+    }
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        if (!parser.feedLine(text.substr(start, end - start))) {
+            break;
+        }
+        start = end + 1;
+    }
+    return parser.finish();
 }
 
 HidRecordingParser::Result HidRecordingParser::parseFile(const std::string& path) {
     Result failed;
     failed.source = path;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        failed.error = "cannot read the file: " + errnoText(errno);
-        return failed;
-    }
     std::error_code ignored;
     if (std::filesystem::is_directory(path, ignored)) {
         failed.error = "cannot read the file: it is a directory";
         return failed;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        failed.error = "cannot read the file: " + errnoText(errno);
+        return failed;
+    }
+    // Read a piece at a time and parsed line by line, so that a file without
+    // end or without line breaks (a device node, a pipe) is refused at its
+    // bound instead of filling the memory.
+    Parser parser(path);
+    std::vector<char> chunk(64 * 1024);
+    std::string line;
+    size_t total = 0;
+    while (in) {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        const auto got = static_cast<size_t>(in.gcount());
+        total += got;
+        if (total > kMaximumFileBytes) {
+            parser.failAtNextLine(strf("larger than %zu bytes", kMaximumFileBytes));
+            return parser.finish();
+        }
+        for (size_t start = 0; start < got;) {
+            const char* begin = chunk.data() + start;
+            const auto* newline = static_cast<const char*>(std::memchr(begin, '\n', got - start));
+            const size_t length = newline == nullptr ? got - start : newline - begin;
+            if (line.size() + length > kMaximumLineBytes) {
+                parser.failAtNextLine(strf("a line longer than %zu bytes", kMaximumLineBytes));
+                return parser.finish();
+            }
+            line.append(begin, length);
+            start += length;
+            if (newline != nullptr) {
+                ++start;
+                if (!parser.feedLine(line)) {
+                    return parser.finish();
+                }
+                line.clear();
+            }
+        }
+    }
     if (in.bad()) {
         failed.error = "cannot read the file";
         return failed;
     }
-    return parse(text, path);
+    if (!line.empty()) {
+        parser.feedLine(line);
+    }
+    return parser.finish();
 }
 
 }  // namespace drawlume

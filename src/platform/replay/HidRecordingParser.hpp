@@ -19,8 +19,18 @@ namespace drawlume {
 // Lines starting with '#' are comments, and so is a '#' after the numbers of
 // an R:, I: or E: line (names may contain '#'). Anything the format does not
 // allow is an error naming the line.
+//
+// A recording is bounded, so that a wrong file (a device node, a pipe, a
+// log) is refused with a message instead of exhausting the memory: at most
+// kMaximumFileBytes in all, kMaximumLineBytes a line (the longest report's
+// E: line fits many times), kMaximumLines lines (over a quarter of an hour
+// at a thousand reports a second).
 class HidRecordingParser {
 public:
+    static constexpr size_t kMaximumFileBytes = 64 * 1024 * 1024;
+    static constexpr size_t kMaximumLineBytes = 256 * 1024;
+    static constexpr size_t kMaximumLines = 1000000;
+
     struct Result {
         std::optional<HidRecording> recording;
         std::string source;

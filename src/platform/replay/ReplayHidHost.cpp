@@ -1,6 +1,7 @@
 #include "platform/replay/ReplayHidHost.hpp"
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 #include <string>
 
@@ -19,16 +20,28 @@ IOReturn ReplayHidManager::startDiscovery() {
         if (playback.finished) {
             continue;
         }
-        deviceArrived(playback.device, playback.device->recorded().descriptor);
+        const std::string refusal =
+            deviceArrived(playback.device, playback.device->recorded().descriptor);
         // A device this manager does not report would never be opened: it
         // has nothing to play, and the session must still come to its end.
+        // Whoever replays a file wants to hear why nothing of it played.
         if (!wasReported(playback.device.get())) {
+            const std::string why = refusal.empty()
+                                        ? "it is not a pen digitizer"
+                                        : "it is a pen digitizer but not a companion: " + refusal;
             DDLogInfo("startDiscovery()",
-                      strf("Not playing %s: it does not match", playback.device->label().c_str()));
+                      strf("Not playing %s: %s", playback.device->label().c_str(), why.c_str()));
+            std::fprintf(stderr, "drawlume-agent: not playing %s: %s\n",
+                         playback.device->label().c_str(), why.c_str());
             host_.finish(index);
         }
     }
     return kIOReturnSuccess;
+}
+
+std::string ReplayHidManager::deviceLabel(const HidDevice& device) const {
+    // Only this host's devices reach its manager.
+    return static_cast<const ReplayHidDevice&>(device).label();
 }
 
 ReplayHidHost::ReplayHidHost(const std::vector<HidRecording>& recordings, ReplayPacing pacing)

@@ -26,6 +26,7 @@ public:
 private:
     IOReturn startDiscovery() override;
     void stopDiscovery() override {}
+    std::string deviceLabel(const HidDevice& device) const override;
 
     ReplayHidHost& host_;
 };

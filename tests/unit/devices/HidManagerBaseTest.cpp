@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "LogCapture.hpp"
+#include "TestData.hpp"
 #include "devices/HidManagerBase.hpp"
+#include "devices/ReportDescriptorParser.hpp"
 #include "platform/fake/FakeHidHost.hpp"
 #include "platform/fake/ManualRunLoop.hpp"
 
@@ -77,6 +80,37 @@ TEST_F(HidManagerBaseTest, NoCallbackRunsAfterCloseNorForAnEarlierSession) {
     host_.disconnect(pen_);
     loop_.runUntilIdle();
     EXPECT_EQ(events_, (std::vector<std::string>{"matched pen"}));
+}
+
+// Pen screens and tablets present a pen collection too: with the companion
+// check asked for, they are never reported (so never opened), and the log says
+// why once.
+TEST_F(HidManagerBaseTest, PenDigitizerThatIsNotTheCompanionIsLoggedOnceAndNotReported) {
+    testing::LogCapture log;
+    const auto laptopPen = ReportDescriptorParser::parse(
+        testing::hexBytes(testing::readFile(testing::testDataPath("digitizers/laptop-pen.txt"))));
+    ASSERT_TRUE(laptopPen.descriptor);
+    auto digitizer = std::make_shared<FakeHidDevice>(*laptopPen.descriptor);
+    digitizer->setProperty(kIOHIDProductKey, std::string("Laptop Pen"));
+    digitizer->setProperty(kIOHIDVendorIDKey, int64_t{0x1A2B});
+    digitizer->setProperty(kIOHIDProductIDKey, int64_t{0x3C4D});
+    manager_->setDeviceMatching(HidDeviceMatching{0x0D, 0x02, true});
+    manager_->scheduleWithRunLoop(loop_);
+    host_.connect(digitizer);
+    host_.connect(pen_);
+    manager_->open(kIOHIDOptionsTypeSeizeDevice);
+    loop_.runUntilIdle();
+    host_.disconnect(digitizer);
+    loop_.runUntilIdle();
+
+    EXPECT_EQ(events_, (std::vector<std::string>{"matched pen"}));
+    EXPECT_FALSE(digitizer->isOpen());
+    const auto messages = log.messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].flag, DDLogFlagInfo);
+    EXPECT_EQ(messages[0].message,
+              "Laptop Pen (VID: 0x1A2B, PID: 0x3C4D) is a pen digitizer but not a companion: pen "
+              "report 3 has no 1-bit in range at byte 1");
 }
 
 TEST_F(HidManagerBaseTest, QueuedDeliveryOfADestroyedManagerDoesNothing) {

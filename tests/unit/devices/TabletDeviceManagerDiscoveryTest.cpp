@@ -34,7 +34,9 @@ TEST_F(TabletDeviceManagerDiscoveryTest, ConstructionSetsUpAndOpensTheManagerBef
     EXPECT_EQ(messages.back().function, "start()");
 
     // Only pen digitizers are reported: a mouse alone is not.
-    auto mouse = std::make_shared<FakeHidDevice>(ReportDescriptor{{{0x01, 0x02}}, {}, false, 4});
+    ReportDescriptor mouseOnly;
+    mouseOnly.applicationCollections = {{0x01, 0x02}};
+    auto mouse = std::make_shared<FakeHidDevice>(mouseOnly);
     connect(mouse);
     EXPECT_TRUE(owner->discovered.empty());
 }

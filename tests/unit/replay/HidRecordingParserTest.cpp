@@ -65,7 +65,7 @@ TEST(HidRecordingParserTest, SeveralDevicesTimesAndComments) {
 }
 
 struct BadRecording {
-    const char* text;
+    std::string text;
     size_t line;
     const char* errorPart;
 };
@@ -87,6 +87,11 @@ TEST(HidRecordingParserTest, MalformedRecordingsNameTheLineAndTheFault) {
         {"D: 2\nE: 0.0 1 03\n", 4, "E: before the R: line of device 2"},
         {"D: 3\nN: no descriptor\n", 3, "device 3 has no R: line"},
         {"D: one\n", 3, "needs a device number"},
+        // Microseconds of these seconds do not fit in 64 bits.
+        {"E: 0.0 1 03\nE: 9223372036854.0 1 03\n", 4, "of at most 9223372036853 seconds"},
+        {"E: 99999999999999.999999 1 03\n", 3, "of at most 9223372036853 seconds"},
+        {"N: " + std::string(HidRecordingParser::kMaximumLineBytes, 'x') + "\n", 3,
+         "a line longer than 262144 bytes"},
     };
     for (const BadRecording& bad : cases) {
         const auto result = HidRecordingParser::parse(header + bad.text, "bad.hid");
@@ -102,6 +107,9 @@ TEST(HidRecordingParserTest, MalformedRecordingsNameTheLineAndTheFault) {
               "byte(s) announced, 0 left");
     result = HidRecordingParser::parse("# nothing but a comment\n\n", "empty.hid");
     EXPECT_EQ(result.message(), "empty.hid:2: no device in the recording");
+    // A file without end or line breaks is refused at its first line's bound.
+    result = HidRecordingParser::parseFile("/dev/zero");
+    EXPECT_EQ(result.message(), "/dev/zero:1: a line longer than 262144 bytes");
     result = HidRecordingParser::parseFile("/nonexistent/session.hid");
     EXPECT_FALSE(result.recording);
     EXPECT_EQ(result.message().rfind("/nonexistent/session.hid:0: cannot read the file", 0), 0u);

@@ -1,0 +1,117 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "TestData.hpp"
+#include "devices/CompanionDescriptorCheck.hpp"
+#include "devices/ReportDescriptorParser.hpp"
+
+namespace drawlume {
+namespace {
+
+using testing::hexBytes;
+using testing::readFile;
+using testing::testDataPath;
+
+std::optional<std::string> mismatchOfListing(const std::string& listing) {
+    const auto parsed = ReportDescriptorParser::parse(hexBytes(listing));
+    EXPECT_TRUE(parsed.descriptor) << parsed.error;
+    return parsed.descriptor ? companionMismatch(*parsed.descriptor)
+                             : std::optional<std::string>("unparsed");
+}
+
+std::string companionListing() {
+    return readFile(testDataPath("companion-descriptor.txt"));
+}
+
+// The listing with `from` (one whole run of items, as the file writes them)
+// replaced by `to`.
+std::string edited(std::string listing, const std::string& from, const std::string& to) {
+    const size_t at = listing.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? listing : listing.replace(at, from.size(), to);
+}
+
+// Pen digitizers of kinds users have beside the companion, each written from
+// what such devices declare; every one presents a pen collection.
+TEST(CompanionDescriptorCheckTest, RealPenDigitizersAreNotTheCompanion) {
+    const struct {
+        const char* file;
+        const char* reason;
+    } cases[] = {
+        {"touch-screen-with-pen", "pen report 3 has no 1-bit barrel switch at byte 1"},
+        {"usb-pen-display", "no 12-byte pen report 3"},
+        {"laptop-pen", "pen report 3 has no 1-bit in range at byte 1"},
+        {"whiteboard", "pen report 3 has no 1-bit barrel switch at byte 1"},
+        {"drawing-tablet", "pen report 3 has no 1-bit tip switch at byte 1"},
+    };
+    for (const auto& c : cases) {
+        const std::string listing =
+            readFile(testDataPath(std::string("digitizers/") + c.file + ".txt"));
+        const auto parsed = ReportDescriptorParser::parse(hexBytes(listing));
+        ASSERT_TRUE(parsed.descriptor) << c.file << ": " << parsed.error;
+        EXPECT_TRUE(parsed.descriptor->hasApplicationCollection(0x0D, 0x02)) << c.file;
+        EXPECT_EQ(companionMismatch(*parsed.descriptor).value_or("accepted"), c.reason) << c.file;
+    }
+}
+
+TEST(CompanionDescriptorCheckTest, CompanionIsAcceptedWithEitherMouseReportAndItsOwnExtras) {
+    const std::string companion = companionListing();
+    EXPECT_EQ(mismatchOfListing(companion), std::nullopt);
+
+    // The short mouse report, without the horizontal wheel.
+    const std::string pan =
+        "05 0c        #     Usage Page (Consumer)\n"
+        "0a 38 02     #     Usage (AC Pan)\n"
+        "95 01        #     Report Count (1)\n"
+        "81 06        #     Input (Data, Variable, Relative): horizontal wheel\n";
+    EXPECT_EQ(mismatchOfListing(edited(companion, pan, "")), std::nullopt);
+    // What the translation does not read: other logical ranges, and a
+    // battery byte after the pen's values.
+    const std::string twist =
+        "81 02        #     Input (Data, Variable, Absolute): twist in degrees\n";
+    EXPECT_EQ(mismatchOfListing(edited(edited(companion, "26 ff 7f", "26 ff 3f"), twist,
+                                       twist + "05 0d 09 3b 75 08 81 02\n")),
+              std::nullopt);
+}
+
+// Each value the translation reads is compared: moving, resizing or
+// renaming one refuses the device, with the report and value named.
+TEST(CompanionDescriptorCheckTest, EachValueReadIsComparedAndNamed) {
+    const std::string companion = companionListing();
+    const struct {
+        const char* from;
+        const char* to;
+        const char* reason;
+    } cases[] = {
+        {"85 03", "85 04", "no 12-byte pen report 3"},
+        {"09 3e ", "09 3d ", "pen report 3 has no 8-bit y tilt at byte 9"},
+        {"09 41 ", "09 3f ", "pen report 3 has no 16-bit twist at byte 10"},
+        {"09 30        #     Usage (X)\n09 31", "09 31        #     Usage (X)\n09 30",
+         "mouse report 1 has no 8-bit x at byte 2"},
+        {"0a 38 02", "0a 39 02", "mouse report 1 has no 8-bit horizontal wheel at byte 5"},
+        {"29 03 ", "29 02 ", "mouse report 1 has no 1-bit buttons 1 to 3 at byte 1"},
+        {"95 06        #   Report Count (6)", "95 05        #   Report Count (5)",
+         "no 9-byte keyboard report 2"},
+        {"81 00        #   Input (Data, Array", "81 02        #   Input (Data, Array",
+         "keyboard report 2 has no 8-bit keys at byte 3"},
+        {"09 02        # Usage (Pen)", "09 01        # Usage (Digitizer)",
+         "pen report 3 lies outside the pen collection"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(mismatchOfListing(edited(companion, c.from, c.to)).value_or("accepted"), c.reason)
+            << c.from;
+    }
+}
+
+TEST(CompanionDescriptorCheckTest, DescriptorsWithoutReportsOrIdsAreRefused) {
+    EXPECT_EQ(companionMismatch(ReportDescriptor{}), "no 12-byte pen report 3");
+    // The boot keyboard's layout without report IDs.
+    EXPECT_EQ(mismatchOfListing("05 01 09 06 a1 01 05 07 19 e0 29 e7 15 00 25 01 75 01 95 08 "
+                                "81 02 95 01 75 08 81 01 95 06 19 00 29 65 81 00 c0"),
+              "no 12-byte pen report 3");
+}
+
+}  // namespace
+}  // namespace drawlume
