@@ -8,6 +8,7 @@
 
 #include "app/AccessibilityTrust.hpp"
 #include "localization/AppLocalization.hpp"
+#include "platform/linux/ExecutablePath.hpp"
 #include "ui/Symbols.hpp"
 
 namespace drawlume {
@@ -28,8 +29,11 @@ QString code(const QString& commands) {
 }  // namespace
 
 QString PermissionHelpDialog::installCommands() {
-    return "sudo tee /etc/udev/rules.d/70-drawlume-agent.rules >/dev/null <<'EOF'\n" +
-           fileText(":/packaging/70-drawlume-agent.rules") +
+    // The rule asks the agent's own companion check, wherever this agent runs from.
+    QString rules = fileText(":/packaging/70-drawlume-agent.rules.in");
+    rules.replace(QStringLiteral("@DRAWLUME_COMPANION_CHECK@"),
+                  QString::fromStdString(helperProgramPath("drawlume-companion-check")));
+    return "sudo tee /etc/udev/rules.d/70-drawlume-agent.rules >/dev/null <<'EOF'\n" + rules +
            "\nEOF\n"
            "echo uinput | sudo tee /etc/modules-load.d/drawlume-agent.conf\n"
            "sudo modprobe uinput\n"
@@ -94,6 +98,12 @@ void PermissionHelpDialog::show(const AccessibilityTrustState& state) {
             text("permission.help.package",
                  "If you installed the Drawlume package, the rule and the module entry are "
                  "already in place: only the last five commands are needed.") +
+            "</p>";
+    html += "<p>" +
+            text("permission.help.scope",
+                 "The rule gives you only /dev/uinput and your phone or tablet's own device "
+                 "nodes; other Bluetooth keyboards, mice and controllers stay with the desktop "
+                 "alone.") +
             "</p>";
     html += "<p>" +
             text("permission.help.relogin",

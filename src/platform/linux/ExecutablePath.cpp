@@ -1,6 +1,8 @@
 #include "platform/linux/ExecutablePath.hpp"
 
 #include <array>
+#include <filesystem>
+#include <system_error>
 
 #include <unistd.h>
 
@@ -13,6 +15,15 @@ std::string executablePath() {
         return "drawlume-agent";
     }
     return std::string(path.data(), static_cast<size_t>(length));
+}
+
+std::string helperProgramPath(const std::string& name) {
+    const std::filesystem::path folder = std::filesystem::path(executablePath()).parent_path();
+    std::error_code error;
+    if (std::filesystem::exists(folder / name, error)) {
+        return (folder / name).string();
+    }
+    return (folder.parent_path() / "lib" / "drawlume-agent" / name).lexically_normal().string();
 }
 
 }  // namespace drawlume

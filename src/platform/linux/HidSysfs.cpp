@@ -1,9 +1,12 @@
 #include "platform/linux/HidSysfs.hpp"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <array>
+#include <cerrno>
 #include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace drawlume {
 
@@ -11,13 +14,33 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// sysfs attributes are at most a page; a report descriptor at most 4096 bytes.
+constexpr size_t kMaximumAttributeBytes = 64 * 1024;
+
+// The whole of a small file, read with plain system calls: no exception (a
+// stream throws on a directory), no wait (a FIFO in a copied tree), nothing
+// past the bound.
 std::optional<std::string> readWholeFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
         return std::nullopt;
     }
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
+    std::string content;
+    std::array<char, 4096> chunk{};
+    bool failed = false;
+    while (content.size() <= kMaximumAttributeBytes) {
+        const ssize_t got = ::read(fd, chunk.data(), chunk.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            failed = got < 0;
+            break;
+        }
+        content.append(chunk.data(), static_cast<size_t>(got));
+    }
+    ::close(fd);
+    if (failed || content.size() > kMaximumAttributeBytes) {
         return std::nullopt;
     }
     return content;
