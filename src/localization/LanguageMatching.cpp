@@ -36,15 +36,7 @@ std::vector<std::string> matchCandidates(std::string_view request) {
     addOnce(candidates, hyphenated(canonical.getName()));
 
     const std::string language = canonical.getLanguage();
-    std::string script = canonical.getScript();
-    if (script.empty() && !language.empty()) {
-        icu::Locale likely(canonical);
-        UErrorCode status = U_ZERO_ERROR;
-        likely.addLikelySubtags(status);
-        if (U_SUCCESS(status) && !likely.isBogus() && likely.getLanguage() == language) {
-            script = likely.getScript();
-        }
-    }
+    const std::string script = canonical.getScript();
     if (!language.empty() && !script.empty()) {
         addOnce(candidates, language + "-" + script);
     }

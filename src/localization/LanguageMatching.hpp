@@ -10,9 +10,9 @@ namespace drawlume {
 
 // The codes tried, in order, when a requested language is matched against the
 // carried ones, each once: the request with "_" as "-"; its canonical locale
-// identifier (ICU) likewise; its language and script codes joined by "-" (the
-// script as written, else the one the language is most often written in, so
-// that zh_TW finds zh-Hant and zh_CN zh-Hans); its language code alone.
+// identifier (ICU) likewise; its language and script codes joined by "-",
+// when it names a script; its language code alone. No script is guessed: a
+// system preference that implies one says so itself (see SystemLanguages).
 std::vector<std::string> matchCandidates(std::string_view request);
 
 // The carried language (in the carried list's order) that serves a request:

@@ -27,7 +27,30 @@ bool namesNoLanguage(std::string_view name) {
     return bare.empty() || bare == "C" || bare == "POSIX";
 }
 
+// glibc names Chinese locales by region alone, but the region decides the
+// script: "zh_TW" is "zh-Hant-TW", "zh_CN" "zh-Hans-CN". Other names pass.
+std::string withChineseScript(std::string name) {
+    struct Region {
+        std::string_view region;
+        std::string_view script;
+    };
+    static constexpr Region kRegions[] = {
+        {"TW", "Hant"}, {"HK", "Hant"}, {"MO", "Hant"}, {"CN", "Hans"}, {"SG", "Hans"},
+    };
+    if (name.size() != 5 || !name.starts_with("zh") || (name[2] != '_' && name[2] != '-')) {
+        return name;
+    }
+    const std::string_view region = std::string_view(name).substr(3);
+    for (const Region& known : kRegions) {
+        if (region == known.region) {
+            return "zh-" + std::string(known.script) + "-" + std::string(known.region);
+        }
+    }
+    return name;
+}
+
 void addOnce(std::vector<std::string>& list, std::string name) {
+    name = withChineseScript(std::move(name));
     if (!name.empty() && std::find(list.begin(), list.end(), name) == list.end()) {
         list.push_back(std::move(name));
     }

@@ -23,7 +23,8 @@ struct LocaleEnvironment {
 // is ignored, as gettext ignores it, when the locale is plainly "C" or
 // "POSIX" (or unset). "C" and "POSIX" in any form name no language and are
 // left out. Codesets and modifiers are dropped ("pt_BR.UTF-8@euro" is
-// "pt_BR"); duplicates are kept once.
+// "pt_BR"); duplicates are kept once. Chinese names get the script their
+// region writes ("zh_TW" is "zh-Hant-TW", "zh_SG" "zh-Hans-SG").
 std::vector<std::string> preferredLanguages(const LocaleEnvironment& environment);
 
 }  // namespace drawlume

@@ -12,7 +12,9 @@ namespace drawlume {
 // into values of an absolute axis that spans the bounding box of all
 // displays. Compositors scale such an axis onto their whole desktop (the X
 // root window, the GNOME stage, the KWin workspace), whose origin is the
-// bounding box's top-left corner, so a point lands on the pixel it names.
+// bounding box's top-left corner, so a point lands on the pixel it names: a
+// whole-pixel position maps to the middle of its pixel's values, which
+// survives every client's rescaling.
 class UinputCoordinateMapper {
 public:
     UinputCoordinateMapper(int32_t minimum, int32_t maximum);

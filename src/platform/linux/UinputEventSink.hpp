@@ -58,6 +58,8 @@ private:
 
     bool penIn(uint16_t tool, Point location);
     uint16_t penTool() const;
+    // The in frame of a tool that was not in proximity: every axis.
+    bool writeWholeInFrame(uint16_t tool, Point location);
 
     // Appends the change only when the device does not have the value yet.
     void pushAbs(EvdevFrame& frame, UinputDeviceRole role, uint16_t code, int32_t value);
@@ -79,6 +81,7 @@ private:
     std::array<bool, kRoles> writeFailing_{};
 
     uint16_t lastTool_ = BTN_TOOL_PEN;
+    bool penHasLeftOnce_ = false;
     Point lastLocation_;
     bool hasPosted_ = false;
     std::optional<Point> lastSeenPointer_;

@@ -99,17 +99,21 @@ bool UinputEventSink::penIn(uint16_t tool, Point location) {
         if (current != 0 && !releaseRole(kPen, true)) {
             return false;
         }
-        // Every axis, so that the new tool inherits nothing of the old one,
-        // at zero pressure: hovering before any contact.
-        EvdevFrame frame;
-        frame.push(EV_ABS, ABS_X, mapper_.axisX(location.x));
-        frame.push(EV_ABS, ABS_Y, mapper_.axisY(location.y));
-        frame.push(EV_ABS, ABS_PRESSURE, 0);
-        frame.push(EV_ABS, ABS_TILT_X, 0);
-        frame.push(EV_ABS, ABS_TILT_Y, 0);
-        frame.push(EV_ABS, ABS_Z, kUinputRotationZero);
-        frame.push(EV_KEY, tool, 1);
-        if (!write(kPen, frame)) {
+        // libinput takes a pen device that has never sent a tool-out of its
+        // own for one that cannot tell proximity: it forces a hovering pen
+        // out after 50 ms without frames and loses barrel presses meanwhile.
+        // So the very first entry visits once, in and out, hovering at zero
+        // pressure where the tool enters anyway: nothing to draw, nothing to
+        // move. Not at creation: no client has opened the device yet then.
+        if (!penHasLeftOnce_) {
+            EvdevFrame out;
+            out.push(EV_KEY, BTN_TOOL_PEN, 0);
+            if (!writeWholeInFrame(BTN_TOOL_PEN, location) || !write(kPen, out)) {
+                return false;
+            }
+            penHasLeftOnce_ = true;
+        }
+        if (!writeWholeInFrame(tool, location)) {
             return false;
         }
         lastTool_ = tool;
@@ -117,6 +121,20 @@ bool UinputEventSink::penIn(uint16_t tool, Point location) {
     lastLocation_ = location;
     hasPosted_ = true;
     return true;
+}
+
+bool UinputEventSink::writeWholeInFrame(uint16_t tool, Point location) {
+    // Every axis, so that the new tool inherits nothing of the old one, at
+    // zero pressure: hovering before any contact.
+    EvdevFrame frame;
+    frame.push(EV_ABS, ABS_X, mapper_.axisX(location.x));
+    frame.push(EV_ABS, ABS_Y, mapper_.axisY(location.y));
+    frame.push(EV_ABS, ABS_PRESSURE, 0);
+    frame.push(EV_ABS, ABS_TILT_X, 0);
+    frame.push(EV_ABS, ABS_TILT_Y, 0);
+    frame.push(EV_ABS, ABS_Z, kUinputRotationZero);
+    frame.push(EV_KEY, tool, 1);
+    return write(kPen, frame);
 }
 
 }  // namespace drawlume

@@ -19,6 +19,7 @@ for section in $SECTIONS; do
         # The tools the agent scenario is built from, proven against the kernel's twins.
         tools) . $E2E/guest/tool-checks.sh ;;
         agent) . $E2E/guest/agent-checks.sh ;;
+        libinput) . $E2E/guest/libinput-checks.sh ;;
         faults) . $E2E/guest/fault-checks.sh ;;
         soak) . $E2E/guest/soak.sh ;;
         *) fail "vm.section_$section" "no such part of the run" ;;

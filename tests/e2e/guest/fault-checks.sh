@@ -25,7 +25,7 @@ hover_script() {
     echo "pen range x=2000 y=2000"
     echo "pen x=2000 y=2000"
 }
-printf 'BTN_TOOL_PEN=1 ABS_X=2001 ABS_Y=2001\nBTN_TOOL_PEN=0\n' >/tmp/hover.frames
+printf 'BTN_TOOL_PEN=1 ABS_X=2008 ABS_Y=2015\nBTN_TOOL_PEN=0\n' >/tmp/hover.frames
 
 # The log folder cannot be written (a read-only file system): the agent says so on its
 # standard error, once for each problem, and works as before.

@@ -83,6 +83,7 @@ TEST_F(AppLocalizationTest, ObserversHearOfAChangeBeforeItAndNotOfARepeat) {
 TEST_F(AppLocalizationTest, AutomaticFollowsTheFirstSystemLanguageThatIsCarried) {
     EXPECT_EQ(make({"zh_CN"}).currentLanguageCode(), "zh-Hans");
     EXPECT_EQ(make({"zh-Hans-CN"}).currentLanguageCode(), "zh-Hans");
+    EXPECT_EQ(make({"zh-Hant-TW"}).currentLanguageCode(), "zh-Hant");
     EXPECT_EQ(make({"pt-BR"}).currentLanguageCode(), "pt");
     EXPECT_EQ(make({"fr"}).currentLanguageCode(), "en");
     EXPECT_EQ(make({"fr", "de", "ja_JP"}).currentLanguageCode(), "ja");

@@ -20,6 +20,18 @@ TEST(SystemLanguagesTest, FollowsTheVariablesInTheOrderGlibcWeighsThem) {
               (Languages{"es", "es_ES"}));
 }
 
+TEST(SystemLanguagesTest, ChineseRegionsBringTheirScript) {
+    EXPECT_EQ(preferredLanguages({std::nullopt, std::nullopt, std::nullopt, "zh_TW.UTF-8"}),
+              Languages{"zh-Hant-TW"});
+    EXPECT_EQ(preferredLanguages({"zh_HK:zh_MO:zh_CN:zh_SG:zh:zh_Hant", std::nullopt, std::nullopt,
+                                  "zh_TW.UTF-8"}),
+              (Languages{"zh-Hant-HK", "zh-Hant-MO", "zh-Hans-CN", "zh-Hans-SG", "zh", "zh_Hant",
+                         "zh-Hant-TW"}));
+    // Only Chinese, and only whole region codes.
+    EXPECT_EQ(preferredLanguages({"zh_TWN:pt_TW:zha_CN", std::nullopt, std::nullopt, "zh-TW"}),
+              (Languages{"zh_TWN", "pt_TW", "zha_CN", "zh-Hant-TW"}));
+}
+
 TEST(SystemLanguagesTest, TheCLocaleNamesNoLanguageAndSilencesLanguage) {
     EXPECT_EQ(preferredLanguages({}), Languages{});
     EXPECT_EQ(preferredLanguages({"ja", std::nullopt, std::nullopt, std::nullopt}), Languages{});

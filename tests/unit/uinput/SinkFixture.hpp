@@ -17,7 +17,8 @@
 namespace drawlume::testing {
 
 // A sink on a 1024 x 512 primary display: 32 axis units per pixel across,
-// 64 down, so positions come out as round numbers.
+// 64 down, so positions come out as round numbers (a whole pixel p maps to the
+// middle of its units: p * 32 + 16 across, p * 64 + 32 down).
 class SinkFixture : public ::testing::Test {
 protected:
     using R = GeneratorRecords;

@@ -16,9 +16,9 @@ class UinputEventSinkTest : public SinkFixture {};
 
 TEST_F(UinputEventSinkTest, PointerLandsOnTheRecordsLocationAndIsClampedOutside) {
     EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{100, 50}, kCGMouseButtonLeft)),
-              Frames{pointerFrame({{EV_ABS, ABS_X, 3200}, {EV_ABS, ABS_Y, 3200}})});
+              Frames{pointerFrame({{EV_ABS, ABS_X, 3216}, {EV_ABS, ABS_Y, 3232}})});
     EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{100.5, 50.25}, kCGMouseButtonLeft)),
-              Frames{pointerFrame({{EV_ABS, ABS_X, 3216}, {EV_ABS, ABS_Y, 3216}})});
+              Frames{pointerFrame({{EV_ABS, ABS_X, 3232}, {EV_ABS, ABS_Y, 3248}})});
     EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{-1e9, 1e9}, kCGMouseButtonLeft)),
               Frames{pointerFrame({{EV_ABS, ABS_X, 0}, {EV_ABS, ABS_Y, 32767}})});
     EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{1024, -1}, kCGMouseButtonLeft)),
@@ -32,9 +32,9 @@ TEST_F(UinputEventSinkTest, TheAxesSpanEveryDisplayWhereverTheOthersSitAroundThe
         {{"Primary", Rect{{0, 0}, {1024, 512}}}, {"Left", Rect{{-1024, 0}, {1024, 512}}}});
     sink_->screensChanged();
     EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{0, 256}, kCGMouseButtonLeft)),
-              Frames{pointerFrame({{EV_ABS, ABS_X, 16384}, {EV_ABS, ABS_Y, 16384}})});
+              Frames{pointerFrame({{EV_ABS, ABS_X, 16392}, {EV_ABS, ABS_Y, 16416}})});
     EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{-1024, 0}, kCGMouseButtonLeft)),
-              Frames{pointerFrame({{EV_ABS, ABS_X, 0}, {EV_ABS, ABS_Y, 0}})});
+              Frames{pointerFrame({{EV_ABS, ABS_X, 8}, {EV_ABS, ABS_Y, 32}})});
 
     // A display above the primary (bottom-left frame origin y = 512): event
     // y runs from -512 to 512.
@@ -42,13 +42,13 @@ TEST_F(UinputEventSinkTest, TheAxesSpanEveryDisplayWhereverTheOthersSitAroundThe
         {{"Primary", Rect{{0, 0}, {1024, 512}}}, {"Above", Rect{{0, 512}, {1024, 512}}}});
     sink_->screensChanged();
     EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{512, 256}, kCGMouseButtonLeft)),
-              Frames{pointerFrame({{EV_ABS, ABS_X, 16384}, {EV_ABS, ABS_Y, 24576}})});
+              Frames{pointerFrame({{EV_ABS, ABS_X, 16400}, {EV_ABS, ABS_Y, 24592}})});
     EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{512, -512}, kCGMouseButtonLeft)),
-              Frames{pointerFrame({{EV_ABS, ABS_Y, 0}})});
+              Frames{pointerFrame({{EV_ABS, ABS_Y, 16}})});
 
     // The pen uses the same desktop.
     EXPECT_EQ(post(R::proximityEnter(Point{0, -512}, false)).front().events.at(0),
-              (EvdevEvent{EV_ABS, ABS_X, 0}));
+              (EvdevEvent{EV_ABS, ABS_X, 16}));
 }
 
 TEST_F(UinputEventSinkTest, MouseButtonsPressAndReleaseWhereTheyHappen) {
@@ -70,16 +70,16 @@ TEST_F(UinputEventSinkTest, MouseButtonsPressAndReleaseWhereTheyHappen) {
         makeSink();
         EXPECT_EQ(post(R::mouse(c.down, Point{100, 50}, c.button, 1)),
                   Frames{pointerFrame(
-                      {{EV_ABS, ABS_X, 3200}, {EV_ABS, ABS_Y, 3200}, {EV_KEY, c.code, 1}})});
+                      {{EV_ABS, ABS_X, 3216}, {EV_ABS, ABS_Y, 3232}, {EV_KEY, c.code, 1}})});
         EXPECT_EQ(post(R::mouse(c.drag, Point{200, 50}, c.button)),
-                  Frames{pointerFrame({{EV_ABS, ABS_X, 6400}})});
+                  Frames{pointerFrame({{EV_ABS, ABS_X, 6416}})});
         EXPECT_EQ(post(R::mouse(c.up, Point{200, 50}, c.button, 1)),
                   Frames{pointerFrame({{EV_KEY, c.code, 0}})});
         EXPECT_EQ(post(R::mouse(c.up, Point{200, 50}, c.button, 1)), Frames{});
     }
     // A fourth button has no code on the pointer: only the motion goes out.
     EXPECT_EQ(post(R::mouse(kCGEventOtherMouseDown, Point{300, 50}, 3)),
-              Frames{pointerFrame({{EV_ABS, ABS_X, 9600}})});
+              Frames{pointerFrame({{EV_ABS, ABS_X, 9616}})});
 }
 
 TEST_F(UinputEventSinkTest, ScrollSendsHighResolutionAndLegacyWheelsTogetherWithEvdevSigns) {
