@@ -48,7 +48,8 @@ vm_stage() {
     local stage=$1
     rm -rf "$stage" && mkdir -p "$stage/data" "$stage/guest"
     cp -r "$repo/tests/e2e/data/." "$stage/data/"
-    cp "$repo/tests/data/companion-descriptor.txt" "$stage/data/"
+    cp -r "$repo/tests/data/companion-descriptor.txt" "$repo/tests/data/bluetooth" \
+        "$repo/tests/data/digitizers" "$stage/data/"
     cp "$repo/tests/e2e/guest/"*.sh "$stage/guest/"
 }
 

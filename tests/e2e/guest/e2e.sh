@@ -20,6 +20,8 @@ for section in $SECTIONS; do
         tools) . $E2E/guest/tool-checks.sh ;;
         agent) . $E2E/guest/agent-checks.sh ;;
         libinput) . $E2E/guest/libinput-checks.sh ;;
+        # Who may reach which device: the udev rule and its companion check.
+        access) . $E2E/guest/access-checks.sh ;;
         faults) . $E2E/guest/fault-checks.sh ;;
         soak) . $E2E/guest/soak.sh ;;
         *) fail "vm.section_$section" "no such part of the run" ;;

@@ -106,3 +106,31 @@ agent_frames() {
         fail "$check" "$(tail -n 1 "$out.err")"
     fi
 }
+
+# start_udevd CHECK: starts systemd-udevd with the rules staged by run-e2e (udev's
+# input rules, the project's rule and its companion check where the package puts
+# them); passes CHECK once it answers, fails it and returns 1 otherwise.
+start_udevd() {
+    mkdir -p /etc/udev/rules.d /usr/lib/drawlume-agent /run/udev
+    cp $E2E/libinput/rules.d/* /etc/udev/rules.d/
+    cp /e2e/bin/drawlume-companion-check /usr/lib/drawlume-agent/
+    ln -sf udevadm /e2e/bin/systemd-udevd
+    systemd-udevd 2>/tmp/udevd.err &
+    udevd=$!
+    if wait_for_file /run/udev/control 10 && udevadm control --ping --timeout=10 2>/tmp/udevd-ping.err; then
+        pass "$1"
+        return 0
+    fi
+    cat /tmp/udevd.err /tmp/udevd-ping.err >&2
+    fail "$1" "systemd-udevd did not answer"
+    return 1
+}
+
+# stop_udevd: the sections after this one run without udevd, as before it: the agent
+# takes a control socket left behind for a running udevd and would listen to it, not
+# the kernel.
+stop_udevd() {
+    udevadm control --exit --timeout=10 2>/dev/null
+    stop $udevd
+    rm -rf /run/udev
+}

@@ -4,12 +4,8 @@
 # udev's input rules, libinput's quirks and the project's rule and quirk come staged
 # from the host (run-e2e), installed where the package puts them.
 LIBINPUT_UNIQ=aa:bb:cc:dd:ee:70
-mkdir -p /etc/udev/rules.d /usr/share/libinput /run/udev
-cp $E2E/libinput/rules.d/* /etc/udev/rules.d/
+mkdir -p /usr/share/libinput
 cp $E2E/libinput/quirks/* /usr/share/libinput/
-ln -sf udevadm /e2e/bin/systemd-udevd
-systemd-udevd 2>/tmp/udevd.err &
-udevd=$!
 rm -f /tmp/li-*
 {
     echo "wait /tmp/li-go 30000"
@@ -17,11 +13,7 @@ rm -f /tmp/li-*
     echo "touch /tmp/li-sent"
 } >/tmp/li-companion.txt
 
-if ! wait_for_file /run/udev/control 10 || ! udevadm control --ping --timeout=10 2>/tmp/udevd-ping.err; then
-    cat /tmp/udevd.err /tmp/udevd-ping.err >&2
-    fail libinput.udevd_runs "systemd-udevd did not answer"
-else
-    pass libinput.udevd_runs
+if start_udevd libinput.udevd_runs; then
     timeout 120 e2e_libinput_client --ready /tmp/li-ready --done /tmp/li-done \
         --timeout-ms 90000 2>/tmp/li-client.err &
     client=$!
@@ -55,8 +47,4 @@ else
     stop $agent
     stop $companion
 fi
-# The sections after this one run without udevd, as before it: the agent takes a
-# control socket left behind for a running udevd and would listen to it, not the kernel.
-udevadm control --exit --timeout=10 2>/dev/null
-stop $udevd
-rm -rf /run/udev
+stop_udevd

@@ -18,9 +18,9 @@ bool fileExists(const std::string& path) {
 
 bool createCompanion(UhidCompanion& companion, const UhidCompanion::Identity& identity,
                      const std::vector<uint8_t>& descriptor, const Deadline& deadline,
-                     CompanionNodes& nodes, std::string& error) {
+                     CompanionNodes& nodes, std::string& error, size_t twinCount) {
     return companion.create(identity, descriptor, deadline, error) &&
-           waitForCompanionNodes(identity.uniq, kCompanionTwinCount, deadline, nodes, error);
+           waitForCompanionNodes(identity.uniq, twinCount, deadline, nodes, error);
 }
 
 bool playScript(UhidCompanion& companion, const std::vector<ScriptStep>& steps,

@@ -13,11 +13,12 @@ namespace drawlume::e2e {
 // The companion's hidraw node plus hid-input's Mouse, Keyboard and Stylus twins.
 constexpr size_t kCompanionTwinCount = 3;
 
-// Creates the companion and waits until its hidraw node and twins are all there:
-// reports sent earlier may be lost.
+// Creates the companion (or another device, with its own count of twins) and waits
+// until its hidraw node and twins are all there: reports sent earlier may be lost.
 bool createCompanion(UhidCompanion& companion, const UhidCompanion::Identity& identity,
                      const std::vector<uint8_t>& descriptor, const Deadline& deadline,
-                     CompanionNodes& nodes, std::string& error);
+                     CompanionNodes& nodes, std::string& error,
+                     size_t twinCount = kCompanionTwinCount);
 
 // Plays a script on a companion. `afterReport` (may be empty) runs after each report
 // is written, for readers in the same process that must keep their queues short.

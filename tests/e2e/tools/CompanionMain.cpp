@@ -4,7 +4,9 @@
 // and removes the device when done.
 //
 //   e2e_companion --descriptor FILE [--name NAME] [--uniq ADDRESS] [--ready FILE]
-//                 [--timeout-ms MS] [SCRIPT...]
+//                 [--twins N] [--timeout-ms MS] [SCRIPT...]
+// --twins: how many evdev nodes the kernel makes of the descriptor (3, the
+// companion's, by default); another device's descriptor makes another count.
 
 #include <cstdio>
 #include <cstring>
@@ -22,7 +24,7 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: e2e_companion --descriptor FILE [--name NAME] [--uniq ADDRESS] "
-                 "[--ready FILE] [--timeout-ms MS] [SCRIPT...]\n");
+                 "[--ready FILE] [--twins N] [--timeout-ms MS] [SCRIPT...]\n");
     return 2;
 }
 
@@ -33,6 +35,7 @@ int main(int argc, char** argv) {
     std::string readyPath;
     UhidCompanion::Identity identity;
     long timeoutMs = 5000;
+    size_t twinCount = kCompanionTwinCount;
     std::vector<std::string> scripts;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -47,6 +50,8 @@ int main(int argc, char** argv) {
             readyPath = argv[++i];
         } else if (arg == "--timeout-ms" && hasValue) {
             timeoutMs = std::strtol(argv[++i], nullptr, 10);
+        } else if (arg == "--twins" && hasValue) {
+            twinCount = std::strtoul(argv[++i], nullptr, 10);
         } else if (arg.rfind("--", 0) == 0) {
             return usage();
         } else {
@@ -74,7 +79,7 @@ int main(int argc, char** argv) {
     UhidCompanion companion;
     CompanionNodes nodes;
     if (!createCompanion(companion, identity, descriptor, Deadline::afterMs(timeoutMs), nodes,
-                         error)) {
+                         error, twinCount)) {
         std::fprintf(stderr, "e2e_companion: %s\n", error.c_str());
         return 1;
     }

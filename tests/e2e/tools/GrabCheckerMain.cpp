@@ -3,7 +3,8 @@
 // nothing for that long while reports are being sent.
 //
 //   e2e_grab_checker --companion UNIQ [--twin SUFFIX] --expect held|free [--silent-ms MS]
-//                    [--opened-by PID] [--timeout-ms MS]
+//                    [--opened-by PID] [--twins N] [--timeout-ms MS]
+// --twins: how many evdev twins the device has (3, the companion's, by default).
 // --twin limits the check to the twin whose name ends in SUFFIX (Mouse, Keyboard, Stylus).
 // --opened-by first waits (within the time-out) until process PID holds the companion's
 // hidraw node and the checked twins open: probing with EVIOCGRAB while that process is
@@ -31,7 +32,7 @@ constexpr int kGrabSettleMs = 100;
 int usage() {
     std::fprintf(stderr,
                  "usage: e2e_grab_checker --companion UNIQ [--twin SUFFIX] --expect "
-                 "held|free [--silent-ms MS] [--opened-by PID] [--timeout-ms MS]\n");
+                 "held|free [--silent-ms MS] [--opened-by PID] [--twins N] [--timeout-ms MS]\n");
     return 2;
 }
 
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
     long silentMs = 0;
     long openedBy = 0;
     long timeoutMs = 5000;
+    size_t twinCount = kCompanionTwinCount;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -59,6 +61,8 @@ int main(int argc, char** argv) {
             openedBy = std::strtol(argv[++i], nullptr, 10);
         } else if (arg == "--timeout-ms" && hasValue) {
             timeoutMs = std::strtol(argv[++i], nullptr, 10);
+        } else if (arg == "--twins" && hasValue) {
+            twinCount = std::strtoul(argv[++i], nullptr, 10);
         } else {
             return usage();
         }
@@ -70,7 +74,7 @@ int main(int argc, char** argv) {
     std::string error;
     CompanionNodes nodes;
     const Deadline deadline = Deadline::afterMs(timeoutMs);
-    if (!waitForCompanionNodes(uniq, kCompanionTwinCount, deadline, nodes, error)) {
+    if (!waitForCompanionNodes(uniq, twinCount, deadline, nodes, error)) {
         std::fprintf(stderr, "e2e_grab_checker: %s\n", error.c_str());
         return 2;
     }
