@@ -1,6 +1,9 @@
 #include "platform/linux/SessionLock.hpp"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstring>
 
 #include <fcntl.h>
@@ -69,11 +72,11 @@ SessionLock::SessionLock(const std::string& runtimeDirectory) {
         return;
     }
     state_ = State::claimed;
+    listen();
     const std::string pid = std::to_string(::getpid()) + "\n";
     if (::ftruncate(lockFd_, 0) == 0) {
         [[maybe_unused]] const ssize_t written = ::pwrite(lockFd_, pid.data(), pid.size(), 0);
     }
-    listen();
 }
 
 SessionLock::~SessionLock() {
@@ -111,18 +114,39 @@ SessionLock::Answer SessionLock::askHolderToShowWindow(double timeoutSeconds) co
     if (state_ != State::heldByAnother || !fillAddress(socketPath_, address)) {
         return Answer::noAnswer;
     }
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return Answer::noAnswer;
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                              std::chrono::duration<double>(timeoutSeconds));
+    const auto remainingMilliseconds = [&deadline] {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        return static_cast<int>(std::max<int64_t>(left.count(), 0));
+    };
+    // Non-blocking: a holder whose backlog is full, or that hangs, costs the timeout at most.
+    int fd = -1;
+    for (;;) {
+        fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0) {
+            return Answer::noAnswer;
+        }
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+            break;
+        }
+        ::close(fd);
+        fd = -1;
+        // A holder that has just claimed the session binds its socket a moment later.
+        if (remainingMilliseconds() == 0) {
+            return Answer::noAnswer;
+        }
+        ::usleep(20000);
     }
     Answer answer = Answer::noAnswer;
     const size_t requestLength = std::strlen(kShowRequest);
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-        ::send(fd, kShowRequest, requestLength, MSG_NOSIGNAL) ==
-            static_cast<ssize_t>(requestLength)) {
+    if (::send(fd, kShowRequest, requestLength, MSG_NOSIGNAL) ==
+        static_cast<ssize_t>(requestLength)) {
         pollfd reply{fd, POLLIN, 0};
         char text[32] = {};
-        if (::poll(&reply, 1, static_cast<int>(timeoutSeconds * 1000)) == 1 &&
+        if (::poll(&reply, 1, remainingMilliseconds()) == 1 &&
             ::recv(fd, text, sizeof text - 1, 0) > 0) {
             if (std::strcmp(text, kShownAnswer) == 0) {
                 answer = Answer::windowShown;
