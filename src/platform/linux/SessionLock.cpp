@@ -44,6 +44,27 @@ pid_t readPid(int fd) {
     return pid;
 }
 
+// Non-blocking: a holder whose backlog is full, or that hangs, costs the
+// timeout at most. -1 when nothing accepted in time.
+template <typename Remaining>
+int connectBefore(const sockaddr_un& address, const Remaining& remainingMilliseconds) {
+    for (;;) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0) {
+            return -1;
+        }
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+            return fd;
+        }
+        ::close(fd);
+        // A holder that has just claimed the session binds its socket a moment later.
+        if (remainingMilliseconds() == 0) {
+            return -1;
+        }
+        ::usleep(20000);
+    }
+}
+
 }  // namespace
 
 SessionLock::SessionLock(const std::string& runtimeDirectory) {
@@ -122,23 +143,9 @@ SessionLock::Answer SessionLock::askHolderToShowWindow(double timeoutSeconds) co
             deadline - std::chrono::steady_clock::now());
         return static_cast<int>(std::max<int64_t>(left.count(), 0));
     };
-    // Non-blocking: a holder whose backlog is full, or that hangs, costs the timeout at most.
-    int fd = -1;
-    for (;;) {
-        fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        if (fd < 0) {
-            return Answer::noAnswer;
-        }
-        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
-            break;
-        }
-        ::close(fd);
-        fd = -1;
-        // A holder that has just claimed the session binds its socket a moment later.
-        if (remainingMilliseconds() == 0) {
-            return Answer::noAnswer;
-        }
-        ::usleep(20000);
+    const int fd = connectBefore(address, remainingMilliseconds);
+    if (fd < 0) {
+        return Answer::noAnswer;
     }
     Answer answer = Answer::noAnswer;
     const size_t requestLength = std::strlen(kShowRequest);
