@@ -132,33 +132,40 @@ TEST_F(AgentSessionCommandTest, WithoutARuntimeDirectoryAgentsRunUncheckedAndSay
     }
 }
 
-TEST_F(AgentSessionCommandTest, TheHeadlessAgentLetsGoForSleepAndComesBackAfterWake) {
+// The windowed agent serves the same watcher on Qt's loop.
+TEST_F(AgentSessionCommandTest, BothAgentsLetGoForSleepAndComeBackAfterWake) {
     testing::PrivateBus bus;
     if (bus.address().empty()) {
         GTEST_SKIP() << "dbus-daemon could not be started";
     }
-    testing::FakeLogind logind(bus.address());
-    ASSERT_TRUE(logind.running());
-    auto agent = launch({"--headless", "--print-events"}, environment(false, bus.address()));
-    const auto served = [&](const std::function<bool()>& condition) {
-        return eventually([&] {
-            logind.process();
-            return condition();
-        });
-    };
-    ASSERT_TRUE(served([&] { return logind.locksGiven() == 1; })) << agent->errors();
-    EXPECT_EQ(logind.requests, std::vector<std::string>{"sleep/delay"});
-    logind.announce(true);
-    EXPECT_TRUE(served([&] { return logind.lastLockReleased(); }));
-    logind.announce(false);
-    EXPECT_TRUE(served([&] { return logind.locksGiven() == 2; }));
-    EXPECT_EQ(agent->stop(SIGTERM), 0);
-    const std::string log = logText();
-    const size_t suspended = log.find("Suspending active device handling for system sleep");
-    const size_t resumed = log.find("Resuming device handling after system wake");
-    EXPECT_NE(suspended, std::string::npos) << log;
-    EXPECT_NE(resumed, std::string::npos) << log;
-    EXPECT_LT(suspended, resumed);
+    for (const bool withDisplay : {false, true}) {
+        SCOPED_TRACE(withDisplay ? "windowed" : "headless");
+        std::filesystem::remove_all(home_.path() / "state");
+        testing::FakeLogind logind(bus.address());
+        ASSERT_TRUE(logind.running());
+        auto agent = launch(withDisplay ? std::vector<std::string>{"--print-events"}
+                                        : std::vector<std::string>{"--headless", "--print-events"},
+                            environment(withDisplay, bus.address()));
+        const auto served = [&](const std::function<bool()>& condition) {
+            return eventually([&] {
+                logind.process();
+                return condition();
+            });
+        };
+        ASSERT_TRUE(served([&] { return logind.locksGiven() == 1; })) << agent->errors();
+        EXPECT_EQ(logind.requests, std::vector<std::string>{"sleep/delay"});
+        logind.announce(true);
+        EXPECT_TRUE(served([&] { return logind.lastLockReleased(); }));
+        logind.announce(false);
+        EXPECT_TRUE(served([&] { return logind.locksGiven() == 2; }));
+        EXPECT_EQ(agent->stop(SIGTERM), 0);
+        const std::string log = logText();
+        const size_t suspended = log.find("Suspending active device handling for system sleep");
+        const size_t resumed = log.find("Resuming device handling after system wake");
+        EXPECT_NE(suspended, std::string::npos) << log;
+        EXPECT_NE(resumed, std::string::npos) << log;
+        EXPECT_LT(suspended, resumed);
+    }
 }
 
 }  // namespace
