@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "app/LoginItem.hpp"
 #include "platform/linux/ExecutablePath.hpp"
 #include "platform/linux/HeadlessAgentRun.hpp"
+#include "platform/linux/SessionLock.hpp"
 
 namespace {
 
@@ -27,7 +29,8 @@ bool hasDisplay() {
 // The windows live in a module of their own, so an agent without a display
 // never maps Qt: beside the program in the build tree, in lib/drawlume-agent
 // next to its bin folder once installed.
-using RunWindowed = int (*)(int, char**, const drawlume::AgentOptions*);
+using RunWindowed = int (*)(int, char**, const drawlume::AgentOptions*,
+                            const drawlume::SessionLock*);
 
 RunWindowed loadWindowedInterface(std::string& problem) {
     const std::string program = drawlume::executablePath();
@@ -48,6 +51,45 @@ RunWindowed loadWindowedInterface(std::string& problem) {
         problem = path + ": no entry point drawlume_run_windowed";
     }
     return nullptr;
+}
+
+// Runs that read the companion or post to the desktop are the session's one
+// agent; printing a recording touches neither and may run beside it.
+bool claimsSession(const drawlume::AgentOptions& options) {
+    return !(options.printEvents && options.replays());
+}
+
+// Another agent holds the session. A launch with windows asks it to show its
+// main window and, when it did, exits 0: that is what the user launched for.
+// Anything else would be a second agent fighting over the companion: refused.
+int answerRunningAgent(const drawlume::SessionLock& session, bool handsOver) {
+    const std::string pid =
+        session.holderPid() > 0 ? " (pid " + std::to_string(session.holderPid()) + ")" : "";
+    if (!handsOver) {
+        std::fprintf(stderr,
+                     "drawlume-agent: an agent is already running in this session%s; not "
+                     "starting another\n",
+                     pid.c_str());
+        return 1;
+    }
+    switch (session.askHolderToShowWindow(5.0)) {
+        case drawlume::SessionLock::Answer::windowShown:
+            std::printf("drawlume-agent: already running%s; its window is in front\n", pid.c_str());
+            return 0;
+        case drawlume::SessionLock::Answer::noWindow:
+            std::fprintf(stderr,
+                         "drawlume-agent: an agent without windows is already running in this "
+                         "session%s; stop it to start one with windows\n",
+                         pid.c_str());
+            return 1;
+        case drawlume::SessionLock::Answer::noAnswer:
+            break;
+    }
+    std::fprintf(stderr,
+                 "drawlume-agent: an agent is already running in this session%s but did not "
+                 "answer; not starting another\n",
+                 pid.c_str());
+    return 1;
 }
 
 int switchStartAtLogin(bool enabled) {
@@ -84,8 +126,30 @@ int main(int argc, char** argv) {
     if (options.startAtLogin) {
         return switchStartAtLogin(*options.startAtLogin);
     }
-    if (options.headless || !hasDisplay()) {
-        return drawlume::runHeadlessAgent(options);
+    const bool windowed = !options.headless && hasDisplay();
+    std::optional<drawlume::SessionLock> session;
+    if (claimsSession(options)) {
+        // NOLINTNEXTLINE(concurrency-mt-unsafe): read before any thread starts.
+        const char* runtimeDirectory = std::getenv("XDG_RUNTIME_DIR");
+        session.emplace(runtimeDirectory != nullptr ? runtimeDirectory : "");
+        switch (session->state()) {
+            case drawlume::SessionLock::State::claimed:
+                break;
+            case drawlume::SessionLock::State::heldByAnother:
+                // A replay is run to play its recording, not to show a window.
+                return answerRunningAgent(*session, windowed && !options.replays());
+            case drawlume::SessionLock::State::unguarded:
+                std::fprintf(stderr,
+                             "drawlume-agent: %s; not checking for another agent in this "
+                             "session\n",
+                             session->problem().c_str());
+                session.reset();
+                break;
+        }
+    }
+    const drawlume::SessionLock* claimed = session ? &*session : nullptr;
+    if (!windowed) {
+        return drawlume::runHeadlessAgent(options, claimed);
     }
     std::string problem;
     const RunWindowed runWindowed = loadWindowedInterface(problem);
@@ -94,7 +158,7 @@ int main(int argc, char** argv) {
                      "drawlume-agent: the windows could not be loaded (%s); running without "
                      "windows\n",
                      problem.c_str());
-        return drawlume::runHeadlessAgent(options);
+        return drawlume::runHeadlessAgent(options, claimed);
     }
-    return runWindowed(argc, argv, &options);
+    return runWindowed(argc, argv, &options, claimed);
 }

@@ -62,7 +62,9 @@ const char* agentUsage() {
            "  --fast            with --replay: play without waiting for the recorded times\n"
            "  --start-at-login=on|off\n"
            "                    write or remove the autostart entry, then exit\n"
-           "Exit status: 0, or 2 for a bad option or a malformed recording.\n";
+           "One agent runs per session: a second launch brings its window to the front.\n"
+           "Exit status: 0, 1 when another agent already runs, or 2 for a bad option or a\n"
+           "malformed recording.\n";
 }
 
 }  // namespace drawlume

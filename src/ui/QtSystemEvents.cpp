@@ -1,10 +1,9 @@
 #include "ui/QtSystemEvents.hpp"
 
-#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "ui/LogindSleepWatcher.hpp"
+#include "platform/linux/LogindSleepWatcher.hpp"
 #include "ui/QtScreenList.hpp"
 
 namespace drawlume {
@@ -32,11 +31,10 @@ QtSystemEvents::QtSystemEvents(QtScreenList& screens, QObject* parent)
 
 QtSystemEvents::~QtSystemEvents() = default;
 
-bool QtSystemEvents::startSleepWatch() {
-    sleepWatcher_ = std::make_unique<LogindSleepWatcher>(
-        QDBusConnection::systemBus(), [this](bool goingToSleep) {
-            post(goingToSleep ? SystemEvent::willSleep : SystemEvent::didWake);
-        });
+bool QtSystemEvents::startSleepWatch(RunLoop& loop) {
+    sleepWatcher_ = std::make_unique<LogindSleepWatcher>(loop, [this](bool goingToSleep) {
+        post(goingToSleep ? SystemEvent::willSleep : SystemEvent::didWake);
+    });
     return sleepWatcher_->start();
 }
 

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <memory>
 
+#include "app/RunLoop.hpp"
 #include "app/SystemEvents.hpp"
 
 class QScreen;
@@ -21,8 +22,8 @@ public:
     QtSystemEvents(QtScreenList& screens, QObject* parent = nullptr);
     ~QtSystemEvents() override;
 
-    // Starts following logind; false when there is no system bus.
-    bool startSleepWatch();
+    // Starts following logind, served on the loop; false when there is no system bus.
+    bool startSleepWatch(RunLoop& loop);
 
 private:
     void watchScreen(QScreen* screen);

@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <memory>
+#include <optional>
 
 #include <unistd.h>
 
@@ -14,7 +15,9 @@
 #include "logging/DDLog.hpp"
 #include "platform/linux/AgentIo.hpp"
 #include "platform/linux/ExecutablePath.hpp"
+#include "platform/linux/HandOverServer.hpp"
 #include "platform/linux/LinuxSystemInformation.hpp"
+#include "platform/linux/SessionLock.hpp"
 #include "platform/linux/TerminationSignals.hpp"
 #include "settings/StandardUserDefaults.hpp"
 #include "ui/AppDelegate.hpp"
@@ -26,7 +29,8 @@
 
 namespace drawlume {
 
-int runWindowedAgent(int argc, char** argv, const AgentOptions& options) {
+int runWindowedAgent(int argc, char** argv, const AgentOptions& options,
+                     const SessionLock* session) {
     std::vector<HidRecording> recordings;
     if (!loadRecordings(options.replayFiles, recordings)) {
         return 2;
@@ -47,7 +51,9 @@ int runWindowedAgent(int argc, char** argv, const AgentOptions& options) {
     QtRunLoop loop;
     auto screens = std::make_shared<QtScreenList>();
     QtSystemEvents events(*screens);
-    events.startSleepWatch();
+    if (!options.replays()) {
+        events.startSleepWatch(loop);
+    }
     std::shared_ptr<UserDefaults> defaults = options.usesOwnSettings()
                                                  ? std::make_shared<InMemoryUserDefaults>()
                                                  : makeStandardUserDefaults();
@@ -86,9 +92,17 @@ int runWindowedAgent(int argc, char** argv, const AgentOptions& options) {
                              delegate.quitApp();
                          });
     }
+    std::optional<HandOverServer> handOver;
+    if (session != nullptr) {
+        handOver.emplace(loop, session->listeningFd(), [&delegate] {
+            delegate.openWindow();
+            return true;
+        });
+    }
     delegate.applicationDidFinishLaunching();
     const int status = QApplication::exec();
     terminationNotifier.reset();
+    handOver.reset();
     DDLog::sharedInstance().flushLog();
     if (signalFd >= 0) {
         ::close(signalFd);

@@ -3,6 +3,7 @@
 #include "ui/WindowedAgent.hpp"
 
 extern "C" __attribute__((visibility("default"))) int drawlume_run_windowed(
-    int argc, char** argv, const drawlume::AgentOptions* options) {
-    return drawlume::runWindowedAgent(argc, argv, *options);
+    int argc, char** argv, const drawlume::AgentOptions* options,
+    const drawlume::SessionLock* session) {
+    return drawlume::runWindowedAgent(argc, argv, *options, session);
 }

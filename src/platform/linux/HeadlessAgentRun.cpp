@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include <unistd.h>
 
@@ -11,8 +12,11 @@
 #include "app/TabletViewModel.hpp"
 #include "logging/DDLog.hpp"
 #include "platform/linux/AgentIo.hpp"
+#include "platform/linux/HandOverServer.hpp"
 #include "platform/linux/LinuxSystemInformation.hpp"
+#include "platform/linux/LogindSleepWatcher.hpp"
 #include "platform/linux/PollRunLoop.hpp"
+#include "platform/linux/SessionLock.hpp"
 #include "platform/linux/TerminationSignals.hpp"
 #include "settings/StandardUserDefaults.hpp"
 
@@ -38,7 +42,7 @@ std::vector<ScreenDescription> headlessScreens() {
     return {{"Display", Rect{{0, 0}, {1920, 1080}}}};
 }
 
-int runHeadlessAgent(const AgentOptions& options) {
+int runHeadlessAgent(const AgentOptions& options, const SessionLock* session) {
     std::vector<HidRecording> recordings;
     if (!loadRecordings(options.replayFiles, recordings)) {
         return 2;
@@ -50,6 +54,17 @@ int runHeadlessAgent(const AgentOptions& options) {
 
     PollRunLoop loop;
     SystemEventsHub events;
+    // A recording holds no companion across sleep; the real one is let go of.
+    LogindSleepWatcher sleepWatcher(loop, [&events](bool goingToSleep) {
+        events.post(goingToSleep ? SystemEvent::willSleep : SystemEvent::didWake);
+    });
+    if (!options.replays()) {
+        sleepWatcher.start();
+    }
+    std::optional<HandOverServer> handOver;
+    if (session != nullptr) {
+        handOver.emplace(loop, session->listeningFd(), nullptr);
+    }
     auto screens = std::make_shared<FixedScreenList>(headlessScreens());
     std::shared_ptr<UserDefaults> defaults = options.usesOwnSettings()
                                                  ? std::make_shared<InMemoryUserDefaults>()
