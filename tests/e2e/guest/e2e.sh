@@ -20,6 +20,7 @@ for section in $SECTIONS; do
         tools) . $E2E/guest/tool-checks.sh ;;
         agent) . $E2E/guest/agent-checks.sh ;;
         faults) . $E2E/guest/fault-checks.sh ;;
+        output) . $E2E/guest/output-checks.sh ;;
         soak) . $E2E/guest/soak.sh ;;
         *) fail "vm.section_$section" "no such part of the run" ;;
     esac
