@@ -38,6 +38,14 @@ std::string describeAccessibilityTrust(const AccessibilityTrustState& state) {
         case AccessibilityTrustReason::outputFailed:
             return strf("Input permission missing: %s cannot be opened for writing (%s)",
                         state.path.c_str(), errnoText(state.error).c_str());
+        case AccessibilityTrustReason::outputUnusable:
+            return strf(
+                "Input permission missing: %s opens for writing, but the virtual input devices "
+                "cannot be created through it (%s). Fix: make sure that %s is the kernel's uinput "
+                "node (\"ls -l %s\" shows a character device 10, 223) and that the uinput module "
+                "is loaded (\"sudo modprobe uinput\")",
+                state.path.c_str(), errnoText(state.error).c_str(), state.path.c_str(),
+                state.path.c_str());
         case AccessibilityTrustReason::companionUnreadable:
             return strf(
                 "Input permission granted, but the companion's device node %s cannot be read "

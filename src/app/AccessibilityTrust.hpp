@@ -11,6 +11,7 @@ enum class AccessibilityTrustReason {
     outputMissing,        // the event output device does not exist (module not loaded)
     outputDenied,         // the event output device exists but this user may not open it
     outputFailed,         // the event output device could not be opened for another reason
+    outputUnusable,       // it opens, but the virtual input devices cannot be created through it
     companionUnreadable,  // posting works, but the companion's device node cannot be read
 };
 

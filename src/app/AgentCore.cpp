@@ -44,7 +44,8 @@ std::shared_ptr<TabletViewModel> AgentCore::makeViewModel() {
                     },
                     platform_.heldInputReleaser},
                 environment);
-        }});
+        },
+        platform_.eventOutput});
 }
 
 }  // namespace drawlume

@@ -4,6 +4,7 @@
 
 #include "app/AccessibilityTrust.hpp"
 #include "app/Alerts.hpp"
+#include "app/EventOutput.hpp"
 #include "app/RunLoop.hpp"
 #include "app/SystemEvents.hpp"
 #include "devices/HidHost.hpp"
@@ -35,6 +36,9 @@ struct AgentPlatform {
     const Clocks& clocks;
     std::shared_ptr<const ScreenList> screens;
     std::shared_ptr<UserDefaults> defaults;
+    // The devices behind the event sink, created while the service runs;
+    // none when nothing needs creating.
+    EventOutput* eventOutput = nullptr;
 };
 
 // Everything between the platform and the windows: the language setting, the

@@ -1,5 +1,8 @@
 #include "app/PrintingEventSink.hpp"
 
+#include <algorithm>
+
+#include "events/EventFieldWrites.hpp"
 #include "util/TextFormat.hpp"
 
 namespace drawlume {
@@ -84,6 +87,36 @@ std::string fieldName(CGEventField field) {
     }
 }
 
+// The release of a press: the up type of its button, or none for another record.
+std::optional<CGEventType> releaseType(CGEventType type) {
+    switch (type) {
+        case kCGEventLeftMouseDown:
+            return kCGEventLeftMouseUp;
+        case kCGEventRightMouseDown:
+            return kCGEventRightMouseUp;
+        case kCGEventOtherMouseDown:
+            return kCGEventOtherMouseUp;
+        default:
+            return std::nullopt;
+    }
+}
+
+bool isRelease(CGEventType type) {
+    return type == kCGEventLeftMouseUp || type == kCGEventRightMouseUp ||
+           type == kCGEventOtherMouseUp;
+}
+
+// The value of an integer field the record wrote, if it wrote one.
+std::optional<int64_t> integerField(const EventRecord& record, CGEventField field) {
+    const size_t count = std::min<size_t>(record.fieldCount, record.fields.size());
+    for (size_t i = 0; i < count; ++i) {
+        if (record.fields[i].field == field && !record.fields[i].isDouble) {
+            return record.fields[i].integerValue;
+        }
+    }
+    return std::nullopt;
+}
+
 std::string location(Point point) {
     return strf("(%.3f, %.3f)", point.x, point.y);
 }
@@ -121,10 +154,70 @@ std::string PrintingEventSink::describe(const EventRecord& record) {
     return line;
 }
 
+void PrintingEventSink::track(const EventRecord& record) {
+    const auto sameButton = [&record](const EventRecord& press) {
+        return press.mouseButton == record.mouseButton;
+    };
+    if (record.type == kCGEventTabletProximity) {
+        if (integerField(record, kCGTabletProximityEventEnterProximity).value_or(0) != 0) {
+            toolInRange_ = record;
+        } else {
+            toolInRange_.reset();
+        }
+    } else if (record.kind == EventRecordKind::mouse) {
+        if (releaseType(record.type)) {
+            std::erase_if(heldButtons_, sameButton);
+            heldButtons_.push_back(record);
+        } else if (isRelease(record.type)) {
+            std::erase_if(heldButtons_, sameButton);
+        }
+    } else if (record.kind == EventRecordKind::keyboard) {
+        std::erase(heldKeys_, record.keyCode);
+        if (record.keyDown) {
+            heldKeys_.push_back(record.keyCode);
+        }
+    }
+}
+
+void PrintingEventSink::releaseAllHeldInput() {
+    // Copies: each release posted changes what is held.
+    for (const EventRecord& press : std::vector<EventRecord>(heldButtons_)) {
+        EventRecord release;
+        release.type = *releaseType(press.type);
+        release.location = pointer_;
+        release.mouseButton = press.mouseButton;
+        release.tapLocation = press.tapLocation;
+        // A pen's press stays a pen's release.
+        if (const std::optional<int64_t> subtype = integerField(press, kCGMouseEventSubtype)) {
+            writeInteger(release, kCGMouseEventSubtype, *subtype);
+        }
+        post(release);
+    }
+    for (const uint16_t key : std::vector<uint16_t>(heldKeys_)) {
+        EventRecord release;
+        release.kind = EventRecordKind::keyboard;
+        release.type = kCGEventKeyUp;
+        release.keyCode = key;
+        release.flagsSet = true;  // nothing is held any more
+        post(release);
+    }
+    if (toolInRange_) {
+        EventRecord exit = *toolInRange_;
+        exit.location = pointer_;
+        for (size_t i = 0; i < exit.fieldCount && i < exit.fields.size(); ++i) {
+            if (exit.fields[i].field == kCGTabletProximityEventEnterProximity) {
+                exit.fields[i].integerValue = 0;
+            }
+        }
+        post(exit);
+    }
+}
+
 void PrintingEventSink::post(const EventRecord& record) {
     if (record.kind == EventRecordKind::mouse) {
         pointer_ = record.location;
     }
+    track(record);
     // Flushed at once: a reader following a live device sees each event as it happens.
     out_ << describe(record) << std::endl;
 }

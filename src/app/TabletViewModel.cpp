@@ -94,17 +94,35 @@ void TabletViewModel::later(std::function<void(TabletViewModel&)> work) {
 }
 
 void TabletViewModel::checkAccessibilityPermissions() {
-    const AccessibilityTrustState state = services_.accessibilityTrust.check();
-    if (state != permissionState.get()) {
-        logAccessibilityTrust(state);
+    AccessibilityTrustState state = services_.accessibilityTrust.check();
+    // A permission that passes but leaves no device to post through is no
+    // permission: the window would say "Running" while every event is lost.
+    if (state.trusted) {
+        if (std::optional<AccessibilityTrustState> failure = openEventOutput()) {
+            state = std::move(*failure);
+        }
     }
-    permissionState.set(state);
-    hasAccessibilityPermissions.set(state.trusted);
+    publishPermission(state);
     if (hasAccessibilityPermissions) {
         startService();
     } else {
         stopService();
     }
+}
+
+void TabletViewModel::publishPermission(const AccessibilityTrustState& state) {
+    if (state != permissionState.get()) {
+        logAccessibilityTrust(state);
+    }
+    permissionState.set(state);
+    hasAccessibilityPermissions.set(state.trusted);
+}
+
+std::optional<AccessibilityTrustState> TabletViewModel::openEventOutput() {
+    if (services_.eventOutput == nullptr) {
+        return std::nullopt;
+    }
+    return services_.eventOutput->open();
 }
 
 void TabletViewModel::startService() {
@@ -113,6 +131,10 @@ void TabletViewModel::startService() {
         return;
     }
     if (isRunning) {
+        return;
+    }
+    if (std::optional<AccessibilityTrustState> failure = openEventOutput()) {
+        publishPermission(*failure);
         return;
     }
     DDLogInfo("startService()", "Starting tablet event interceptor...");
@@ -129,6 +151,9 @@ void TabletViewModel::stopService() {
     if (deviceManager_) {
         deviceManager_->stop();
         deviceManager_.reset();
+    }
+    if (services_.eventOutput != nullptr) {
+        services_.eventOutput->close();
     }
     isRunning.set(false);
     availableDevices.set({});

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/AccessibilityTrust.hpp"
+#include "app/EventOutput.hpp"
 #include "app/Published.hpp"
 #include "app/RunLoop.hpp"
 #include "app/Subscription.hpp"
@@ -46,6 +47,9 @@ public:
         // The localized text of a display row, as the display list shows it.
         std::function<std::string(const MonitorInfo&)> monitorDisplayText;
         DeviceManagerFactory makeDeviceManager;
+        // Created when the service starts and removed when it stops. None:
+        // posting needs nothing created (events are only printed or recorded).
+        EventOutput* eventOutput = nullptr;
     };
 
     // Builds the model and runs its start-up: the permission check (which may
@@ -88,6 +92,10 @@ private:
     class OwnerBridge;
 
     void start();
+    // Publishes the permission state, logging it when it changed.
+    void publishPermission(const AccessibilityTrustState& state);
+    // Nothing when the event output exists now; otherwise why it cannot.
+    std::optional<AccessibilityTrustState> openEventOutput();
     void forwardChanges();
     void setupAppActivationObserver();
     void setupScreenChangeObserver();

@@ -95,7 +95,8 @@ private:
     void handleDeviceOpenError(IOReturn result, const std::string& productName);
     void showDeviceErrorAlert(const std::string& message);
     // The active device is closed: translation forgets the device's pen and
-    // mouse state, and the desktop lets go of what it held.
+    // mouse state, and the desktop lets go of what it held, after which the
+    // keyboard translation holds nothing either.
     void resetStateOfClosedDevice(int64_t hash);
     std::string localized(std::string_view key, std::string_view fallback) const;
 

@@ -102,6 +102,9 @@ void TabletDeviceManager::resetStateOfClosedDevice(int64_t hash) {
     inputReportHandler_->resetMouseState(hash);
     if (heldInputReleaser_ != nullptr) {
         heldInputReleaser_->releaseAllHeldInput();
+        // The keys are up on the desktop now; a key still down on the
+        // companion must be pressed again by its next report.
+        inputReportHandler_->resetKeyboardState();
     }
 }
 

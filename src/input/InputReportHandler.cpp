@@ -57,6 +57,11 @@ void InputReportHandler::resetMouseState(int64_t deviceHash) {
     mouseButtonStates_.erase(deviceHash);
 }
 
+void InputReportHandler::resetKeyboardState() {
+    previousModifiers_ = 0;
+    previousKeyCodes_ = HeldKeys();
+}
+
 bool InputReportHandler::countClick() {
     const double now = clocks_.secondsSinceReferenceDate();
     if (now - lastClickTime_ >= doubleClickInterval) {

@@ -38,6 +38,9 @@ public:
     // Forgets the button bits of one device, so that buttons still held are
     // pressed again by its next report.
     void resetMouseState(int64_t deviceHash);
+    // Forgets the held keys and modifiers, for when the event output has
+    // released them: the next report presses what it holds again. Posts nothing.
+    void resetKeyboardState();
 
     // The HID keyboard usage's virtual key code, for usages 0x04 to 0x63.
     static std::optional<uint16_t> keyCode(uint8_t usage);
@@ -87,7 +90,8 @@ private:
     double lastClickTime_ = 0;  // wall clock, seconds since 2001-01-01
     static constexpr double doubleClickInterval = 0.5;
 
-    // The keyboard as the window system has been told it is.
+    // The keyboard as the window system has been told it is: nothing held
+    // once the event output has let go of everything.
     uint8_t previousModifiers_ = 0;
     HeldKeys previousKeyCodes_;
 };

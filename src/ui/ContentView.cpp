@@ -79,6 +79,10 @@ std::string reasonText(const AppLocalization& localization, const AccessibilityT
             key = "permission.reason.failed";
             fallback = "%s could not be opened.";
             break;
+        case AccessibilityTrustReason::outputUnusable:
+            key = "permission.reason.unusable";
+            fallback = "%s opens, but the virtual input devices cannot be created through it.";
+            break;
         case AccessibilityTrustReason::companionUnreadable:
             key = "permission.reason.companion";
             fallback = "The phone or tablet's device node %s cannot be read.";

@@ -10,6 +10,7 @@
 
 #include "app/AgentCore.hpp"
 #include "app/LoginItem.hpp"
+#include "app/PermissionReport.hpp"
 #include "app/StartupLogging.hpp"
 #include "app/TabletViewModel.hpp"
 #include "logging/DDLog.hpp"
@@ -58,7 +59,7 @@ int runWindowedAgent(int argc, char** argv, const AgentOptions& options,
                                                  ? std::make_shared<InMemoryUserDefaults>()
                                                  : makeStandardUserDefaults();
     AgentIo io(options, recordings, *screens);
-    if (UinputEventSink* desktop = io.desktopSink()) {
+    if (UinputEventOutput* desktop = io.desktopSink()) {
         events.addObserver(SystemEvent::screenParametersChanged,
                            [desktop] { desktop->screensChanged(); });
     }
@@ -66,15 +67,21 @@ int runWindowedAgent(int argc, char** argv, const AgentOptions& options,
     QtWorkspace workspace;
     LoginItem loginItem(LoginItem::defaultEntryPath(), {executablePath()});
     AgentCore core(AgentPlatform{loop, events, io.accessibilityTrust(), io.eventSink(),
-                                 io.desktopSink(), io.hidHost(), alerts, io.clocks(), screens,
-                                 defaults});
+                                 io.heldInputReleaser(), io.hidHost(), alerts, io.clocks(), screens,
+                                 defaults, io.eventOutput()});
+    Subscription permissionReport;
     AppDelegate delegate(AppDelegate::Services{*defaults,
                                                core.localization(),
                                                alerts,
                                                workspace,
                                                core.debugLogCollector(),
                                                fileLogger->logFileManager().logsDirectory(),
-                                               [&core] { return core.makeViewModel(); },
+                                               [&core, &permissionReport] {
+                                                   auto model = core.makeViewModel();
+                                                   permissionReport =
+                                                       reportPermission(*model, stderr);
+                                                   return model;
+                                               },
                                                QSystemTrayIcon::isSystemTrayAvailable(),
                                                {},
                                                &loginItem});

@@ -17,8 +17,7 @@ AgentIo::AgentIo(const AgentOptions& options, const std::vector<HidRecording>& r
         printer_ =
             std::make_unique<PrintingEventSink>(std::cout, Point{size.width / 2, size.height / 2});
     } else {
-        desktop_ = makeDesktopEventSink(screens);
-        exitGuard_.emplace(*desktop_);
+        desktop_ = makeDesktopEventOutput(screens);
         linuxTrust_.emplace(probe_);
     }
     if (options.replays()) {
@@ -34,6 +33,10 @@ AgentIo::~AgentIo() = default;
 
 EventSink& AgentIo::eventSink() {
     return printer_ ? static_cast<EventSink&>(*printer_) : *desktop_;
+}
+
+HeldInputReleaser* AgentIo::heldInputReleaser() {
+    return printer_ ? static_cast<HeldInputReleaser*>(printer_.get()) : desktop_.get();
 }
 
 AccessibilityTrust& AgentIo::accessibilityTrust() {

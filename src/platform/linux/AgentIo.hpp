@@ -9,11 +9,10 @@
 #include "app/PrintingEventSink.hpp"
 #include "devices/HidHost.hpp"
 #include "displays/ScreenList.hpp"
-#include "platform/linux/HeldInputExitGuard.hpp"
 #include "platform/linux/HidrawHost.hpp"
 #include "platform/linux/InputNodeProbe.hpp"
 #include "platform/linux/LinuxAccessibilityTrust.hpp"
-#include "platform/linux/UinputEventSink.hpp"
+#include "platform/linux/UinputEventOutput.hpp"
 #include "platform/replay/HidRecording.hpp"
 #include "platform/replay/ReplayHidHost.hpp"
 #include "util/Clocks.hpp"
@@ -32,8 +31,12 @@ public:
     AgentIo& operator=(const AgentIo&) = delete;
 
     EventSink& eventSink();
-    // The uinput output, which is told when the companion closes; none when printing.
-    UinputEventSink* desktopSink() const { return desktop_.get(); }
+    // The uinput output, which exists while the service runs; none when printing.
+    UinputEventOutput* desktopSink() const { return desktop_.get(); }
+    // What is told when the companion closes: the uinput output, or the
+    // printer, which prints the releases.
+    HeldInputReleaser* heldInputReleaser();
+    EventOutput* eventOutput() const { return desktop_.get(); }
     AccessibilityTrust& accessibilityTrust();
     HidHost& hidHost();
     const Clocks& clocks() const;
@@ -49,8 +52,7 @@ private:
     };
 
     std::unique_ptr<PrintingEventSink> printer_;
-    std::unique_ptr<UinputEventSink> desktop_;
-    std::optional<HeldInputExitGuard> exitGuard_;
+    std::unique_ptr<UinputEventOutput> desktop_;
     SystemInputNodeProbe probe_;
     std::optional<LinuxAccessibilityTrust> linuxTrust_;
     PrintingTrust printingTrust_;

@@ -4,15 +4,14 @@
 #include <string>
 
 #include "displays/ScreenList.hpp"
-#include "platform/linux/UinputEventSink.hpp"
+#include "platform/linux/UinputEventOutput.hpp"
 
 namespace drawlume {
 
-// The event sink of a Linux desktop, headless or not: the three uinput
-// devices, and the X server's pointer position where there is one. When the
-// devices cannot be created the error is logged and the sink posts nothing
-// (canCreateEvent() is false), so the rest of the agent runs all the same.
-std::unique_ptr<UinputEventSink> makeDesktopEventSink(
+// The event output of a Linux desktop, headless or not: the three uinput
+// devices, created through libevdev when the service starts, and the X
+// server's pointer position where there is one.
+std::unique_ptr<UinputEventOutput> makeDesktopEventOutput(
     const ScreenList& screens, const std::string& uinputPath = "/dev/uinput");
 
 }  // namespace drawlume

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "app/AgentCore.hpp"
+#include "app/PermissionReport.hpp"
 #include "app/StartupLogging.hpp"
 #include "app/StderrAlerts.hpp"
 #include "app/TabletViewModel.hpp"
@@ -77,13 +78,10 @@ int runHeadlessAgent(const AgentOptions& options, const SessionLock* session) {
     int status = 0;
     {
         AgentCore core(AgentPlatform{loop, events, io.accessibilityTrust(), io.eventSink(),
-                                     io.desktopSink(), io.hidHost(), alerts, io.clocks(), screens,
-                                     defaults});
+                                     io.heldInputReleaser(), io.hidHost(), alerts, io.clocks(),
+                                     screens, defaults, io.eventOutput()});
         std::shared_ptr<TabletViewModel> model = core.makeViewModel();
-        if (!model->hasAccessibilityPermissions) {
-            std::fprintf(stderr, "drawlume-agent: %s\n",
-                         describeAccessibilityTrust(model->permissionState).c_str());
-        }
+        const Subscription permissionReport = reportPermission(*model, stderr);
         if (io.replay() != nullptr && !model->hasAccessibilityPermissions) {
             status = 1;  // a recording that cannot be posted would wait forever
         } else {

@@ -23,6 +23,7 @@ for section in $SECTIONS; do
         # Who may reach which device: the udev rule and its companion check.
         access) . $E2E/guest/access-checks.sh ;;
         faults) . $E2E/guest/fault-checks.sh ;;
+        output) . $E2E/guest/output-checks.sh ;;
         soak) . $E2E/guest/soak.sh ;;
         *) fail "vm.section_$section" "no such part of the run" ;;
     esac

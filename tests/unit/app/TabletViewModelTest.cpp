@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "logging/DDLog.hpp"
 #include "logging/RecordingLogger.hpp"
 #include "platform/fake/FakeAccessibilityTrust.hpp"
+#include "platform/fake/FakeEventOutput.hpp"
 #include "platform/fake/FakeHidHost.hpp"
 #include "platform/fake/FakeTranslationServices.hpp"
 #include "platform/fake/RecordingAlerts.hpp"
@@ -43,7 +45,8 @@ protected:
                                                       return std::string(fallback);
                                                   }},
                     services_.environment());
-            }});
+            },
+            eventOutput_});
         services_.runLoop.runUntilIdle();
     }
 
@@ -100,6 +103,7 @@ protected:
     MonitorPreferences preferences_{defaults_, screens_};
     FakeHidHost host_;
     RecordingAlerts alerts_;
+    EventOutput* eventOutput_ = nullptr;
     std::shared_ptr<TabletViewModel> model_;
 
 private:
@@ -132,6 +136,49 @@ TEST_F(TabletViewModelTest, ServiceRunsOnlyWhilePostingIsPermittedAndActivationR
     EXPECT_FALSE(pad->isOpen());
     EXPECT_TRUE(model_->availableDevices.get().empty());
     EXPECT_EQ(model_->permissionState.get().reason, AccessibilityTrustReason::outputMissing);
+}
+
+// The permission check passes, but the devices cannot be created: that is a
+// permission state with its reason, and the service stays stopped until a
+// later check creates them.
+TEST_F(TabletViewModelTest, EventOutputExistsExactlyWhileTheServiceRuns) {
+    FakeEventOutput output;
+    eventOutput_ = &output;
+    const AccessibilityTrustState unusable{false, AccessibilityTrustReason::outputUnusable,
+                                           "/dev/uinput", ENOTTY, ""};
+    output.failure = unusable;
+    launch();
+    EXPECT_FALSE(model_->isRunning);
+    EXPECT_FALSE(model_->hasAccessibilityPermissions);
+    EXPECT_EQ(model_->permissionState.get(), unusable);
+    EXPECT_EQ(host_.managersCreated(), 0);
+    const std::string warning = describeAccessibilityTrust(unusable);
+    EXPECT_TRUE(logged(newLines(), warning));
+    events_.post(SystemEvent::applicationDidBecomeActive);
+    EXPECT_FALSE(model_->isRunning);
+    EXPECT_FALSE(logged(newLines(), warning));  // the same state is logged once
+
+    output.failure.reset();
+    events_.post(SystemEvent::applicationDidBecomeActive);
+    EXPECT_TRUE(model_->isRunning);
+    EXPECT_TRUE(model_->hasAccessibilityPermissions);
+    EXPECT_EQ(model_->permissionState.get().reason, AccessibilityTrustReason::granted);
+    EXPECT_EQ(host_.managersCreated(), 1);
+    events_.post(SystemEvent::applicationDidBecomeActive);
+    model_->startService();
+    EXPECT_EQ(output.opens, 1);
+
+    auto pad = companion("aa:aa", "Pad");
+    model_->stopService();
+    EXPECT_FALSE(pad->isOpen());
+    EXPECT_FALSE(output.isOpen);
+    EXPECT_EQ(output.closes, 1);
+    // Started again: the output comes back before the devices are looked for.
+    output.failure = unusable;
+    model_->startService();
+    EXPECT_FALSE(model_->isRunning);
+    EXPECT_EQ(model_->permissionState.get(), unusable);
+    EXPECT_EQ(host_.managersCreated(), 1);
 }
 
 TEST_F(TabletViewModelTest, FirstDeviceIsSelectedAndARemovedSelectionPassesToTheEarliestOther) {

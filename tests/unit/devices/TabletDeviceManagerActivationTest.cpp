@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -104,6 +106,48 @@ TEST_F(TabletDeviceManagerActivationTest, DeactivationForgetsTheMouseButtonsOfTh
     device->sendReport(leftHeld);  // pressed again after the reset
     ASSERT_EQ(services.eventSink.records.size(), 2u);
     EXPECT_EQ(services.eventSink.records[1].type, kCGEventLeftMouseDown);
+}
+
+// The output lets go of every key whenever the device closes, so the keyboard
+// translation must hold nothing either: Shift+A held again after the device
+// comes back is pressed again, not taken for a key that never went up.
+TEST_F(TabletDeviceManagerActivationTest, KeysHeldAgainAfterEveryKindOfCloseArePressedAgain) {
+    const std::vector<uint8_t> shiftA = {2, 0x02, 0, 0x04, 0, 0, 0, 0, 0};
+    const std::vector<uint8_t> allUp = {2, 0, 0, 0, 0, 0, 0, 0, 0};
+    const std::vector<std::pair<const char*, std::function<void()>>> closes = {
+        {"removed and added again",
+         [this] {
+             disconnect(device);
+             device = companion();
+             connect(device);  // still the selection: opened at once
+         }},
+        {"selected again", [this] { select(device); }},
+        {"slept and woke",
+         [this] {
+             manager->suspendForSleep();
+             manager->resumeAfterWake();
+         }},
+    };
+    select(device);
+    for (const auto& [close, reopen] : closes) {
+        SCOPED_TRACE(close);
+        services.eventSink.records.clear();
+        ASSERT_TRUE(device->sendReport(shiftA));
+        ASSERT_TRUE(device->sendReport(shiftA));  // still held: nothing new
+        const int releases = releaser.releases;
+        reopen();
+        EXPECT_EQ(releaser.releases, releases + 1);
+        ASSERT_TRUE(device->isOpen());
+        ASSERT_TRUE(device->sendReport(shiftA));
+        std::vector<std::pair<uint16_t, bool>> keys;
+        for (const EventRecord& record : services.eventSink.records) {
+            keys.emplace_back(record.keyCode, record.keyDown);
+        }
+        // Left Shift (56) and A (0) down, twice: before the close and after it.
+        EXPECT_EQ(keys, (std::vector<std::pair<uint16_t, bool>>{
+                            {56, true}, {0, true}, {56, true}, {0, true}}));
+        ASSERT_TRUE(device->sendReport(allUp));
+    }
 }
 
 TEST_F(TabletDeviceManagerActivationTest, BufferIsSixtyFourBytesWithoutAUsableReportSize) {

@@ -54,6 +54,7 @@ TEST(EmbeddedStringTablesTest, EveryFormatTextFitsItsArguments) {
         {"permission.reason.missing", {text}},
         {"permission.reason.denied", {text}},
         {"permission.reason.failed", {text}},
+        {"permission.reason.unusable", {text}},
         {"permission.reason.companion", {text}},
         {"update.available.info", {text, text, text}},
         {"update.current.info", {text}},

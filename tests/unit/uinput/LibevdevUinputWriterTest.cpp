@@ -1,5 +1,6 @@
 #include <cerrno>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -29,14 +30,25 @@ TEST(LibevdevUinputWriterTest, ANodeThatIsNotUinputFailsTheCreationCleanly) {
         << result.failure;
 }
 
-TEST(LibevdevUinputWriterTest, WithoutDevicesTheDesktopSinkRunsAndPostsNothing) {
+// A node that is missing, or that opens but is no uinput device (what a
+// broken module or a wrong node gives): the output says why as a permission
+// state and posts nothing.
+TEST(LibevdevUinputWriterTest, ADesktopOutputWithoutDevicesSaysWhyAndPostsNothing) {
     FixedScreenList screens({{"Primary", Rect{{0, 0}, {800, 600}}}});
-    const std::unique_ptr<UinputEventSink> sink =
-        makeDesktopEventSink(screens, "/nonexistent/drawlume/uinput");
-    ASSERT_NE(sink, nullptr);
-    EXPECT_FALSE(sink->canCreateEvent());
-    sink->post(EventRecord{});
-    sink->releaseAllHeldInput();
+    for (const std::string path : {"/nonexistent/drawlume/uinput", "/dev/null"}) {
+        const std::unique_ptr<UinputEventOutput> output = makeDesktopEventOutput(screens, path);
+        const std::optional<AccessibilityTrustState> failure = output->open();
+        ASSERT_TRUE(failure) << path;
+        EXPECT_FALSE(failure->trusted);
+        EXPECT_EQ(failure->reason, AccessibilityTrustReason::outputUnusable);
+        EXPECT_EQ(failure->path, path);
+        EXPECT_NE(failure->error, 0);
+        EXPECT_FALSE(output->isOpen());
+        EXPECT_FALSE(output->canCreateEvent());
+        EXPECT_EQ(output->currentPointerLocation(), std::nullopt);
+        output->post(EventRecord{});
+        output->releaseAllHeldInput();
+    }
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <optional>
 #include <string>
 #include <vector>
@@ -5,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <linux/input-event-codes.h>
 
+#include "platform/linux/UinputEventOutput.hpp"
 #include "uinput/SinkFixture.hpp"
 
 namespace drawlume::testing {
@@ -176,6 +178,45 @@ TEST_F(UinputEventSinkTest, ReleaseAllAndDestructionLetGoOfEverythingInWellForme
     post(R::key(0, true));
     sink_.reset();
     EXPECT_EQ(log_->take(), Frames{keyboardFrame({{EV_KEY, KEY_A, 0}})});
+}
+
+TEST_F(UinputEventSinkTest, TheOutputsDevicesLiveFromOpenToCloseAndAFailureIsLoggedOnce) {
+    int attempts = 0;
+    int failWith = ENOTTY;
+    UinputEventOutput output(screens_, "/dev/uinput", [&](const std::string& path) {
+        ++attempts;
+        EXPECT_EQ(path, "/dev/uinput");
+        if (failWith != 0) {
+            return UinputEventOutput::Devices{nullptr, failWith, "creating the uinput device"};
+        }
+        return UinputEventOutput::Devices{std::make_unique<RecordingUinputWriter>(log_), 0, ""};
+    });
+    log_->take();
+    output.post(R::key(0, true));
+    EXPECT_FALSE(output.canCreateEvent());
+    const AccessibilityTrustState unusable{false, AccessibilityTrustReason::outputUnusable,
+                                           "/dev/uinput", ENOTTY, ""};
+    EXPECT_EQ(output.open(), unusable);
+    EXPECT_EQ(output.open(), unusable);  // asked again by the next permission check
+
+    failWith = 0;
+    EXPECT_EQ(output.open(), std::nullopt);
+    EXPECT_EQ(output.open(), std::nullopt);  // already there: not created twice
+    EXPECT_EQ(attempts, 3);
+    EXPECT_TRUE(output.canCreateEvent());
+    output.post(R::key(0, true));
+    EXPECT_EQ(log_->take(), Frames{keyboardFrame({{EV_KEY, KEY_A, 1}})});
+
+    output.close();
+    EXPECT_EQ(log_->take(), Frames{keyboardFrame({{EV_KEY, KEY_A, 0}})});
+    EXPECT_FALSE(output.isOpen());
+    output.post(R::key(0, true));
+    output.close();
+    EXPECT_EQ(log_->take(), Frames{});
+    EXPECT_EQ(logTexts(),
+              (std::vector<std::string>{
+                  "Cannot create the uinput devices: creating the uinput device",
+                  "Released 1 held tools, buttons and keys", "Removed the uinput devices"}));
 }
 
 TEST_F(UinputEventSinkTest, ReleasingManyKeysSplitsThemOverFrames) {
