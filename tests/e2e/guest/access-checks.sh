@@ -7,11 +7,7 @@ ACCESS_COMPANION=aa:bb:cc:dd:ee:80
 ACCESS_KEYBOARD=aa:bb:cc:dd:ee:81
 ACCESS_PEN=aa:bb:cc:dd:ee:82
 
-chmod 755 /
-mkdir -p /etc
-grep -q '^root:' /etc/passwd 2>/dev/null || echo 'root:x:0:0:root:/:/bin/sh' >>/etc/passwd
-grep -q '^drawer:' /etc/passwd || echo 'drawer:x:1000:1000:drawer:/tmp:/bin/sh' >>/etc/passwd
-grep -q '^root:' /etc/group 2>/dev/null || echo 'root:x:0:' >>/etc/group
+unprivileged_user
 
 # access_device NAME UNIQ DESCRIPTOR TWINS: a Bluetooth HID device named NAME that lives
 # until /tmp/access-end; its hid folder is written to /tmp/access-NAME.

@@ -1,24 +1,5 @@
 # Faults the agent must live through, each with an agent and a companion of its own.
 
-# fault_setup NAME UNIQ: a fresh settings and state folder and a companion that plays
-# /tmp/NAME.txt; sets $companion. The script should end by waiting for /tmp/end-NAME.
-fault_setup() {
-    rm -rf "/tmp/$1" && mkdir -p "/tmp/$1/config" "/tmp/$1/state"
-    export XDG_CONFIG_HOME=/tmp/$1/config XDG_STATE_HOME=/tmp/$1/state
-    rm -f "/tmp/$1-ready"
-    e2e_companion --descriptor "$DESCRIPTOR" --uniq "$2" --ready "/tmp/$1-ready" \
-        --timeout-ms 10000 "/tmp/$1.txt" &
-    companion=$!
-    wait_for_file "/tmp/$1-ready" 10
-}
-
-# fault_end NAME: stops this fault's agent and companion.
-fault_end() {
-    touch "/tmp/end-$1"
-    stop $agent
-    wait $companion
-}
-
 # A hover in and out at (x, y) = (2000, 2000), and its frames on the agent's pen device.
 hover_script() {
     echo "wait $1 30000"
@@ -31,7 +12,7 @@ printf 'BTN_TOOL_PEN=1 ABS_X=2008 ABS_Y=2015\nBTN_TOOL_PEN=0\n' >/tmp/hover.fram
 # standard error, once for each problem, and works as before.
 fault_unwritable_logs() {
     { hover_script /tmp/go-logs; echo "wait /tmp/end-logs 60000"; } >/tmp/logs.txt
-    fault_setup logs aa:bb:cc:dd:ee:60
+    scenario_setup logs aa:bb:cc:dd:ee:60
     mkdir -p /tmp/logs/readonly && mount -t tmpfs -o ro tmpfs /tmp/logs/readonly
     XDG_STATE_HOME=/tmp/logs/readonly "$AGENT" --headless 2>/tmp/logs.err &
     agent=$!
@@ -51,14 +32,14 @@ fault_unwritable_logs() {
         fail fault.unwritable_log_directory "the agent did not seize the companion"
         cat /tmp/logs.err >&2
     fi
-    fault_end logs
+    scenario_end logs
     umount /tmp/logs/readonly
 }
 
 # A settings file that is not JSON: kept aside unchanged, and the agent starts.
 fault_corrupt_settings() {
     echo "wait /tmp/end-settings 60000" >/tmp/settings.txt
-    fault_setup settings aa:bb:cc:dd:ee:61
+    scenario_setup settings aa:bb:cc:dd:ee:61
     folder=/tmp/settings/config/drawlume-agent
     mkdir -p $folder
     printf '{"selectedMonitorIndex": 0, "selectedAppLanguage": "ko"' >$folder/defaults.json
@@ -73,14 +54,14 @@ fault_corrupt_settings() {
     else
         pass fault.corrupt_settings_kept_aside
     fi
-    fault_end settings
+    scenario_end settings
 }
 
 # No /dev/uinput (the module not loaded): a clear reason, no crash, no busy loop; once
 # the node is there the service starts by itself.
 fault_missing_uinput() {
     echo "wait /tmp/end-uinput 60000" >/tmp/uinput.txt
-    fault_setup uinput aa:bb:cc:dd:ee:62
+    scenario_setup uinput aa:bb:cc:dd:ee:62
     device=$(cat /sys/class/misc/uinput/dev)
     rm -f /dev/uinput
     "$AGENT" --headless 2>/tmp/uinput.err &
@@ -105,7 +86,7 @@ fault_missing_uinput() {
     mknod /dev/uinput c ${device%%:*} ${device##*:}
     # The headless agent asks for the permission again every 10 s.
     seized fault.uinput_appearing_starts_service $agent aa:bb:cc:dd:ee:62 15
-    fault_end uinput
+    scenario_end uinput
 }
 
 # The companion disappears in the middle of a burst of reports, the tip down and a key
@@ -125,7 +106,7 @@ fault_vanish_in_flight() {
         echo "add"
         echo "wait /tmp/end-vanish 60000"
     } >/tmp/vanish.txt
-    fault_setup vanish aa:bb:cc:dd:ee:63
+    scenario_setup vanish aa:bb:cc:dd:ee:63
     "$AGENT" --headless 2>/tmp/vanish.err &
     agent=$!
     if ! held_by_agent $agent aa:bb:cc:dd:ee:63 15; then
@@ -142,7 +123,7 @@ fault_vanish_in_flight() {
             seized fault.companion_back_after_vanishing $agent aa:bb:cc:dd:ee:63 10
         fi
     fi
-    fault_end vanish
+    scenario_end vanish
 }
 
 # SIGTERM in the middle of a stroke with Shift+A down: the agent releases everything
@@ -156,13 +137,13 @@ fault_sigterm_mid_stroke() {
         echo "touch /tmp/sigterm-holding"
         echo "wait /tmp/end-sigterm 60000"
     } >/tmp/sigterm.txt
-    fault_setup sigterm aa:bb:cc:dd:ee:64
+    scenario_setup sigterm aa:bb:cc:dd:ee:64
     rm -f /tmp/sigterm-keyboard-ready /tmp/sigterm-holding
     "$AGENT" --headless 2>/tmp/sigterm.err &
     agent=$!
     if ! held_by_agent $agent aa:bb:cc:dd:ee:64 15; then
         fail fault.sigterm_mid_stroke_releases_all "the agent did not seize the companion"
-        fault_end sigterm
+        scenario_end sigterm
         return
     fi
     # Both readers read until the devices go away with the agent.
@@ -194,7 +175,7 @@ fault_sigterm_mid_stroke() {
         stop $pen
         stop $keyboard
     fi
-    fault_end sigterm
+    scenario_end sigterm
 }
 
 fault_unwritable_logs

@@ -134,3 +134,33 @@ stop_udevd() {
     stop $udevd
     rm -rf /run/udev
 }
+
+# scenario_setup NAME UNIQ: a fresh settings and state folder and a companion that
+# plays /tmp/NAME.txt; sets $companion. The script should end by waiting for
+# /tmp/end-NAME.
+scenario_setup() {
+    rm -rf "/tmp/$1" && mkdir -p "/tmp/$1/config" "/tmp/$1/state"
+    export XDG_CONFIG_HOME=/tmp/$1/config XDG_STATE_HOME=/tmp/$1/state
+    rm -f "/tmp/$1-ready"
+    e2e_companion --descriptor "$DESCRIPTOR" --uniq "$2" --ready "/tmp/$1-ready" \
+        --timeout-ms 10000 "/tmp/$1.txt" &
+    companion=$!
+    wait_for_file "/tmp/$1-ready" 10
+}
+
+# scenario_end NAME: stops the scenario's agent and companion.
+scenario_end() {
+    touch "/tmp/end-$1"
+    stop $agent
+    wait $companion
+}
+
+# unprivileged_user: the user "drawer" for agents that must not run as root (root
+# writes any node whatever its mode), who may enter the image's root folder.
+unprivileged_user() {
+    chmod 755 /
+    mkdir -p /etc
+    grep -q '^root:' /etc/passwd 2>/dev/null || echo 'root:x:0:0:root:/:/bin/sh' >>/etc/passwd
+    grep -q '^drawer:' /etc/passwd || echo 'drawer:x:1000:1000:drawer:/tmp:/bin/sh' >>/etc/passwd
+    grep -q '^root:' /etc/group 2>/dev/null || echo 'root:x:0:' >>/etc/group
+}

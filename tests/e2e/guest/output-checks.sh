@@ -2,31 +2,7 @@
 # the start gives a service whose events arrive, and a /dev/uinput that opens but
 # creates no device keeps the service stopped with the reason on standard error.
 
-# An unprivileged user for the agent (root writes any node whatever its mode), who
-# may enter the image's root folder.
-chmod 755 /
-mkdir -p /etc
-grep -q '^root:' /etc/passwd 2>/dev/null || echo 'root:x:0:0:root:/:/bin/sh' >>/etc/passwd
-grep -q '^drawer:' /etc/passwd || echo 'drawer:x:1000:1000:drawer:/tmp:/bin/sh' >>/etc/passwd
-grep -q '^root:' /etc/group 2>/dev/null || echo 'root:x:0:' >>/etc/group
-
-# output_setup NAME UNIQ: fresh folders and a companion that plays /tmp/NAME.txt; sets
-# $companion. The script should end by waiting for /tmp/end-NAME.
-output_setup() {
-    rm -rf "/tmp/$1" && mkdir -p "/tmp/$1/config" "/tmp/$1/state"
-    export XDG_CONFIG_HOME=/tmp/$1/config XDG_STATE_HOME=/tmp/$1/state
-    rm -f "/tmp/$1-ready"
-    e2e_companion --descriptor "$DESCRIPTOR" --uniq "$2" --ready "/tmp/$1-ready" \
-        --timeout-ms 10000 "/tmp/$1.txt" &
-    companion=$!
-    wait_for_file "/tmp/$1-ready" 10
-}
-
-output_end() {
-    touch "/tmp/end-$1"
-    stop $agent
-    wait $companion
-}
+unprivileged_user
 
 # wait_for_text FILE TEXT SECONDS: the text appears in the file within the time.
 wait_for_text() {
@@ -47,8 +23,8 @@ output_permission_fixed_later() {
         echo "pen x=2000 y=2000"
         echo "wait /tmp/end-fixed 60000"
     } >/tmp/fixed.txt
-    printf 'BTN_TOOL_PEN=1 ABS_X=2001 ABS_Y=2001\nBTN_TOOL_PEN=0\n' >/tmp/fixed.frames
-    output_setup fixed aa:bb:cc:dd:ee:70
+    printf 'BTN_TOOL_PEN=1 ABS_X=2008 ABS_Y=2015\nBTN_TOOL_PEN=0\n' >/tmp/fixed.frames
+    scenario_setup fixed aa:bb:cc:dd:ee:70
     mode=$(stat -c %a /dev/uinput)
     chmod 600 /dev/uinput
     sleep 0.5
@@ -80,7 +56,7 @@ output_permission_fixed_later() {
             "the re-check did not start the service within 20 s"
         cat /tmp/fixed.err >&2
     fi
-    output_end fixed
+    scenario_end fixed
     chmod "$mode" /dev/uinput
 }
 
@@ -88,7 +64,7 @@ output_permission_fixed_later() {
 # stays stopped, through the re-checks too, and standard error and the log say why.
 output_uinput_refuses_devices() {
     echo "wait /tmp/end-unusable 60000" >/tmp/unusable.txt
-    output_setup unusable aa:bb:cc:dd:ee:71
+    scenario_setup unusable aa:bb:cc:dd:ee:71
     mount -o bind /dev/null /dev/uinput
     "$AGENT" --headless 2>/tmp/unusable.err &
     agent=$!
@@ -114,7 +90,7 @@ output_uinput_refuses_devices() {
         cat /tmp/unusable.err >&2
         fail output.unusable_uinput_keeps_service_stopped "${verdict# }"
     fi
-    output_end unusable
+    scenario_end unusable
     umount /dev/uinput
 }
 
