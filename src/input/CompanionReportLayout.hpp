@@ -122,4 +122,84 @@ inline constexpr ReportLayout kMouseReport{"mouse", kMouseReportID, kShortMouseR
 inline constexpr ReportLayout kKeyboardReport{"keyboard", kKeyboardReportID, kKeyboardReportLength,
                                               UINT32_MAX, kKeyboardFields};
 
+// The values of one report, for whoever plays the companion (fakes, tests,
+// benchmarks, the test VM's simulated device): encode() lays them out as the
+// translation reads them.
+struct PenReport {
+    bool tip = false;
+    bool barrel = false;
+    bool invert = false;
+    bool eraser = false;
+    bool inRange = false;
+    uint16_t x = 0;
+    uint16_t y = 0;
+    uint16_t pressure = 0;
+    int8_t tiltX = 0;
+    int8_t tiltY = 0;
+    uint16_t twist = 0;
+};
+
+// The long form, with the horizontal wheel.
+struct MouseReport {
+    bool left = false;
+    bool right = false;
+    bool middle = false;
+    int8_t dx = 0;
+    int8_t dy = 0;
+    int8_t wheel = 0;
+    int8_t pan = 0;
+};
+
+struct KeyboardReport {
+    uint8_t modifiers = 0;
+    // Key usages of the Keyboard/Keypad page; 0 where no key is down.
+    std::array<uint8_t, kKeyboardKeyCount> keys{};
+};
+
+namespace detail {
+constexpr void putLittle16(uint8_t* out, uint16_t value) {
+    out[0] = static_cast<uint8_t>(value & 0xFF);
+    out[1] = static_cast<uint8_t>(value >> 8);
+}
+}  // namespace detail
+
+constexpr std::array<uint8_t, kPenReportLength> encode(const PenReport& pen) {
+    std::array<uint8_t, kPenReportLength> out{};
+    out[0] = kPenReportID;
+    out[kPenFlagsByte] =
+        static_cast<uint8_t>((pen.tip ? kPenTipBit : 0) | (pen.barrel ? kPenBarrelBit : 0) |
+                             (pen.invert ? kPenInvertBit : 0) | (pen.eraser ? kPenEraserBit : 0) |
+                             (pen.inRange ? kPenInRangeBit : 0));
+    detail::putLittle16(&out[kPenXByte], pen.x);
+    detail::putLittle16(&out[kPenYByte], pen.y);
+    detail::putLittle16(&out[kPenPressureByte], pen.pressure);
+    out[kPenTiltXByte] = static_cast<uint8_t>(pen.tiltX);
+    out[kPenTiltYByte] = static_cast<uint8_t>(pen.tiltY);
+    detail::putLittle16(&out[kPenTwistByte], pen.twist);
+    return out;
+}
+
+constexpr std::array<uint8_t, kLongMouseReportLength> encode(const MouseReport& mouse) {
+    std::array<uint8_t, kLongMouseReportLength> out{};
+    out[0] = kMouseReportID;
+    out[kMouseButtonsByte] =
+        static_cast<uint8_t>((mouse.left ? kMouseLeftBit : 0) | (mouse.right ? kMouseRightBit : 0) |
+                             (mouse.middle ? kMouseMiddleBit : 0));
+    out[kMouseXByte] = static_cast<uint8_t>(mouse.dx);
+    out[kMouseYByte] = static_cast<uint8_t>(mouse.dy);
+    out[kMouseWheelByte] = static_cast<uint8_t>(mouse.wheel);
+    out[kMousePanByte] = static_cast<uint8_t>(mouse.pan);
+    return out;
+}
+
+constexpr std::array<uint8_t, kKeyboardReportLength> encode(const KeyboardReport& keyboard) {
+    std::array<uint8_t, kKeyboardReportLength> out{};
+    out[0] = kKeyboardReportID;
+    out[kKeyboardModifiersByte] = keyboard.modifiers;
+    for (uint32_t i = 0; i < kKeyboardKeyCount; ++i) {
+        out[kKeyboardFirstKeyByte + i] = keyboard.keys[i];
+    }
+    return out;
+}
+
 }  // namespace drawlume::companion

@@ -6,11 +6,6 @@
 namespace drawlume::e2e {
 namespace {
 
-void putLittle16(uint8_t* out, uint16_t value) {
-    out[0] = static_cast<uint8_t>(value & 0xff);
-    out[1] = static_cast<uint8_t>(value >> 8);
-}
-
 bool parseNumber(const std::string& text, long minimum, long maximum, long& value) {
     size_t used = 0;
     try {
@@ -170,40 +165,14 @@ bool parseRaw(std::istringstream& words, std::vector<uint8_t>& report, std::stri
 
 }  // namespace
 
-std::array<uint8_t, kPenReportSize> penReport(const PenState& pen) {
-    std::array<uint8_t, kPenReportSize> out{};
-    out[0] = 3;
-    out[1] = static_cast<uint8_t>((pen.tip ? 0x01 : 0) | (pen.barrel ? 0x02 : 0) |
-                                  (pen.invert ? 0x04 : 0) | (pen.eraser ? 0x08 : 0) |
-                                  (pen.inRange ? 0x10 : 0));
-    putLittle16(&out[2], pen.x);
-    putLittle16(&out[4], pen.y);
-    putLittle16(&out[6], pen.pressure);
-    out[8] = static_cast<uint8_t>(pen.tiltX);
-    out[9] = static_cast<uint8_t>(pen.tiltY);
-    putLittle16(&out[10], pen.twist);
-    return out;
-}
-
-std::array<uint8_t, kMouseReportSize> mouseReport(const MouseState& mouse) {
-    return {1,
-            static_cast<uint8_t>((mouse.left ? 0x01 : 0) | (mouse.right ? 0x02 : 0) |
-                                 (mouse.middle ? 0x04 : 0)),
-            static_cast<uint8_t>(mouse.dx),
-            static_cast<uint8_t>(mouse.dy),
-            static_cast<uint8_t>(mouse.wheel),
-            static_cast<uint8_t>(mouse.pan)};
-}
-
 std::array<uint8_t, kKeyboardReportSize> keyboardReport(uint8_t modifiers,
                                                         const std::vector<uint8_t>& usages) {
-    std::array<uint8_t, kKeyboardReportSize> out{};
-    out[0] = 2;
-    out[1] = modifiers;
-    for (size_t i = 0; i < usages.size() && i < 6; ++i) {
-        out[3 + i] = usages[i];
+    companion::KeyboardReport keyboard;
+    keyboard.modifiers = modifiers;
+    for (size_t i = 0; i < usages.size() && i < keyboard.keys.size(); ++i) {
+        keyboard.keys[i] = usages[i];
     }
-    return out;
+    return companion::encode(keyboard);
 }
 
 bool parseReportLine(const std::string& line, std::vector<uint8_t>& report, std::string& error) {

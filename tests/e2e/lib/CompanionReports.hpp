@@ -5,43 +5,25 @@
 #include <string>
 #include <vector>
 
+#include "input/CompanionReportLayout.hpp"
+
 namespace drawlume::e2e {
 
-// The companion's input reports, laid out as its descriptor declares them.
+// The companion's input reports, laid out by the same table the agent's translation
+// reads them with.
+using PenState = companion::PenReport;
+using MouseState = companion::MouseReport;
+constexpr size_t kPenReportSize = companion::kPenReportLength;
+constexpr size_t kMouseReportSize = companion::kLongMouseReportLength;
+constexpr size_t kKeyboardReportSize = companion::kKeyboardReportLength;
 
-// Report ID 3, 12 bytes: switches (tip, barrel, invert, eraser, in range), x, y and
-// pressure (16 bits each, little-endian), tilt x and y (signed degrees), twist (16 bits).
-struct PenState {
-    bool tip = false;
-    bool barrel = false;
-    bool invert = false;
-    bool eraser = false;
-    bool inRange = false;
-    uint16_t x = 0;
-    uint16_t y = 0;
-    uint16_t pressure = 0;
-    int8_t tiltX = 0;
-    int8_t tiltY = 0;
-    uint16_t twist = 0;
-};
-constexpr size_t kPenReportSize = 12;
-std::array<uint8_t, kPenReportSize> penReport(const PenState& pen);
-
-// Report ID 1, 6 bytes: buttons (left, right, middle), x, y, wheel, pan (signed).
-struct MouseState {
-    bool left = false;
-    bool right = false;
-    bool middle = false;
-    int8_t dx = 0;
-    int8_t dy = 0;
-    int8_t wheel = 0;
-    int8_t pan = 0;
-};
-constexpr size_t kMouseReportSize = 6;
-std::array<uint8_t, kMouseReportSize> mouseReport(const MouseState& mouse);
-
-// Report ID 2, 9 bytes: modifier bits, a reserved byte, up to six key usages.
-constexpr size_t kKeyboardReportSize = 9;
+inline std::array<uint8_t, kPenReportSize> penReport(const PenState& pen) {
+    return companion::encode(pen);
+}
+inline std::array<uint8_t, kMouseReportSize> mouseReport(const MouseState& mouse) {
+    return companion::encode(mouse);
+}
+// Up to six key usages; more are left out.
 std::array<uint8_t, kKeyboardReportSize> keyboardReport(uint8_t modifiers,
                                                         const std::vector<uint8_t>& usages);
 

@@ -10,6 +10,7 @@
 #include "devices/TabletDeviceManager.hpp"
 #include "logging/DDLog.hpp"
 #include "logging/RecordingLogger.hpp"
+#include "platform/fake/CompanionReports.hpp"
 #include "platform/fake/FakeHidHost.hpp"
 #include "platform/fake/FakeTranslationServices.hpp"
 #include "platform/fake/RecordingAlerts.hpp"
@@ -98,7 +99,9 @@ protected:
     }
 
     // A pen report in range: proximity enter and a move reach the sink.
-    static std::vector<uint8_t> penHover() { return {3, 0x10, 0, 0x40, 0, 0x40, 0, 0, 0, 0, 0, 0}; }
+    static std::vector<uint8_t> penHover() {
+        return digitizerReport(companion::kPenInRangeBit, 0x4000, 0x4000);
+    }
 
     std::vector<std::string> logTexts() {
         DDLog::sharedInstance().flushLog();

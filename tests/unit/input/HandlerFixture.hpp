@@ -44,17 +44,16 @@ protected:
         return digitizerReport(flags, x, y, pressure, tiltX, tiltY, twist);
     }
     void pen(uint8_t flags, uint16_t x = 0, uint16_t y = 0, uint16_t pressure = 0) {
-        send(3, penReport(flags, x, y, pressure));
+        send(companion::kPenReportID, penReport(flags, x, y, pressure));
     }
 
-    // A 9-byte keyboard report.
+    // A keyboard report with up to six keys down.
     void keyboard(uint8_t modifiers, std::initializer_list<uint8_t> usages) {
-        std::vector<uint8_t> bytes{2, modifiers, 0, 0, 0, 0, 0, 0, 0};
-        size_t slot = 3;
-        for (const uint8_t usage : usages) {
-            bytes[slot++] = usage;
-        }
-        send(2, bytes);
+        companion::KeyboardReport report;
+        report.modifiers = modifiers;
+        std::copy(usages.begin(), usages.end(), report.keys.begin());
+        const auto bytes = companion::encode(report);
+        send(companion::kKeyboardReportID, {bytes.begin(), bytes.end()});
     }
 
     std::vector<Op> operations() const { return generator->operations(); }

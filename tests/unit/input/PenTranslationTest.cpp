@@ -6,11 +6,11 @@ namespace drawlume::testing {
 namespace {
 
 // Flag bits of a digitizer report.
-constexpr uint8_t kTip = 0x01;
-constexpr uint8_t kBarrel = 0x02;
-constexpr uint8_t kInvert = 0x04;
-constexpr uint8_t kEraser = 0x08;
-constexpr uint8_t kInRange = 0x10;
+constexpr uint8_t kTip = companion::kPenTipBit;
+constexpr uint8_t kBarrel = companion::kPenBarrelBit;
+constexpr uint8_t kInvert = companion::kPenInvertBit;
+constexpr uint8_t kEraser = companion::kPenEraserBit;
+constexpr uint8_t kInRange = companion::kPenInRangeBit;
 
 class PenTranslationTest : public HandlerFixture {
 protected:
