@@ -20,8 +20,8 @@
 #include "BestTimes.hpp"
 #include "displays/ScreenList.hpp"
 #include "logging/DDLogFlag.hpp"
-#include "platform/linux/UinputEventSink.hpp"
-#include "uinput/GeneratorRecords.hpp"
+#include "platform/linux/uinput/GeneratorRecords.hpp"
+#include "platform/linux/uinput/UinputEventSink.hpp"
 
 namespace {
 

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/RunLoop.hpp"
+#include "services/DebugLines.hpp"
+#include "services/RunLoop.hpp"
 #include "util/SerialQueue.hpp"
 
 namespace drawlume {
@@ -17,7 +18,7 @@ namespace drawlume {
 // collector's own queue so that a producer on the report path pays one flag
 // test when collection is off and one queued task when it is on; every change
 // reaches the callbacks on the main queue, in the order the changes were made.
-class DebugLogCollector {
+class DebugLogCollector final : public DebugLines {
 public:
     using LogLinesCallback = std::function<void(const std::vector<std::string>&)>;
     using EventsPerSecondCallback = std::function<void(int64_t)>;
@@ -40,12 +41,12 @@ public:
 
     // Queues the message with the local time at which the queue takes it in;
     // dropped at once while collection is off.
-    void addLog(std::string message);
-    void updateEventsPerSecond(int64_t eventsPerSecond);
+    void addLog(std::string message) override;
+    void updateEventsPerSecond(int64_t eventsPerSecond) override;
     // Empties the list, whether or not collection is on.
     void clearLogs();
 
-    bool isEnabled() const { return enabled_.load(std::memory_order_relaxed); }
+    bool isEnabled() const override { return enabled_.load(std::memory_order_relaxed); }
     void setEnabled(bool enabled) { enabled_.store(enabled, std::memory_order_relaxed); }
 
     // Main thread only; each is called on the main queue.

@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "app/AccessibilityTrust.hpp"
-#include "app/EventOutput.hpp"
-#include "app/Published.hpp"
-#include "app/RunLoop.hpp"
-#include "app/Subscription.hpp"
-#include "app/SystemEvents.hpp"
 #include "devices/DeviceInfo.hpp"
 #include "devices/TabletDeviceOwner.hpp"
 #include "displays/MonitorInfo.hpp"
+#include "services/AccessibilityTrust.hpp"
+#include "services/EventOutput.hpp"
+#include "services/RunLoop.hpp"
+#include "services/SystemEvents.hpp"
+#include "util/Published.hpp"
+#include "util/Subscription.hpp"
 
 namespace drawlume {
 

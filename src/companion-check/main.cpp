@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "platform/linux/CompanionNodeCheck.hpp"
+#include "platform/linux/hidraw/CompanionNodeCheck.hpp"
 
 int main(int argc, char** argv) {
     const bool companion = argc == 2 && drawlume::isCompanionNode(argv[1]);

@@ -5,9 +5,9 @@
 #include <memory>
 #include <optional>
 
-#include "app/RunLoop.hpp"
 #include "devices/HidDevice.hpp"
 #include "devices/IOReturn.hpp"
+#include "services/RunLoop.hpp"
 
 namespace drawlume {
 

@@ -8,15 +8,15 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "app/Alerts.hpp"
-#include "app/RunLoop.hpp"
 #include "devices/DeviceInfo.hpp"
 #include "devices/HidHost.hpp"
 #include "devices/TabletDeviceOwner.hpp"
 #include "events/EventGeneratorProtocol.hpp"
 #include "events/HeldInputReleaser.hpp"
+#include "events/TranslationEnvironment.hpp"
 #include "input/InputReportHandler.hpp"
-#include "input/TranslationEnvironment.hpp"
+#include "services/Alerts.hpp"
+#include "services/RunLoop.hpp"
 
 namespace drawlume {
 

@@ -5,8 +5,8 @@
 
 #include "events/EventGeneratorProtocol.hpp"
 #include "events/EventRecord.hpp"
+#include "events/TranslationEnvironment.hpp"
 #include "input/PointerAccelerator.hpp"
-#include "input/TranslationEnvironment.hpp"
 
 namespace drawlume {
 

@@ -6,8 +6,8 @@
 #include <unordered_map>
 
 #include "events/EventGeneratorProtocol.hpp"
+#include "events/TranslationEnvironment.hpp"
 #include "input/HeldKeys.hpp"
-#include "input/TranslationEnvironment.hpp"
 
 namespace drawlume {
 
@@ -68,7 +68,7 @@ private:
     std::shared_ptr<EventGeneratorProtocol> eventGenerator_;
     TargetScreenFrameProvider& targetScreenFrameProvider_;
     const Clocks& clocks_;
-    DebugLogCollector& debugLogCollector_;
+    DebugLines& debugLogCollector_;
 
     // Report timing for the live debug view.
     uint64_t lastDigitizerEventTime_ = 0;  // monotonic ns; 0 = none yet

@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Published.hpp"
 #include "localization/AppLanguage.hpp"
 #include "localization/CheckedFormat.hpp"
 #include "localization/StringTableCatalog.hpp"
 #include "settings/UserDefaults.hpp"
+#include "util/Published.hpp"
 
 namespace drawlume {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/Subscription.hpp"
+#include "util/Subscription.hpp"
 
 class QLabel;
 class QPushButton;

@@ -12,12 +12,12 @@
 #include <QVBoxLayout>
 #include <array>
 
-#include "app/Alerts.hpp"
 #include "app/DebugLogCollector.hpp"
-#include "app/LoginItem.hpp"
 #include "app/TabletViewModel.hpp"
-#include "app/Workspace.hpp"
 #include "localization/AppLocalization.hpp"
+#include "program/LoginItem.hpp"
+#include "services/Alerts.hpp"
+#include "services/Workspace.hpp"
 #include "settings/UserDefaults.hpp"
 #include "ui/AboutView.hpp"
 #include "ui/ContentView.hpp"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Subscription.hpp"
+#include "util/Subscription.hpp"
 
 class QAction;
 class QMenu;

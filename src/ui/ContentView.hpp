@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/Subscription.hpp"
+#include "util/Subscription.hpp"
 
 class QLabel;
 class QMenu;

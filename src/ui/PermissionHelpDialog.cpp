@@ -6,9 +6,9 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "app/AccessibilityTrust.hpp"
 #include "localization/AppLocalization.hpp"
-#include "platform/linux/ExecutablePath.hpp"
+#include "platform/linux/session/ExecutablePath.hpp"
+#include "services/AccessibilityTrust.hpp"
 #include "ui/Symbols.hpp"
 
 namespace drawlume {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Alerts.hpp"
-#include "app/Workspace.hpp"
+#include "services/Alerts.hpp"
+#include "services/Workspace.hpp"
 
 class QWidget;
 

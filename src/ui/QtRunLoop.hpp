@@ -4,7 +4,7 @@
 #include <map>
 #include <memory>
 
-#include "app/RunLoop.hpp"
+#include "services/RunLoop.hpp"
 
 class QSocketNotifier;
 

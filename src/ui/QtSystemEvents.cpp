@@ -3,7 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "platform/linux/LogindSleepWatcher.hpp"
+#include "platform/linux/session/LogindSleepWatcher.hpp"
 #include "ui/QtScreenList.hpp"
 
 namespace drawlume {

@@ -3,8 +3,8 @@
 #include <QObject>
 #include <memory>
 
-#include "app/RunLoop.hpp"
-#include "app/SystemEvents.hpp"
+#include "services/RunLoop.hpp"
+#include "services/SystemEvents.hpp"
 
 class QScreen;
 

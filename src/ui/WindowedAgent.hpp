@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AgentOptions.hpp"
+#include "program/AgentOptions.hpp"
 
 namespace drawlume {
 

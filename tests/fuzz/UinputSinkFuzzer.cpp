@@ -17,8 +17,8 @@
 
 #include "displays/ScreenList.hpp"
 #include "logging/DDLogFlag.hpp"
-#include "platform/linux/UinputDeviceLayout.hpp"
-#include "platform/linux/UinputEventSink.hpp"
+#include "platform/linux/uinput/UinputDeviceLayout.hpp"
+#include "platform/linux/uinput/UinputEventSink.hpp"
 
 namespace drawlume {
 namespace {

@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "app/AgentCore.hpp"
-#include "app/SystemEvents.hpp"
 #include "app/TabletViewModel.hpp"
 #include "platform/fake/FakeAccessibilityTrust.hpp"
 #include "platform/fake/FakeHidHost.hpp"
@@ -13,6 +11,8 @@
 #include "platform/fake/RecordingAlerts.hpp"
 #include "platform/fake/RecordingEventSink.hpp"
 #include "platform/fake/RecordingWorkspace.hpp"
+#include "program/AgentCore.hpp"
+#include "services/SystemEvents.hpp"
 #include "ui/AppDelegate.hpp"
 #include "ui/MainWindow.hpp"
 #include "ui/QtRunLoop.hpp"

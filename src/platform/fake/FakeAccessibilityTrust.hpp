@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "app/AccessibilityTrust.hpp"
+#include "services/AccessibilityTrust.hpp"
 
 namespace drawlume {
 

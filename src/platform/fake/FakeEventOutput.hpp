@@ -3,7 +3,7 @@
 #include <optional>
 #include <utility>
 
-#include "app/EventOutput.hpp"
+#include "services/EventOutput.hpp"
 
 namespace drawlume {
 

@@ -2,7 +2,7 @@
 
 #include "app/DebugLogCollector.hpp"
 #include "displays/ScreenList.hpp"
-#include "input/TranslationEnvironment.hpp"
+#include "events/TranslationEnvironment.hpp"
 #include "platform/fake/FakeHidSystemParameters.hpp"
 #include "platform/fake/FixedTargetScreenFrame.hpp"
 #include "platform/fake/ManualClocks.hpp"

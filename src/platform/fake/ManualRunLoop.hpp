@@ -6,7 +6,7 @@
 #include <mutex>
 #include <utility>
 
-#include "app/RunLoop.hpp"
+#include "services/RunLoop.hpp"
 
 namespace drawlume {
 

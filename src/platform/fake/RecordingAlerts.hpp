@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/Alerts.hpp"
+#include "services/Alerts.hpp"
 
 namespace drawlume {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Workspace.hpp"
+#include "services/Workspace.hpp"
 
 namespace drawlume {
 

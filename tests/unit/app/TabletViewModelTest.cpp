@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/SystemEvents.hpp"
 #include "app/TabletViewModel.hpp"
 #include "devices/TabletDeviceManager.hpp"
 #include "displays/MonitorPreferences.hpp"
@@ -17,6 +16,7 @@
 #include "platform/fake/FakeHidHost.hpp"
 #include "platform/fake/FakeTranslationServices.hpp"
 #include "platform/fake/RecordingAlerts.hpp"
+#include "services/SystemEvents.hpp"
 
 namespace drawlume {
 namespace {

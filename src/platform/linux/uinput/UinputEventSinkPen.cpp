@@ -1,0 +1,140 @@
+// The pen part of UinputEventSink: tablet records become frames of the pen device.
+
+#include "platform/linux/uinput/UinputDeviceLayout.hpp"
+#include "platform/linux/uinput/UinputEventSink.hpp"
+#include "platform/linux/uinput/UinputSinkValues.hpp"
+
+namespace drawlume {
+
+namespace {
+
+constexpr UinputDeviceRole kPen = UinputDeviceRole::pen;
+constexpr int64_t kEraserPointerType = 3;
+
+}  // namespace
+
+uint16_t UinputEventSink::penTool() const {
+    const HeldKeySet& held = held_[static_cast<size_t>(kPen)];
+    if (held.contains(BTN_TOOL_PEN)) {
+        return BTN_TOOL_PEN;
+    }
+    if (held.contains(BTN_TOOL_RUBBER)) {
+        return BTN_TOOL_RUBBER;
+    }
+    return 0;
+}
+
+void UinputEventSink::postPen(const EventRecord& record) {
+    if (record.type == kCGEventTabletPointer) {
+        // Announces the press that follows, which carries everything itself.
+        return;
+    }
+    if (record.type == kCGEventTabletProximity) {
+        if (integerField(record, kCGTabletProximityEventEnterProximity).value_or(0) == 0) {
+            releaseRole(kPen, true);
+            return;
+        }
+        const bool eraser =
+            integerField(record, kCGTabletProximityEventPointerType) == kEraserPointerType;
+        penIn(eraser ? BTN_TOOL_RUBBER : BTN_TOOL_PEN, record.location);
+        return;
+    }
+    // The tablet buttons field carries the tip in bit 0; up events carry the
+    // button that goes up, so they always mean lifted and released.
+    const bool up = record.type == kCGEventLeftMouseUp || record.type == kCGEventRightMouseUp;
+    // With no tool in proximity (everything was released under the
+    // translation's feet) a release has nothing left to do, and anything else
+    // brings the last tool back first: libinput ignores positions without a tool.
+    if (penTool() == 0 && (up || !penIn(lastTool_, record.location))) {
+        return;
+    }
+    const int64_t buttons = integerField(record, kCGTabletEventPointButtons).value_or(0);
+    const bool touching = !up && (buttons & 1) != 0;
+    const bool barrel =
+        record.type == kCGEventRightMouseDown || record.type == kCGEventRightMouseDragged;
+
+    EvdevFrame frame;
+    pushKey(frame, kPen, BTN_TOUCH, touching);  // first in a contact or lift frame
+    int32_t pressure = 0;
+    if (touching) {
+        std::optional<double> value = doubleField(record, kCGTabletEventPointPressure);
+        if (!value) {
+            value = doubleField(record, kCGMouseEventPressure);
+        }
+        pressure = value ? touchPressureValue(*value) : touchPressureValue(0.0);
+    }
+    pushAbs(frame, kPen, ABS_PRESSURE, pressure);
+    pushAbs(frame, kPen, ABS_X, mapper_.axisX(record.location.x));
+    pushAbs(frame, kPen, ABS_Y, mapper_.axisY(record.location.y));
+    if (const std::optional<double> tiltX = doubleField(record, kCGTabletEventTiltX)) {
+        pushAbs(frame, kPen, ABS_TILT_X, tiltValue(*tiltX));
+    }
+    // The record holds tilt Y negated (y up); evdev's tilt Y is positive
+    // toward the user, as the companion's report is.
+    if (const std::optional<double> tiltY = doubleField(record, kCGTabletEventTiltY)) {
+        pushAbs(frame, kPen, ABS_TILT_Y, tiltValue(-*tiltY));
+    }
+    if (const std::optional<double> rotation = doubleField(record, kCGTabletEventRotation)) {
+        pushAbs(frame, kPen, ABS_Z, rotationValue(*rotation));
+    }
+    // Desktops take BTN_STYLUS2 for the secondary button: the barrel.
+    pushKey(frame, kPen, BTN_STYLUS2, barrel);
+    if (frame.empty() || write(kPen, frame)) {
+        lastLocation_ = record.location;
+        hasPosted_ = true;
+    }
+}
+
+bool UinputEventSink::penIn(uint16_t tool, Point location) {
+    const uint16_t current = penTool();
+    if (current == tool) {
+        EvdevFrame frame;
+        pushAbs(frame, kPen, ABS_X, mapper_.axisX(location.x));
+        pushAbs(frame, kPen, ABS_Y, mapper_.axisY(location.y));
+        if (!frame.empty() && !write(kPen, frame)) {
+            return false;
+        }
+    } else {
+        // Another tool leaves completely before this one comes in.
+        if (current != 0 && !releaseRole(kPen, true)) {
+            return false;
+        }
+        // libinput takes a pen device that has never sent a tool-out of its
+        // own for one that cannot tell proximity: it forces a hovering pen
+        // out after 50 ms without frames and loses barrel presses meanwhile.
+        // So the very first entry visits once, in and out, hovering at zero
+        // pressure where the tool enters anyway: nothing to draw, nothing to
+        // move. Not at creation: no client has opened the device yet then.
+        if (!penHasLeftOnce_) {
+            EvdevFrame out;
+            out.push(EV_KEY, BTN_TOOL_PEN, 0);
+            if (!writeWholeInFrame(BTN_TOOL_PEN, location) || !write(kPen, out)) {
+                return false;
+            }
+            penHasLeftOnce_ = true;
+        }
+        if (!writeWholeInFrame(tool, location)) {
+            return false;
+        }
+        lastTool_ = tool;
+    }
+    lastLocation_ = location;
+    hasPosted_ = true;
+    return true;
+}
+
+bool UinputEventSink::writeWholeInFrame(uint16_t tool, Point location) {
+    // Every axis, so that the new tool inherits nothing of the old one, at
+    // zero pressure: hovering before any contact.
+    EvdevFrame frame;
+    frame.push(EV_ABS, ABS_X, mapper_.axisX(location.x));
+    frame.push(EV_ABS, ABS_Y, mapper_.axisY(location.y));
+    frame.push(EV_ABS, ABS_PRESSURE, 0);
+    frame.push(EV_ABS, ABS_TILT_X, 0);
+    frame.push(EV_ABS, ABS_TILT_Y, 0);
+    frame.push(EV_ABS, ABS_Z, kUinputRotationZero);
+    frame.push(EV_KEY, tool, 1);
+    return write(kPen, frame);
+}
+
+}  // namespace drawlume

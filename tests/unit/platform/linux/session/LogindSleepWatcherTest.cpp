@@ -1,0 +1,94 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "FakeLogind.hpp"
+#include "LogCapture.hpp"
+#include "PrivateBus.hpp"
+#include "platform/linux/session/LogindSleepWatcher.hpp"
+#include "platform/linux/session/PollRunLoop.hpp"
+#include "platform/linux/session/RunUntil.hpp"
+
+namespace drawlume {
+namespace {
+
+using testing::runUntil;
+
+TEST(LogindSleepWatcherTest, DelayLockIsHeldThroughSleepHandlingThenTakenAgainAfterWake) {
+    testing::PrivateBus bus;
+    if (bus.address().empty()) {
+        GTEST_SKIP() << "dbus-daemon could not be started";
+    }
+    testing::FakeLogind logind(bus.address());
+    ASSERT_TRUE(logind.running());
+    PollRunLoop loop;
+    loop.watchReadable(logind.fd(), [&] { logind.process(); });
+
+    // What the agent was told, and whether sleep was still held back while it handled it.
+    std::vector<std::string> told;
+    const LogindSleepWatcher* self = nullptr;
+    LogindSleepWatcher watcher(loop, [&](bool goingToSleep) {
+        told.push_back(std::string(goingToSleep ? "sleep" : "wake") +
+                       (self->holdsDelayLock() ? ", lock held" : ", no lock"));
+    });
+    self = &watcher;
+    ASSERT_TRUE(watcher.start(bus.address()));
+    ASSERT_TRUE(runUntil(loop, [&] { return watcher.holdsDelayLock(); }));
+    EXPECT_EQ(logind.requests, std::vector<std::string>{"sleep/delay"});
+    EXPECT_FALSE(logind.lastLockReleased());
+
+    logind.announce(true);
+    ASSERT_TRUE(runUntil(loop, [&] { return logind.lastLockReleased(); }));
+    EXPECT_EQ(told, std::vector<std::string>{"sleep, lock held"});
+    EXPECT_FALSE(watcher.holdsDelayLock());
+
+    logind.announce(false);
+    ASSERT_TRUE(runUntil(loop, [&] { return watcher.holdsDelayLock(); }));
+    EXPECT_EQ(told, (std::vector<std::string>{"sleep, lock held", "wake, no lock"}));
+    EXPECT_EQ(logind.locksGiven(), 2);
+    EXPECT_FALSE(logind.lastLockReleased());
+}
+
+TEST(LogindSleepWatcherTest, WithoutABusItWarnsOnceAndHoldsNothing) {
+    testing::LogCapture log;
+    PollRunLoop loop;
+    bool told = false;
+    LogindSleepWatcher watcher(loop, [&](bool) { told = true; });
+    EXPECT_FALSE(watcher.start("unix:path=/nonexistent/drawlume-test/bus"));
+    EXPECT_FALSE(watcher.holdsDelayLock());
+    const std::vector<std::string> lines = log.lines();
+    ASSERT_EQ(lines.size(), 1U);
+    EXPECT_EQ(lines[0].rfind("No system bus: sleep and wake will not be followed (", 0), 0U)
+        << lines[0];
+    EXPECT_FALSE(told);
+}
+
+TEST(LogindSleepWatcherTest, ABusThatGoesAwayIsLetGoOfWithOneWarning) {
+    testing::LogCapture log;
+    PollRunLoop loop;
+    LogindSleepWatcher watcher(loop, [](bool) {});
+    {
+        testing::PrivateBus bus;
+        if (bus.address().empty()) {
+            GTEST_SKIP() << "dbus-daemon could not be started";
+        }
+        ASSERT_TRUE(watcher.start(bus.address()));
+    }
+    const auto lostLines = [&] {
+        int count = 0;
+        for (const std::string& line : log.lines()) {
+            count += line.rfind("Lost the system bus", 0) == 0 ? 1 : 0;
+        }
+        return count;
+    };
+    ASSERT_TRUE(runUntil(loop, [&] { return lostLines() > 0; }));
+    // The dead socket is no longer served: a while later still one line.
+    runUntil(
+        loop, [] { return false; }, 0.1);
+    EXPECT_EQ(lostLines(), 1);
+    EXPECT_FALSE(watcher.holdsDelayLock());
+}
+
+}  // namespace
+}  // namespace drawlume

@@ -1,0 +1,132 @@
+#include <csignal>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <linux/input-event-codes.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "displays/ScreenList.hpp"
+#include "logging/DDLogFlag.hpp"
+#include "platform/linux/uinput/GeneratorRecords.hpp"
+#include "platform/linux/uinput/HeldInputExitGuard.hpp"
+#include "platform/linux/uinput/UinputEventSink.hpp"
+
+namespace drawlume {
+namespace {
+
+using testing::GeneratorRecords;
+
+// Writes each frame to a pipe with write(2) alone, as the real writer does,
+// so a child process can report what it released even from a signal handler.
+class PipeWriter final : public UinputWriter {
+public:
+    explicit PipeWriter(int fd) : fd_(fd) {}
+    int writeFrame(UinputDeviceRole role, std::span<const EvdevEvent> frame) noexcept override {
+        for (const EvdevEvent& event : frame) {
+            const EvdevEvent tagged{event.type, event.code,
+                                    event.value * 10 + static_cast<int32_t>(role)};
+            if (::write(fd_, &tagged, sizeof tagged) != sizeof tagged) {
+                return EIO;
+            }
+        }
+        return 0;
+    }
+
+private:
+    int fd_;
+};
+
+struct ChildOutcome {
+    int status = 0;
+    std::vector<EvdevEvent> released;  // the events written after the marker
+};
+
+// Runs `end` in a child that holds a key, a mouse button and a pen touch.
+template <typename End>
+ChildOutcome runChild(End end) {
+    // Made before the fork: the child only posts them.
+    const EventRecord held[] = {
+        GeneratorRecords::key(0, true),
+        GeneratorRecords::mouse(kCGEventLeftMouseDown, Point{1, 1}, 0),
+        GeneratorRecords::proximityEnter(Point{1, 1}, false),
+        GeneratorRecords::penDown(Point{1, 1}, 0.5, 0, 0, 0, false),
+    };
+    int fds[2];
+    EXPECT_EQ(::pipe(fds), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        setDDLogLevel(0);
+        static FixedScreenList screens({{"Primary", Rect{{0, 0}, {1024, 512}}}});
+        auto* sink = new UinputEventSink(std::make_unique<PipeWriter>(fds[1]), screens);
+        for (const EventRecord& record : held) {
+            sink->post(record);
+        }
+        const EvdevEvent marker{0xFFFF, 0xFFFF, 0};
+        (void)!::write(fds[1], &marker, sizeof marker);
+        new HeldInputExitGuard(*sink);  // neither is destroyed: the process ends under them
+        end();
+        ::_exit(99);
+    }
+    ::close(fds[1]);
+    ChildOutcome outcome;
+    std::vector<EvdevEvent> all;
+    EvdevEvent event;
+    while (::read(fds[0], &event, sizeof event) == sizeof event) {
+        all.push_back(event);
+    }
+    ::close(fds[0]);
+    ::waitpid(child, &outcome.status, 0);
+    bool afterMarker = false;
+    for (const EvdevEvent& each : all) {
+        if (afterMarker && each.type != EV_SYN) {
+            outcome.released.push_back(each);
+        }
+        afterMarker = afterMarker || each.type == 0xFFFF;
+    }
+    return outcome;
+}
+
+// Value * 10 + role: pen 0, pointer 1, keyboard 2.
+const std::vector<EvdevEvent> kAllReleased = {
+    {EV_KEY, BTN_TOUCH, 0}, {EV_ABS, ABS_PRESSURE, 0}, {EV_KEY, BTN_TOOL_PEN, 0},
+    {EV_KEY, BTN_LEFT, 1},  {EV_KEY, KEY_A, 2},
+};
+
+TEST(HeldInputExitGuardTest, TerminationBySignalReleasesEverythingAndKeepsTheSignalStatus) {
+    for (const int signalNumber : {SIGTERM, SIGINT}) {
+        const ChildOutcome outcome = runChild([signalNumber] { ::raise(signalNumber); });
+        ASSERT_TRUE(WIFSIGNALED(outcome.status)) << outcome.status;
+        EXPECT_EQ(WTERMSIG(outcome.status), signalNumber);
+        EXPECT_EQ(outcome.released, kAllReleased);
+    }
+}
+
+TEST(HeldInputExitGuardTest, ExitWithoutDestroyingTheSinkReleasesEverything) {
+    const ChildOutcome outcome = runChild([] { std::exit(0); });
+    ASSERT_TRUE(WIFEXITED(outcome.status));
+    EXPECT_EQ(WEXITSTATUS(outcome.status), 0);
+    EXPECT_EQ(outcome.released, kAllReleased);
+}
+
+TEST(HeldInputExitGuardTest, AnApplicationsOwnSignalHandlerIsLeftInPlace) {
+    static volatile sig_atomic_t handled = 0;
+    struct sigaction own = {};
+    own.sa_handler = [](int) { handled = 1; };
+    struct sigaction previous = {};
+    ASSERT_EQ(sigaction(SIGTERM, &own, &previous), 0);
+    {
+        FixedScreenList screens;
+        UinputEventSink sink(nullptr, screens);
+        HeldInputExitGuard guard(sink);
+        ::raise(SIGTERM);
+    }
+    EXPECT_EQ(handled, 1);
+    ASSERT_EQ(sigaction(SIGTERM, &previous, nullptr), 0);
+}
+
+}  // namespace
+}  // namespace drawlume

@@ -1,0 +1,55 @@
+#include <cerrno>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "displays/ScreenList.hpp"
+#include "platform/linux/uinput/DesktopEventSink.hpp"
+#include "platform/linux/uinput/LibevdevUinputWriter.hpp"
+
+namespace drawlume {
+namespace {
+
+// The kernel's side is proven in the VM test; here, the failures a desktop
+// without uinput produces must come back as values, with nothing left open.
+TEST(LibevdevUinputWriterTest, AMissingNodeIsReportedWithItsPathAndErrno) {
+    const LibevdevUinputWriter::Result result =
+        LibevdevUinputWriter::create("/nonexistent/drawlume/uinput");
+    EXPECT_EQ(result.writer, nullptr);
+    EXPECT_EQ(result.error, ENOENT);
+    EXPECT_EQ(result.failure, "open(/nonexistent/drawlume/uinput): No such file or directory");
+}
+
+TEST(LibevdevUinputWriterTest, ANodeThatIsNotUinputFailsTheCreationCleanly) {
+    const LibevdevUinputWriter::Result result = LibevdevUinputWriter::create("/dev/null");
+    EXPECT_EQ(result.writer, nullptr);
+    EXPECT_NE(result.error, 0);
+    EXPECT_EQ(result.failure.rfind("creating the uinput device \"Draw Quill\": ", 0), 0u)
+        << result.failure;
+}
+
+// A node that is missing, or that opens but is no uinput device (what a
+// broken module or a wrong node gives): the output says why as a permission
+// state and posts nothing.
+TEST(LibevdevUinputWriterTest, ADesktopOutputWithoutDevicesSaysWhyAndPostsNothing) {
+    FixedScreenList screens({{"Primary", Rect{{0, 0}, {800, 600}}}});
+    for (const std::string path : {"/nonexistent/drawlume/uinput", "/dev/null"}) {
+        const std::unique_ptr<UinputEventOutput> output = makeDesktopEventOutput(screens, path);
+        const std::optional<AccessibilityTrustState> failure = output->open();
+        ASSERT_TRUE(failure) << path;
+        EXPECT_FALSE(failure->trusted);
+        EXPECT_EQ(failure->reason, AccessibilityTrustReason::outputUnusable);
+        EXPECT_EQ(failure->path, path);
+        EXPECT_NE(failure->error, 0);
+        EXPECT_FALSE(output->isOpen());
+        EXPECT_FALSE(output->canCreateEvent());
+        EXPECT_EQ(output->currentPointerLocation(), std::nullopt);
+        output->post(EventRecord{});
+        output->releaseAllHeldInput();
+    }
+}
+
+}  // namespace
+}  // namespace drawlume

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "displays/ScreenList.hpp"
+#include "logging/DDLog.hpp"
+#include "logging/DDLogFlag.hpp"
+#include "logging/RecordingLogger.hpp"
+#include "platform/linux/uinput/GeneratorRecords.hpp"
+#include "platform/linux/uinput/RecordingUinputWriter.hpp"
+#include "platform/linux/uinput/UinputEventSink.hpp"
+
+namespace drawlume::testing {
+
+// A sink on a 1024 x 512 primary display: 32 axis units per pixel across,
+// 64 down, so positions come out as round numbers (a whole pixel p maps to the
+// middle of its units: p * 32 + 16 across, p * 64 + 32 down).
+class SinkFixture : public ::testing::Test {
+protected:
+    using R = GeneratorRecords;
+
+    void SetUp() override {
+        DDLog::sharedInstance().addLogger(logger_);
+        screens_.setScreens({{"Primary", Rect{{0, 0}, {1024, 512}}}});
+        makeSink();
+    }
+
+    void TearDown() override {
+        sink_.reset();
+        DDLog::sharedInstance().flushLog();
+        DDLog::sharedInstance().removeAllLoggers();
+        setDDLogLevel(DDLogLevelAll);
+    }
+
+    void makeSink(std::unique_ptr<PointerPositionSource> pointer = nullptr) {
+        sink_.reset();
+        log_->frames.clear();
+        sink_ = std::make_unique<UinputEventSink>(std::make_unique<RecordingUinputWriter>(log_),
+                                                  screens_, std::move(pointer));
+    }
+
+    std::vector<WrittenFrame> post(const EventRecord& record) {
+        sink_->post(record);
+        return log_->take();
+    }
+
+    std::vector<std::string> logTexts() {
+        DDLog::sharedInstance().flushLog();
+        return logger_->texts();
+    }
+
+    FixedScreenList screens_;
+    std::shared_ptr<WriterLog> log_ = std::make_shared<WriterLog>();
+    std::shared_ptr<RecordingLogger> logger_ = std::make_shared<RecordingLogger>();
+    std::unique_ptr<UinputEventSink> sink_;
+};
+
+}  // namespace drawlume::testing

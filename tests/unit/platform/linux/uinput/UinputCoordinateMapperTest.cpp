@@ -1,0 +1,104 @@
+#include <cmath>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/linux/uinput/UinputCoordinateMapper.hpp"
+
+namespace drawlume {
+namespace {
+
+constexpr double kSteps = 32768.0;
+
+// What libinput does with an absolute axis value: scale it onto the desktop
+// and take the pixel it falls in.
+int libinputPixel(int32_t value, double length) {
+    return static_cast<int>(std::floor(value * length / kSteps));
+}
+
+// What Xorg's libinput driver and the server do: libinput scales the value to
+// the driver's 0..65535, the server that range onto the desktop, and the
+// pointer sits on the whole pixel (the driver may hand over whole units).
+int xPixel(int32_t value, double length) {
+    const double driver = std::floor(value * 65535.0 / kSteps);
+    return static_cast<int>(std::floor(driver * length / 65536.0));
+}
+
+struct Layout {
+    const char* name;
+    std::vector<ScreenDescription> screens;  // bottom-left frames, the primary first
+};
+
+TEST(UinputCoordinateMapperTest, EveryColumnAndRowLandsOnItsPixelThroughLibinputAndX) {
+    const Layout layouts[] = {
+        {"3840 x 2160", {{"", Rect{{0, 0}, {3840, 2160}}}}},
+        {"3840 x 1080 side by side",
+         {{"", Rect{{0, 0}, {1920, 1080}}}, {"", Rect{{1920, 0}, {1920, 1080}}}}},
+        // A 2560 x 1440 display left of the primary and 360 above it: the
+        // desktop starts at (-2560, -360) in event coordinates.
+        {"offset pair", {{"", Rect{{0, 0}, {1920, 1080}}}, {"", Rect{{-2560, 0}, {2560, 1440}}}}},
+        {"800 x 600", {{"", Rect{{0, 0}, {800, 600}}}}},
+    };
+    int checked = 0;
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        UinputCoordinateMapper mapper(0, 32767);
+        mapper.setScreens(layout.screens);
+        const Rect& desktop = mapper.desktopBounds();
+        for (int column = 0; column < static_cast<int>(desktop.width()); ++column) {
+            const int32_t value = mapper.axisX(desktop.minX() + column);
+            ASSERT_EQ(libinputPixel(value, desktop.width()), column);
+            ASSERT_EQ(xPixel(value, desktop.width()), column);
+            ++checked;
+        }
+        for (int row = 0; row < static_cast<int>(desktop.height()); ++row) {
+            const int32_t value = mapper.axisY(desktop.minY() + row);
+            ASSERT_EQ(libinputPixel(value, desktop.height()), row);
+            ASSERT_EQ(xPixel(value, desktop.height()), row);
+            ++checked;
+        }
+    }
+    // Every column and row of the four desktops above.
+    EXPECT_EQ(checked, 3840 + 2160 + 3840 + 1080 + 4480 + 1440 + 800 + 600);
+}
+
+TEST(UinputCoordinateMapperTest, ThePensCornersLandOnTheDesktopsCorners) {
+    UinputCoordinateMapper mapper(0, 32767);
+    mapper.setScreens(std::vector<ScreenDescription>{{"", Rect{{0, 0}, {1920, 1080}}},
+                                                     {"", Rect{{-2560, 0}, {2560, 1440}}}});
+    const Rect& desktop = mapper.desktopBounds();
+    // The pen spans its display from origin to far edge (report 0 and 32767).
+    EXPECT_EQ(mapper.axisX(desktop.minX()), 3);
+    EXPECT_EQ(mapper.axisY(desktop.minY()), 11);
+    EXPECT_EQ(mapper.axisX(desktop.maxX()), 32767);
+    EXPECT_EQ(mapper.axisY(desktop.maxY()), 32767);
+    EXPECT_EQ(xPixel(mapper.axisX(desktop.minX()), desktop.width()), 0);
+    EXPECT_EQ(xPixel(mapper.axisX(desktop.maxX()), desktop.width()), 4479);
+    EXPECT_EQ(xPixel(mapper.axisY(desktop.maxY()), desktop.height()), 1439);
+    // The primary's origin is a corner too: 2560 columns and 360 rows in.
+    EXPECT_EQ(libinputPixel(mapper.axisX(0), desktop.width()), 2560);
+    EXPECT_EQ(libinputPixel(mapper.axisY(0), desktop.height()), 360);
+}
+
+TEST(UinputCoordinateMapperTest, BoundsAndPrimaryCentreFollowTheDisplayArrangement) {
+    UinputCoordinateMapper mapper(0, 32767);
+    // Primary 1920 x 1080; a 1280 x 1024 display to its right, bottom-aligned
+    // (frame origin y 0), and one above the primary.
+    mapper.setScreens(std::vector<ScreenDescription>{
+        {"Primary", Rect{{0, 0}, {1920, 1080}}},
+        {"Right", Rect{{1920, 0}, {1280, 1024}}},
+        {"Above", Rect{{0, 1080}, {1920, 1080}}},
+    });
+    EXPECT_EQ(mapper.desktopBounds(), (Rect{{0, -1080}, {3200, 2160}}));
+    EXPECT_EQ(mapper.primaryCentre(), (Point{960, 540}));
+    EXPECT_EQ(mapper.axisY(-1080), 7);
+    EXPECT_EQ(mapper.axisY(0), 16391);
+
+    mapper.setScreens({});
+    EXPECT_FALSE(mapper.hasScreens());
+    EXPECT_EQ(mapper.axisX(500), 0);
+    EXPECT_EQ(mapper.axisX(std::nan("")), 0);
+}
+
+}  // namespace
+}  // namespace drawlume

@@ -1,0 +1,133 @@
+#include <algorithm>
+#include <cstdint>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "TestData.hpp"
+#include "app/TabletViewModel.hpp"
+#include "platform/fake/FakeAccessibilityTrust.hpp"
+#include "platform/fake/ManualRunLoop.hpp"
+#include "platform/fake/RecordingAlerts.hpp"
+#include "platform/print/PrintingEventSink.hpp"
+#include "platform/replay/HidRecordingParser.hpp"
+#include "platform/replay/ReplayHidHost.hpp"
+#include "program/AgentCore.hpp"
+
+namespace drawlume {
+namespace {
+
+using testing::readFile;
+using testing::testDataPath;
+
+// Each shipped recording through discovery, activation, translation and
+// event building, printed as drawlume-agent --print-events prints it, against
+// the output kept beside the recording. After a deliberate change of the
+// output, regenerate with
+//   drawlume-agent --print-events --replay tests/data/NAME.hid --fast > tests/data/NAME.expected
+// and review the difference.
+class ReplayPipelineTest : public ::testing::TestWithParam<const char*> {};
+
+// Counts the calls that ask the event output to let go of everything, and
+// passes them on to the printer, as drawlume-agent --print-events does.
+struct CountingReleaser final : HeldInputReleaser {
+    explicit CountingReleaser(HeldInputReleaser& output) : output(output) {}
+    void releaseAllHeldInput() override {
+        ++releases;
+        output.releaseAllHeldInput();
+    }
+    HeldInputReleaser& output;
+    size_t releases = 0;
+};
+
+// Plays the recordings as fast as possible, each cut after its first
+// `keptReports` reports, and returns what was printed.
+std::string replay(const std::vector<std::string>& names, size_t& reports,
+                   size_t keptReports = SIZE_MAX) {
+    std::vector<HidRecording> recordings;
+    reports = 0;
+    for (const std::string& name : names) {
+        auto parsed = HidRecordingParser::parseFile(testDataPath(name + ".hid").string());
+        EXPECT_TRUE(parsed.recording) << parsed.message();
+        std::vector<RecordedReport>& kept = parsed.recording->devices[0].reports;
+        kept.resize(std::min(kept.size(), keptReports));
+        reports += kept.size();
+        recordings.push_back(std::move(*parsed.recording));
+    }
+    ManualRunLoop loop;
+    ReplayHidHost host(recordings, ReplayPacing::asFastAsPossible);
+    bool finished = false;
+    host.setOnFinished([&finished] { finished = true; });
+    std::ostringstream printed;
+    PrintingEventSink sink(printed, Point{960, 540});
+    RecordingAlerts alerts;
+    CountingReleaser releaser(sink);
+    SystemEventsHub events;
+    FakeAccessibilityTrust trust;
+    AgentCore core(AgentPlatform{loop, events, trust, sink, &releaser, host, alerts, host.clocks(),
+                                 std::make_shared<FixedScreenList>(std::vector<ScreenDescription>{
+                                     {"Display", Rect{{0, 0}, {1920, 1080}}}}),
+                                 std::make_shared<InMemoryUserDefaults>()});
+    const std::shared_ptr<TabletViewModel> model = core.makeViewModel();
+    loop.runUntilIdle();
+    EXPECT_TRUE(finished);
+    // Each device went away while active: the output let go each time.
+    EXPECT_EQ(releaser.releases, names.size());
+    EXPECT_EQ(host.reportsPlayed(), reports);
+    EXPECT_TRUE(alerts.shown.empty());
+    return printed.str();
+}
+
+TEST_P(ReplayPipelineTest, PrintedRecordsMatchTheExpectedOutput) {
+    const std::string name = GetParam();
+    size_t reports = 0;
+    EXPECT_EQ(replay({name}, reports), readFile(testDataPath(name + ".expected")));
+}
+
+// Several recordings are several devices: the first is selected and played,
+// and when it is removed the next one is selected and played.
+TEST(ReplayPipelineSessionTest, RecordingsArePlayedOneAfterTheOther) {
+    size_t reports = 0;
+    EXPECT_EQ(replay({"pen-stroke", "keyboard", "pen-stroke"}, reports),
+              readFile(testDataPath("pen-stroke.expected")) +
+                  readFile(testDataPath("keyboard.expected")) +
+                  readFile(testDataPath("pen-stroke.expected")));
+}
+
+// A recording that ends with keys or the pen held, as one cut short does:
+// its end lets go of them, and the printout shows the releases.
+TEST(ReplayPipelineSessionTest, WhatARecordingLeavesHeldIsReleasedAndPrintedAtItsEnd) {
+    size_t reports = 0;
+    // Shift, then Shift+H.
+    EXPECT_EQ(replay({"keyboard"}, reports, 2),
+              "kCGEventKeyDown key=56 down flags=0x20000 tap=0\n"
+              "kCGEventKeyDown key=4 down flags=0x20000 tap=0\n"
+              "kCGEventKeyUp key=56 up flags=0x0 tap=0\n"
+              "kCGEventKeyUp key=4 up flags=0x0 tap=0\n");
+    // The tip down: it lifts where it is, then the pen leaves.
+    const std::string stroke = replay({"pen-stroke"}, reports, 6);
+    const std::string releases =
+        "kCGEventLeftMouseUp mouse (536.149, 277.523) button=0 kCGMouseEventSubtype=1 tap=0\n"
+        "kCGEventTabletProximity mouse (536.149, 277.523) button=0 "
+        "kCGTabletProximityEventEnterProximity=0 kCGTabletProximityEventCapabilityMask=9671 "
+        "kCGTabletProximityEventPointerType=1 kCGTabletProximityEventDeviceID=1 "
+        "kCGTabletProximityEventVendorPointerType=2050 tap=0\n";
+    ASSERT_GT(stroke.size(), releases.size());
+    const std::string played = stroke.substr(0, stroke.size() - releases.size());
+    EXPECT_EQ(stroke.substr(played.size()), releases);
+    EXPECT_EQ(readFile(testDataPath("pen-stroke.expected")).rfind(played, 0), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Recordings, ReplayPipelineTest,
+                         ::testing::Values("pen-stroke", "pen-hover-barrel", "pen-eraser", "mouse",
+                                           "keyboard"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             std::erase(name, '-');
+                             return name;
+                         });
+
+}  // namespace
+}  // namespace drawlume
