@@ -2,24 +2,12 @@
 
 #include <cstdio>
 #include <memory>
-#include <optional>
-
-#include <unistd.h>
 
 #include "app/TabletViewModel.hpp"
-#include "logging/DDLog.hpp"
-#include "platform/linux/session/HandOverServer.hpp"
-#include "platform/linux/session/LinuxSystemInformation.hpp"
-#include "platform/linux/session/LogindSleepWatcher.hpp"
 #include "platform/linux/session/PollRunLoop.hpp"
-#include "platform/linux/session/SessionLock.hpp"
-#include "platform/linux/session/TerminationSignals.hpp"
-#include "program/AgentCore.hpp"
-#include "program/AgentIo.hpp"
+#include "program/AgentRun.hpp"
 #include "program/PermissionReport.hpp"
-#include "program/StartupLogging.hpp"
 #include "program/StderrAlerts.hpp"
-#include "settings/StandardUserDefaults.hpp"
 
 namespace drawlume {
 
@@ -44,64 +32,33 @@ std::vector<ScreenDescription> headlessScreens() {
 }
 
 int runHeadlessAgent(const AgentOptions& options, const SessionLock* session) {
-    std::vector<HidRecording> recordings;
-    if (!loadRecordings(options.replayFiles, recordings)) {
+    AgentRun run(options, session);
+    if (!run.recordingsLoaded()) {
         return 2;
     }
-    // Blocked before any thread starts, so that only the loop hears them.
-    const int signalFd = openTerminationSignalFd();
-    setupLogging();
-    logSystemInformation(readSystemInformation());
-
+    run.startLogging();
     PollRunLoop loop;
     SystemEventsHub events;
-    // A recording holds no companion across sleep; the real one is let go of.
-    LogindSleepWatcher sleepWatcher(loop, [&events](bool goingToSleep) {
-        events.post(goingToSleep ? SystemEvent::willSleep : SystemEvent::didWake);
-    });
-    if (!options.replays()) {
-        sleepWatcher.start();
-    }
-    std::optional<HandOverServer> handOver;
-    if (session != nullptr) {
-        handOver.emplace(loop, session->listeningFd(), nullptr);
-    }
-    auto screens = std::make_shared<FixedScreenList>(headlessScreens());
-    std::shared_ptr<UserDefaults> defaults = options.usesOwnSettings()
-                                                 ? std::make_shared<InMemoryUserDefaults>()
-                                                 : makeStandardUserDefaults();
-    AgentIo io(options, recordings, *screens);
-    if (io.replay() != nullptr) {
-        io.replay()->setOnFinished([&loop] { loop.stop(); });
-    }
     StderrAlerts alerts;
+    AgentCore& core = run.assemble(
+        ShellServices{loop, events, std::make_shared<FixedScreenList>(headlessScreens()), alerts});
+    run.stopOn([&loop] { loop.stop(); });
+    run.acceptHandOver(nullptr);
     int status = 0;
     {
-        AgentCore core(AgentPlatform{loop, events, io.accessibilityTrust(), io.eventSink(),
-                                     io.heldInputReleaser(), io.hidHost(), alerts, io.clocks(),
-                                     screens, defaults, io.eventOutput()});
         std::shared_ptr<TabletViewModel> model = core.makeViewModel();
         const Subscription permissionReport = reportPermission(*model, stderr);
-        if (io.replay() != nullptr && !model->hasAccessibilityPermissions) {
+        if (run.io().replay() != nullptr && !model->hasAccessibilityPermissions) {
             status = 1;  // a recording that cannot be posted would wait forever
         } else {
-            if (signalFd >= 0) {
-                loop.watchReadable(signalFd, [&loop, signalFd] {
-                    drainTerminationSignal(signalFd);
-                    loop.stop();
-                });
-            }
-            if (io.replay() == nullptr) {
+            if (run.io().replay() == nullptr) {
                 recheckPermissionPeriodically(loop, events);
             }
             loop.run();
         }
         model->stopService();
     }
-    DDLog::sharedInstance().flushLog();
-    if (signalFd >= 0) {
-        ::close(signalFd);
-    }
+    run.finish();
     return status;
 }
 

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "localization/AppLocalization.hpp"
-#include "platform/linux/session/ExecutablePath.hpp"
+#include "program/HelperPrograms.hpp"
 #include "services/AccessibilityTrust.hpp"
 #include "ui/Symbols.hpp"
 
@@ -32,7 +32,7 @@ QString PermissionHelpDialog::installCommands() {
     // The rule asks the agent's own companion check, wherever this agent runs from.
     QString rules = fileText(":/packaging/70-drawlume-agent.rules.in");
     rules.replace(QStringLiteral("@DRAWLUME_COMPANION_CHECK@"),
-                  QString::fromStdString(helperProgramPath("drawlume-companion-check")));
+                  QString::fromStdString(companionCheckPath()));
     return "sudo tee /etc/udev/rules.d/70-drawlume-agent.rules >/dev/null <<'EOF'\n" + rules +
            "\nEOF\n"
            "echo uinput | sudo tee /etc/modules-load.d/drawlume-agent.conf\n"

@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "platform/linux/session/LogindSleepWatcher.hpp"
 #include "ui/QtScreenList.hpp"
 
 namespace drawlume {
@@ -30,13 +29,6 @@ QtSystemEvents::QtSystemEvents(QtScreenList& screens, QObject* parent)
 }
 
 QtSystemEvents::~QtSystemEvents() = default;
-
-bool QtSystemEvents::startSleepWatch(RunLoop& loop) {
-    sleepWatcher_ = std::make_unique<LogindSleepWatcher>(loop, [this](bool goingToSleep) {
-        post(goingToSleep ? SystemEvent::willSleep : SystemEvent::didWake);
-    });
-    return sleepWatcher_->start();
-}
 
 void QtSystemEvents::watchScreen(QScreen* screen) {
     connect(screen, &QScreen::geometryChanged, this, [this] { screensChanged(); });

@@ -1,26 +1,12 @@
 #include "ui/WindowedAgent.hpp"
 
 #include <QApplication>
-#include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <memory>
-#include <optional>
-
-#include <unistd.h>
 
 #include "app/TabletViewModel.hpp"
-#include "logging/DDLog.hpp"
-#include "platform/linux/session/ExecutablePath.hpp"
-#include "platform/linux/session/HandOverServer.hpp"
-#include "platform/linux/session/LinuxSystemInformation.hpp"
-#include "platform/linux/session/SessionLock.hpp"
-#include "platform/linux/session/TerminationSignals.hpp"
-#include "program/AgentCore.hpp"
-#include "program/AgentIo.hpp"
-#include "program/LoginItem.hpp"
+#include "program/AgentRun.hpp"
 #include "program/PermissionReport.hpp"
-#include "program/StartupLogging.hpp"
-#include "settings/StandardUserDefaults.hpp"
 #include "ui/AppDelegate.hpp"
 #include "ui/QtDesktopServices.hpp"
 #include "ui/QtRunLoop.hpp"
@@ -32,12 +18,10 @@ namespace drawlume {
 
 int runWindowedAgent(int argc, char** argv, const AgentOptions& options,
                      const SessionLock* session) {
-    std::vector<HidRecording> recordings;
-    if (!loadRecordings(options.replayFiles, recordings)) {
+    AgentRun run(options, session);
+    if (!run.recordingsLoaded()) {
         return 2;
     }
-    // Blocked before any thread starts, so that only the event loop hears them.
-    const int signalFd = openTerminationSignalFd();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("drawlume-agent"));
     QApplication::setApplicationDisplayName(QStringLiteral("Drawlume"));
@@ -45,75 +29,45 @@ int runWindowedAgent(int argc, char** argv, const AgentOptions& options,
     QApplication::setWindowIcon(appIcon());
     // The agent lives on in the tray with every window closed.
     QApplication::setQuitOnLastWindowClosed(false);
-
-    const std::shared_ptr<DDFileLogger> fileLogger = setupLogging();
-    logSystemInformation(readSystemInformation());
+    run.startLogging();
 
     QtRunLoop loop;
     auto screens = std::make_shared<QtScreenList>();
     QtSystemEvents events(*screens);
-    if (!options.replays()) {
-        events.startSleepWatch(loop);
-    }
-    std::shared_ptr<UserDefaults> defaults = options.usesOwnSettings()
-                                                 ? std::make_shared<InMemoryUserDefaults>()
-                                                 : makeStandardUserDefaults();
-    AgentIo io(options, recordings, *screens);
-    if (UinputEventOutput* desktop = io.desktopSink()) {
-        events.addObserver(SystemEvent::screenParametersChanged,
-                           [desktop] { desktop->screensChanged(); });
-    }
     QtAlerts alerts;
     QtWorkspace workspace;
-    LoginItem loginItem(LoginItem::defaultEntryPath(), {executablePath()});
-    AgentCore core(AgentPlatform{loop, events, io.accessibilityTrust(), io.eventSink(),
-                                 io.heldInputReleaser(), io.hidHost(), alerts, io.clocks(), screens,
-                                 defaults, io.eventOutput()});
-    Subscription permissionReport;
-    AppDelegate delegate(AppDelegate::Services{*defaults,
-                                               core.localization(),
-                                               alerts,
-                                               workspace,
-                                               core.debugLogCollector(),
-                                               fileLogger->logFileManager().logsDirectory(),
-                                               [&core, &permissionReport] {
-                                                   auto model = core.makeViewModel();
-                                                   permissionReport =
-                                                       reportPermission(*model, stderr);
-                                                   return model;
-                                               },
-                                               QSystemTrayIcon::isSystemTrayAvailable(),
-                                               {},
-                                               &loginItem});
-    QObject::connect(&application, &QCoreApplication::aboutToQuit,
-                     [&delegate] { delegate.applicationWillTerminate(); });
-    if (ReplayHidHost* replay = io.replay()) {
-        replay->setOnFinished([&delegate] { delegate.quitApp(); });
-    }
-    std::unique_ptr<QSocketNotifier> terminationNotifier;
-    if (signalFd >= 0) {
-        terminationNotifier = std::make_unique<QSocketNotifier>(signalFd, QSocketNotifier::Read);
-        QObject::connect(terminationNotifier.get(), &QSocketNotifier::activated,
-                         [&delegate, signalFd] {
-                             drainTerminationSignal(signalFd);
-                             delegate.quitApp();
-                         });
-    }
-    std::optional<HandOverServer> handOver;
-    if (session != nullptr) {
-        handOver.emplace(loop, session->listeningFd(), [&delegate] {
+    AgentCore& core = run.assemble(ShellServices{loop, events, screens, alerts});
+    int status = 0;
+    {
+        Subscription permissionReport;
+        AppDelegate delegate(
+            AppDelegate::Services{run.defaults(),
+                                  core.localization(),
+                                  alerts,
+                                  workspace,
+                                  core.debugLogCollector(),
+                                  run.fileLogger()->logFileManager().logsDirectory(),
+                                  [&core, &permissionReport] {
+                                      auto model = core.makeViewModel();
+                                      permissionReport = reportPermission(*model, stderr);
+                                      return model;
+                                  },
+                                  QSystemTrayIcon::isSystemTrayAvailable(),
+                                  {},
+                                  &run.loginItem()});
+        QObject::connect(&application, &QCoreApplication::aboutToQuit,
+                         [&delegate] { delegate.applicationWillTerminate(); });
+        run.stopOn([&delegate] { delegate.quitApp(); });
+        run.acceptHandOver([&delegate] {
             delegate.openWindow();
             return true;
         });
+        delegate.applicationDidFinishLaunching();
+        status = QApplication::exec();
+        // Nothing may call the delegate once it is gone.
+        run.stopListening();
     }
-    delegate.applicationDidFinishLaunching();
-    const int status = QApplication::exec();
-    terminationNotifier.reset();
-    handOver.reset();
-    DDLog::sharedInstance().flushLog();
-    if (signalFd >= 0) {
-        ::close(signalFd);
-    }
+    run.finish();
     return status;
 }
 

@@ -1,0 +1,11 @@
+#include "program/HelperPrograms.hpp"
+
+#include "platform/linux/session/ExecutablePath.hpp"
+
+namespace drawlume {
+
+std::string companionCheckPath() {
+    return helperProgramPath("drawlume-companion-check");
+}
+
+}  // namespace drawlume

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+namespace drawlume {
+
+// The companion check that the udev rule asks, belonging to this agent:
+// beside it in the build tree, in lib/drawlume-agent once installed.
+std::string companionCheckPath();
+
+}  // namespace drawlume
