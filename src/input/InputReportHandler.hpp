@@ -56,6 +56,11 @@ private:
     void resetDigitizerTiming();
     void handleDigitizerInputReport(const uint8_t* report, int64_t reportLength);
     void handleMouseInputReport(int64_t deviceHash, const uint8_t* report, int64_t reportLength);
+    // The pen in range, touching or not: press, drag, lift, barrel and hover.
+    void postPenInRange(Point point, double pressure, double tiltX, double tiltY, double rotation,
+                        bool touching, bool barrel);
+    // One event per mouse button whose state changed.
+    void postMouseButtonChanges(uint8_t buttons, uint8_t changed);
     void handleKeyboardInputReport(const uint8_t* report, int64_t reportLength);
     void handleModifierChanges(uint8_t previous, uint8_t current);
     // Posts one key's change with the report's modifiers, or warns that the

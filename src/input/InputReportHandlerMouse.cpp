@@ -44,6 +44,34 @@ void InputReportHandler::handleMouseInputReport(int64_t deviceHash, const uint8_
     const int8_t dx = signedByte(report[kMouseXByte]);
     const int8_t dy = signedByte(report[kMouseYByte]);
 
+    postMouseButtonChanges(buttons, changed);
+
+    EventGeneratorProtocol& events = *eventGenerator_;
+    if (dx != 0 || dy != 0) {
+        // A held button turns the move into that button's drag, left first.
+        CGEventType type = kCGEventMouseMoved;
+        CGMouseButton button = kCGMouseButtonLeft;
+        if ((buttons & kLeftBit) != 0) {
+            type = kCGEventLeftMouseDragged;
+        } else if ((buttons & kRightBit) != 0) {
+            type = kCGEventRightMouseDragged;
+            button = kCGMouseButtonRight;
+        } else if ((buttons & kMiddleBit) != 0) {
+            type = kCGEventOtherMouseDragged;
+            button = kCGMouseButtonCenter;
+        }
+        events.postRelativeMouseEvent(type, dx, dy, button, 0);
+    }
+
+    const int32_t vertical = lineCount(report[kMouseWheelByte]);
+    const int32_t horizontal =
+        reportLength == kLongMouseReportLength ? lineCount(report[kMousePanByte]) : 0;
+    if (vertical != 0 || horizontal != 0) {
+        events.postScrollEvent(vertical, horizontal);
+    }
+}
+
+void InputReportHandler::postMouseButtonChanges(uint8_t buttons, uint8_t changed) {
     EventGeneratorProtocol& events = *eventGenerator_;
     if ((changed & kLeftBit) != 0) {
         if ((buttons & kLeftBit) != 0) {
@@ -69,29 +97,6 @@ void InputReportHandler::handleMouseInputReport(int64_t deviceHash, const uint8_
         DDLogDebug(kFunction, down ? "Mouse MIDDLE button DOWN" : "Mouse MIDDLE button UP");
         events.postRelativeMouseEvent(down ? kCGEventOtherMouseDown : kCGEventOtherMouseUp, 0, 0,
                                       kCGMouseButtonCenter, down ? 1 : 0);
-    }
-
-    if (dx != 0 || dy != 0) {
-        // A held button turns the move into that button's drag, left first.
-        CGEventType type = kCGEventMouseMoved;
-        CGMouseButton button = kCGMouseButtonLeft;
-        if ((buttons & kLeftBit) != 0) {
-            type = kCGEventLeftMouseDragged;
-        } else if ((buttons & kRightBit) != 0) {
-            type = kCGEventRightMouseDragged;
-            button = kCGMouseButtonRight;
-        } else if ((buttons & kMiddleBit) != 0) {
-            type = kCGEventOtherMouseDragged;
-            button = kCGMouseButtonCenter;
-        }
-        events.postRelativeMouseEvent(type, dx, dy, button, 0);
-    }
-
-    const int32_t vertical = lineCount(report[kMouseWheelByte]);
-    const int32_t horizontal =
-        reportLength == kLongMouseReportLength ? lineCount(report[kMousePanByte]) : 0;
-    if (vertical != 0 || horizontal != 0) {
-        events.postScrollEvent(vertical, horizontal);
     }
 }
 

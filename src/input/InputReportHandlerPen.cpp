@@ -79,7 +79,12 @@ void InputReportHandler::handleDigitizerInputReport(const uint8_t* report, int64
         events.postProximityEnter(point, invert);
         wasInRange_ = true;
     }
+    postPenInRange(point, pressure, tiltX, tiltY, rotation, touching, barrel);
+}
 
+void InputReportHandler::postPenInRange(Point point, double pressure, double tiltX, double tiltY,
+                                        double rotation, bool touching, bool barrel) {
+    EventGeneratorProtocol& events = *eventGenerator_;
     if (touching) {
         if (isPenDown_) {
             events.postPenDragged(point, pressure, tiltX, tiltY, rotation, barrel);

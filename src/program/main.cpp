@@ -46,7 +46,7 @@ RunWindowed loadWindowedInterface(std::string& problem) {
         }
         // The module stays loaded for the life of the process.
         if (void* entry = dlsym(module, "drawlume_run_windowed")) {
-            return reinterpret_cast<RunWindowed>(entry);  // NOLINT: the module's C entry
+            return reinterpret_cast<RunWindowed>(entry);  // the module's C entry
         }
         problem = path + ": no entry point drawlume_run_windowed";
     }

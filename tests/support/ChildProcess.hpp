@@ -14,7 +14,7 @@
 
 #include "TempDirectory.hpp"
 
-extern char** environ;  // NOLINT: the process's environment, as POSIX declares it
+extern char** environ;  // the process's environment, as POSIX declares it
 
 namespace drawlume::testing {
 

@@ -151,18 +151,18 @@ void UinputEventSink::post(const EventRecord& record) {
 }
 
 void UinputEventSink::postPointer(const EventRecord& record) {
-    constexpr UinputDeviceRole role = UinputDeviceRole::pointer;
+    constexpr UinputDeviceRole kRole = UinputDeviceRole::pointer;
     EvdevFrame frame;
-    pushAbs(frame, role, ABS_X, mapper_.axisX(record.location.x));
-    pushAbs(frame, role, ABS_Y, mapper_.axisY(record.location.y));
+    pushAbs(frame, kRole, ABS_X, mapper_.axisX(record.location.x));
+    pushAbs(frame, kRole, ABS_Y, mapper_.axisY(record.location.y));
     if (const std::optional<uint16_t> button = buttonOf(record)) {
         if (isPress(record.type)) {
-            pushKey(frame, role, *button, true);
+            pushKey(frame, kRole, *button, true);
         } else if (isRelease(record.type)) {
-            pushKey(frame, role, *button, false);
+            pushKey(frame, kRole, *button, false);
         }
     }
-    if (frame.empty() || write(role, frame)) {
+    if (frame.empty() || write(kRole, frame)) {
         lastLocation_ = record.location;
         hasPosted_ = true;
     }

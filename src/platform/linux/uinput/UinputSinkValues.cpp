@@ -58,11 +58,11 @@ bool isTabletRecord(const EventRecord& record) {
 }
 
 int32_t touchPressureValue(double pressure) {
-    constexpr int32_t liftThreshold = kUinputPressureMaximum / 100;
-    constexpr int32_t touchThreshold = kUinputPressureMaximum / 20;
+    constexpr int32_t kLiftThreshold = kUinputPressureMaximum / 100;
+    constexpr int32_t kTouchThreshold = kUinputPressureMaximum / 20;
     const double clamped = std::isnan(pressure) ? 0.0 : std::clamp(pressure, 0.0, 1.0);
-    return roundedWithin(liftThreshold + clamped * (kUinputPressureMaximum - liftThreshold),
-                         touchThreshold, kUinputPressureMaximum);
+    return roundedWithin(kLiftThreshold + clamped * (kUinputPressureMaximum - kLiftThreshold),
+                         kTouchThreshold, kUinputPressureMaximum);
 }
 
 int32_t tiltValue(double tilt) {
