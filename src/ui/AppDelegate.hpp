@@ -11,6 +11,7 @@
 
 class QAction;
 class QMenu;
+class QScrollArea;
 class QSystemTrayIcon;
 class QWidget;
 
@@ -110,6 +111,7 @@ private:
     QAction* statusQuitMenuItem_ = nullptr;
     std::vector<Subscription> cancellables_;
     UpdaterController* updaterController_ = nullptr;
+    QScrollArea* scrollArea_ = nullptr;
     ContentView* contentView_ = nullptr;
     PermissionHelpDialog* permissionHelp_ = nullptr;
     bool quitting_ = false;

@@ -16,6 +16,7 @@ namespace drawlume {
 
 class AppLocalization;
 class DebugLogPanel;
+class RowList;
 class Spinner;
 class TabletViewModel;
 
@@ -39,13 +40,31 @@ public:
                 QWidget* parent = nullptr);
     ~ContentView() override;
 
+    // The parts of the view, each refreshed only when what it shows changed.
+    enum Part : unsigned {
+        permissionPart = 1U << 0U,
+        statusPart = 1U << 1U,
+        devicesPart = 1U << 2U,
+        displaysPart = 1U << 3U,
+        debugStatePart = 1U << 4U,
+        debugLinesPart = 1U << 5U,
+        languagePart = 1U << 6U,
+        allParts = (1U << 7U) - 1U,
+    };
+
     // Shows the model and the language as they are now.
-    void refresh();
+    void refresh() { refresh(allParts); }
     // The fixed width and the height the content needs at that width.
     QSize sizeHint() const override;
+    // The tallest the content may be (the screen's room for the window's
+    // contents): the debug box gives up height first, then the window scrolls.
+    void setMaximumFittingHeight(int height);
+    // How many times the device or display rows were made, for the tests.
+    int rowsBuilt() const;
 
 signals:
-    // After every refresh, so the window can fit itself to the new content.
+    // After a refresh that changed the height the content needs, so the
+    // window can fit itself to it.
     void contentChanged();
 
 protected:
@@ -53,8 +72,11 @@ protected:
 
 private:
     void build();
-    void scheduleRefresh();
+    void scheduleRefresh(unsigned parts);
+    void refresh(unsigned parts);
+    void fitHeight();
     void refreshPermission();
+    void refreshStatus();
     void refreshDevices();
     void refreshDisplays();
     void refreshLanguageMenu();
@@ -64,8 +86,9 @@ private:
     TabletViewModel& model_;
     AppLocalization& localization_;
     Actions actions_;
-    bool refreshPending_ = false;
+    unsigned pendingParts_ = 0;
     int fittingHeight_ = 0;
+    int maximumFittingHeight_ = QWIDGETSIZE_MAX;
     std::vector<Subscription> subscriptions_;
 
     QLabel* appName_ = nullptr;
@@ -83,10 +106,10 @@ private:
     QWidget* deviceWaiting_ = nullptr;
     QLabel* deviceWaitingText_ = nullptr;
     QLabel* deviceDescription_ = nullptr;
-    QVBoxLayout* deviceRows_ = nullptr;
+    RowList* deviceRows_ = nullptr;
     QLabel* displayTitle_ = nullptr;
     QLabel* displayDescription_ = nullptr;
-    QVBoxLayout* displayRows_ = nullptr;
+    RowList* displayRows_ = nullptr;
     QLabel* noticeTitle_ = nullptr;
     QLabel* noticeMessage_ = nullptr;
     DebugLogPanel* debugPanel_ = nullptr;

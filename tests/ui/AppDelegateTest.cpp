@@ -1,9 +1,16 @@
+#include <QApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QtTest>
 
 #include "ShellFixture.hpp"
@@ -33,6 +40,112 @@ private slots:
         QTRY_VERIFY(shell.find<QPushButton>("displayRow1") != nullptr);
         QTest::mouseClick(shell.find<QPushButton>("displayRow1"), Qt::LeftButton);
         QCOMPARE(shell.model().selectedMonitor.get()->id, 1);
+    }
+
+    // Pressed, held while the debug view takes a thousand lines a second,
+    // released: each choice lands, and nothing is remade under the pointer.
+    void choicesTakeEffectWhileDebugLinesFlow() {
+        Shell shell;
+        shell.connect("aa:01", "First");
+        shell.connect("aa:02", "Second");
+        QTRY_VERIFY(shell.find<QPushButton>("deviceRow1") != nullptr);
+        QTRY_VERIFY(shell.find<QPushButton>("displayRow1") != nullptr);
+        shell.model().isDebugLogEnabled.set(true);
+        DebugLogCollector& collector = shell.core.debugLogCollector();
+        int sent = 0;
+        QTimer flow;
+        QObject::connect(&flow, &QTimer::timeout, [&] {
+            collector.addLog("pen report " + std::to_string(++sent));
+            collector.updateEventsPerSecond(1000);
+        });
+        flow.start(1);
+        auto* box = shell.find<QListWidget>("debugBox");
+        QTRY_COMPARE(box->count(), static_cast<int>(DebugLogCollector::maxLogLines));
+        const int rowsBefore = shell.delegate.contentView()->rowsBuilt();
+        const auto holdAndRelease = [](QWidget* target, QPoint at) {
+            QTest::mousePress(target, Qt::LeftButton, {}, at);
+            QTest::qWait(60);
+            QTest::mouseRelease(target, Qt::LeftButton, {}, at);
+            QTest::qWait(20);
+        };
+
+        QPointer<QPushButton> device = shell.find<QPushButton>("deviceRow1");
+        holdAndRelease(device, device->rect().center());
+        QVERIFY(device != nullptr);
+        QTRY_COMPARE(QString::fromStdString(shell.model().selectedDevice.get()->productName),
+                     QStringLiteral("Second"));
+        QPointer<QPushButton> display = shell.find<QPushButton>("displayRow1");
+        holdAndRelease(display, display->rect().center());
+        QTRY_COMPARE(shell.model().selectedMonitor.get()->id, 1);
+
+        auto* menu = shell.find<QMenu>("languageMenu");
+        menu->popup(QPoint(0, 0));
+        QTRY_VERIFY(menu->isVisible());
+        QPointer<QAction> korean;
+        for (QAction* item : menu->actions()) {
+            if (item->data().toInt() == static_cast<int>(AppLanguage::korean)) {
+                korean = item;
+            }
+        }
+        QVERIFY(korean != nullptr);
+        holdAndRelease(menu, menu->actionGeometry(korean).center());
+        QTRY_COMPARE(shell.core.localization().selectedLanguage().get(), AppLanguage::korean);
+
+        flow.stop();
+        QVERIFY(sent > 100);
+        // Only the two rows whose choice changed were restyled, none made anew.
+        QCOMPARE(shell.delegate.contentView()->rowsBuilt(), rowsBefore);
+        QCOMPARE(shell.find<QLabel>("eventsPerSecond")->text(),
+                 QString::fromStdString(shell.core.localization().localizedFormat(
+                     "debug.logs.events_per_second", std::nullopt,
+                     std::array<FormatArgument, 1>{FormatArgument(int64_t{1000})})));
+        collector.flush();
+        QTRY_COMPARE(box->item(box->count() - 1)
+                         ->text()
+                         .endsWith(QStringLiteral(" pen report %1").arg(sent)),
+                     true);
+        QCOMPARE(box->count(), static_cast<int>(DebugLogCollector::maxLogLines));
+    }
+
+    // Japanese, the permission block, debug on: taller than the screen. The
+    // box gives up height first, the window stays on the screen and scrolls.
+    void windowStaysOnTheScreen() {
+        Shell shell(false);
+        shell.core.localization().setLanguage(AppLanguage::japanese);
+        shell.model().isDebugLogEnabled.set(true);
+        MainWindow* window = shell.delegate.window();
+        const QRect available = window->screen()->availableGeometry();
+        window->move(available.left(), available.bottom() - 100);
+        QTRY_VERIFY(shell.delegate.contentView()->sizeHint().height() > available.height());
+        QTRY_VERIFY(window->frameGeometry().bottom() <= available.bottom());
+        QVERIFY(window->frameGeometry().top() >= available.top());
+        QVERIFY(window->frameGeometry().height() <= available.height());
+        QCOMPARE(shell.find<QListWidget>("debugBox")->height(), DebugLogPanel::kMinimumBoxHeight);
+        QVERIFY(shell.find<QScrollArea>("contentScroll")->verticalScrollBar()->isVisible());
+
+        shell.model().isDebugLogEnabled.set(false);
+        shell.core.localization().setLanguage(AppLanguage::english);
+        shell.trust.grant();
+        shell.events.post(SystemEvent::applicationDidBecomeActive);
+        QTRY_VERIFY(!shell.find<QScrollArea>("contentScroll")->verticalScrollBar()->isVisible());
+        QCOMPARE(window->height(),
+                 shell.delegate.contentView()->height() + window->menuBar()->sizeHint().height());
+    }
+
+    // Return and Escape close it as it opens, and it opens centred.
+    void aboutClosesOnReturnAndEscapeAndOpensCentred() {
+        Shell shell;
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+            shell.delegate.showAbout();
+            QWidget* about = shell.delegate.aboutWindow();
+            QVERIFY(QTest::qWaitForWindowActive(about));
+            const QPoint centre = about->screen()->availableGeometry().center();
+            QVERIFY2((about->frameGeometry().center() - centre).manhattanLength() <= 4,
+                     qPrintable(QStringLiteral("%1,%2").arg(about->x()).arg(about->y())));
+            QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("aboutClose"));
+            QTest::keyClick(QApplication::focusWidget(), key);
+            QTRY_VERIFY(!about->isVisible());
+        }
     }
 
     void debugSwitchShowsTheBoxTheWindowFollowsAndClearEmptiesIt() {
