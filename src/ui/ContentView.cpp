@@ -90,6 +90,9 @@ ContentView::ContentView(TabletViewModel& model, AppLocalization& localization, 
     : QWidget(parent), model_(model), localization_(localization), actions_(std::move(actions)) {
     setObjectName("contentView");
     setFixedWidth(kWidth);
+    linesTimer_.setSingleShot(true);
+    linesTimer_.setInterval(kLinesIntervalMs);
+    connect(&linesTimer_, &QTimer::timeout, this, [this] { refresh(pendingParts_); });
     build();
     // Observers hear of a change before the new value is stored: read the
     // model once the change is done, once for a burst of changes, and only
@@ -277,9 +280,15 @@ void ContentView::build() {
 }
 
 void ContentView::scheduleRefresh(unsigned parts) {
-    const bool pending = pendingParts_ != 0;
+    const bool queued = (pendingParts_ & ~debugLinesPart) != 0;
     pendingParts_ |= parts;
-    if (!pending) {
+    if (parts == debugLinesPart) {
+        // Lines and the rate change with every report: no one reads faster
+        // than the screen shows them, so they are drawn at most at its pace.
+        if (!queued && !linesTimer_.isActive()) {
+            linesTimer_.start();
+        }
+    } else if (!queued) {
         QMetaObject::invokeMethod(
             this, [this] { refresh(pendingParts_); }, Qt::QueuedConnection);
     }
@@ -287,6 +296,7 @@ void ContentView::scheduleRefresh(unsigned parts) {
 
 void ContentView::refresh(unsigned parts) {
     pendingParts_ = 0;
+    linesTimer_.stop();
     if ((parts & languagePart) != 0) {
         appName_->setText(text("app.name"));
         noticeTitle_->setText(text("content.notice.title"));

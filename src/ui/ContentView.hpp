@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -35,6 +36,8 @@ public:
     };
 
     static constexpr int kWidth = 500;
+    // The debug lines are drawn at most this often (about 30 times a second).
+    static constexpr int kLinesIntervalMs = 33;
 
     ContentView(TabletViewModel& model, AppLocalization& localization, Actions actions,
                 QWidget* parent = nullptr);
@@ -87,6 +90,7 @@ private:
     AppLocalization& localization_;
     Actions actions_;
     unsigned pendingParts_ = 0;
+    QTimer linesTimer_;
     int fittingHeight_ = 0;
     int maximumFittingHeight_ = QWIDGETSIZE_MAX;
     std::vector<Subscription> subscriptions_;
