@@ -147,8 +147,9 @@ void AppDelegate::setupStatusItem() {
     statusMenu_->addSeparator();
     statusQuitMenuItem_ = statusMenu_->addAction(QString(), this, [this] { quitApp(); });
     if (services_.trayAvailable) {
-        const QColor panelText = QGuiApplication::palette().color(QPalette::WindowText);
-        statusItem_ = new QSystemTrayIcon(trayIcon(panelText), this);
+        statusItem_ = new QSystemTrayIcon(trayIcon(), this);
+        // A new icon theme may bring (or drop) the named icon.
+        window_->installEventFilter(this);
         statusItem_->setContextMenu(statusMenu_);
         connect(statusItem_, &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
@@ -235,6 +236,13 @@ void AppDelegate::resizeWindowToFitContent() {
                                                  window_->y() - (bottom - available.bottom() - 1)));
         }
     }
+}
+
+bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ThemeChange && statusItem_ != nullptr) {
+        statusItem_->setIcon(trayIcon());
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 bool AppDelegate::windowShouldClose() {

@@ -85,6 +85,9 @@ public:
     UpdaterController* updaterController() const { return updaterController_; }
     std::vector<QAction*> menuItems() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void setupMainMenu();
     void setupStatusItem();
