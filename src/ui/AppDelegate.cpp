@@ -317,7 +317,16 @@ void AppDelegate::checkForUpdates() {
 }
 
 void AppDelegate::openLogFolder() {
-    services_.workspace.openFolder(services_.logsDirectory);
+    if (services_.workspace.openFolder(services_.logsDirectory)) {
+        return;
+    }
+    // No file manager answered: say where the logs are instead.
+    AlertContent alert;
+    alert.style = AlertStyle::informational;
+    alert.messageText = text("log_folder.failed.title");
+    alert.informativeText = text("log_folder.failed.info") + "\n" + services_.logsDirectory;
+    alert.buttonTitles = {services_.localization.localized("alert.device_error.ok", "OK")};
+    services_.alerts.runModal(alert);
 }
 
 void AppDelegate::quitApp() {
@@ -329,7 +338,12 @@ void AppDelegate::quitApp() {
 void AppDelegate::openPermissionHelp() {
     if (permissionHelp_ == nullptr) {
         permissionHelp_ = new PermissionHelpDialog(
-            services_.localization, [this] { viewModel_->checkAccessibilityPermissions(); },
+            services_.localization,
+            services_.permissionSetup ? services_.permissionSetup() : PermissionSetup::current(),
+            [this] {
+                viewModel_->checkAccessibilityPermissions();
+                return viewModel_->permissionState.get();
+            },
             window_);
     }
     permissionHelp_->show(viewModel_->permissionState);
@@ -373,7 +387,11 @@ void AppDelegate::presentUpdateResult(const UpdateCheckResult& result, bool requ
             alert.style = AlertStyle::warning;
             alert.messageText =
                 localization.localized("update.failed.title", "The update check failed");
-            alert.informativeText = result.error.toStdString();
+            alert.informativeText = localization.localized(
+                "update.failed.info",
+                "Drawlume could not reach the update server. Check the network connection and "
+                "try again.");
+            alert.detailedText = result.error.toStdString();
             break;
     }
     services_.alerts.runModal(alert);

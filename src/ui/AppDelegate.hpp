@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/Subscription.hpp"
+#include "ui/PermissionSetup.hpp"
 
 class QAction;
 class QMenu;
@@ -55,6 +56,8 @@ public:
         std::function<void(int)> exitApplication;
         // The autostart entry behind the tray's "start at login" switch; none: no switch.
         LoginItem* loginItem = nullptr;
+        // How the permission help sets up access; this agent's own when none.
+        std::function<PermissionSetup()> permissionSetup;
     };
 
     static constexpr const char* kMainWindowFrameKey = "Main Window";

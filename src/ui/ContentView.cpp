@@ -449,6 +449,11 @@ void ContentView::placeLanguageMenu() {
     languageButton_->raise();
 }
 
+std::string ContentView::reasonText(const AppLocalization& localization,
+                                    const AccessibilityTrustState& state) {
+    return drawlume::reasonText(localization, state);
+}
+
 int ContentView::rowsBuilt() const {
     return deviceRows_->rowsMade() + displayRows_->rowsMade();
 }

@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "app/Subscription.hpp"
@@ -16,6 +17,7 @@ class QVBoxLayout;
 namespace drawlume {
 
 class AppLocalization;
+struct AccessibilityTrustState;
 class DebugLogPanel;
 class RowList;
 class Spinner;
@@ -62,6 +64,9 @@ public:
     // The tallest the content may be (the screen's room for the window's
     // contents): the debug box gives up height first, then the window scrolls.
     void setMaximumFittingHeight(int height);
+    // Why posting is not permitted, in the language chosen, naming the node.
+    static std::string reasonText(const AppLocalization& localization,
+                                  const AccessibilityTrustState& state);
     // How many times the device or display rows were made, for the tests.
     int rowsBuilt() const;
 

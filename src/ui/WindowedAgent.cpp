@@ -71,7 +71,8 @@ int runWindowedAgent(int argc, char** argv, const AgentOptions& options) {
                                                [&core] { return core.makeViewModel(); },
                                                QSystemTrayIcon::isSystemTrayAvailable(),
                                                {},
-                                               &loginItem});
+                                               &loginItem,
+                                               {}});
     QObject::connect(&application, &QCoreApplication::aboutToQuit,
                      [&delegate] { delegate.applicationWillTerminate(); });
     if (ReplayHidHost* replay = io.replay()) {

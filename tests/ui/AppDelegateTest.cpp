@@ -1,9 +1,12 @@
 #include <QApplication>
+#include <QClipboard>
+#include <QDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -21,6 +24,7 @@
 #include "ui/ContentView.hpp"
 #include "ui/DebugLogPanel.hpp"
 #include "ui/MainWindow.hpp"
+#include "ui/UpdaterController.hpp"
 
 namespace drawlume {
 
@@ -146,6 +150,120 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), key);
             QTRY_VERIFY(!about->isVisible());
         }
+    }
+
+    // In Korean: the reason in Korean, the package's two commands with Copy,
+    // Check Again that finds nothing new says so, and Set Up for Me runs the
+    // same commands as root through pkexec, then reports what it found.
+    void permissionHelpLeadsWithCommandsAndSetsUp() {
+        std::vector<QStringList> runs;
+        int exitStatus = 0;
+        Shell shell(false);
+        shell.setup.run = [&](const QString& program, const QStringList& arguments,
+                              const std::function<void(int, const QString&)>& done) {
+            runs.push_back(QStringList{program} + arguments);
+            if (exitStatus == 0) {
+                shell.trust.grant();
+            }
+            done(exitStatus, QStringLiteral("udevadm: not permitted"));
+        };
+        AppLocalization& localization = shell.core.localization();
+        localization.setLanguage(AppLanguage::korean);
+        const auto korean = [&](const char* key) {
+            return QString::fromStdString(localization.localized(key));
+        };
+        QTRY_VERIFY(shell.find<QPushButton>("permissionButton")->isVisible());
+        QTest::mouseClick(shell.find<QPushButton>("permissionButton"), Qt::LeftButton);
+        auto* help = shell.find<QDialog>("permissionHelp");
+        QVERIFY(help != nullptr && help->isVisible());
+        const auto label = [&](const char* name) {
+            return help->findChild<QLabel*>(QString::fromLatin1(name))->text();
+        };
+        QCOMPARE(label("permissionHelpReason"), QString::fromStdString(ContentView::reasonText(
+                                                    localization, shell.model().permissionState)));
+        QTRY_COMPARE(shell.find<QLabel>("permissionReason")->text(), label("permissionHelpReason"));
+        QVERIFY(label("permissionHelpReason").contains("/dev/uinput"));
+        QCOMPARE(label("permissionHelpScope"), korean("permission.help.scope"));
+        QCOMPARE(label("permissionHelpWhich"), korean("permission.help.installed"));
+        const QStringList commands = shell.setup.commands();
+        QCOMPARE(commands.size(), 2);
+        QVERIFY(help->findChild<QWidget*>("permissionCommand2") == nullptr);
+        QTest::mouseClick(help->findChild<QPushButton*>("permissionCopy1"), Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), commands[1]);
+        QVERIFY(commands[1].startsWith("sudo udevadm control --reload"));
+
+        QTest::mouseClick(help->findChild<QPushButton*>("permissionCheckAgain"), Qt::LeftButton);
+        QCOMPARE(label("permissionHelpStatus"), korean("permission.help.unchanged"));
+
+        exitStatus = 126;  // the password dialog dismissed
+        QTest::mouseClick(help->findChild<QPushButton*>("permissionSetUp"), Qt::LeftButton);
+        QCOMPARE(label("permissionHelpStatus"), korean("permission.help.setup.cancelled"));
+        exitStatus = 1;
+        QTest::mouseClick(help->findChild<QPushButton*>("permissionSetUp"), Qt::LeftButton);
+        QCOMPARE(label("permissionHelpStatus"), korean("permission.help.setup.failed"));
+        auto* details = help->findChild<QPlainTextEdit*>("permissionHelpDetails");
+        QVERIFY(!details->isHidden());
+        QCOMPARE(details->toPlainText(), QStringLiteral("udevadm: not permitted"));
+        exitStatus = 0;
+        QTest::mouseClick(help->findChild<QPushButton*>("permissionSetUp"), Qt::LeftButton);
+        QCOMPARE(runs.size(), size_t{3});
+        QCOMPARE(runs.back(), (QStringList{"pkexec", "/bin/sh", "-c",
+                                           "modprobe uinput && udevadm control --reload && "
+                                           "udevadm trigger --subsystem-match=misc "
+                                           "--sysname-match=uinput && udevadm trigger "
+                                           "--subsystem-match=hidraw && udevadm trigger "
+                                           "--subsystem-match=input"}));
+        QCOMPARE(label("permissionHelpStatus"), korean("permission.help.granted"));
+        QCOMPARE(label("permissionHelpReason"), korean("permission.help.granted"));
+        QTRY_VERIFY(shell.find<QWidget>("permissionBlock")->isHidden());
+    }
+
+    // Without pkexec the button is off and the window says why; from a build
+    // tree the rule names this build's check and the quirk is added once.
+    void permissionSetupWithoutPkexecAndFromABuildTree() {
+        Shell shell(false);
+        shell.setup.canElevate = false;
+        shell.setup.installed = false;
+        shell.setup.companionCheck = "/home/me/src/build/drawlume-companion-check";
+        QTest::mouseClick(shell.find<QPushButton>("permissionButton"), Qt::LeftButton);
+        auto* help = shell.find<QDialog>("permissionHelp");
+        QVERIFY(!help->findChild<QPushButton*>("permissionSetUp")->isEnabled());
+        QCOMPARE(help->findChild<QLabel*>("permissionHelpStatus")->text(),
+                 QString::fromStdString(
+                     shell.core.localization().localized("permission.help.setup.unavailable")));
+        const QStringList commands = shell.setup.commands();
+        QCOMPARE(commands.size(), 3);
+        QCOMPARE(commands[0],
+                 QStringLiteral("sed 's|@DRAWLUME_COMPANION_CHECK@|/home/me/src/build/"
+                                "drawlume-companion-check|' '/src/packaging/udev/"
+                                "70-drawlume-agent.rules.in' | sudo tee "
+                                "/etc/udev/rules.d/70-drawlume-agent.rules >/dev/null"));
+        QVERIFY(
+            commands[1].contains("grep -qs 'Drawlume agent pen' "
+                                 "/etc/libinput/local-overrides.quirks || sudo tee -a"));
+        QVERIFY(shell.setup.commands(true).join(' ').indexOf("sudo") < 0);
+    }
+
+    // Texts from the platform go below the message, in the user's language.
+    void logFolderAndUpdateFailuresAreSaidInWords() {
+        Shell shell;
+        shell.core.localization().setLanguage(AppLanguage::spanish);
+        shell.workspace.opens = false;
+        shell.delegate.openLogFolder();
+        QCOMPARE(shell.alerts.shown.size(), size_t{1});
+        const AlertContent folder = shell.alerts.shown.back();
+        QCOMPARE(folder.messageText,
+                 shell.core.localization().localized("log_folder.failed.title"));
+        QVERIFY(folder.informativeText.ends_with("\n/tmp/logs"));
+
+        UpdateCheckResult failed;
+        failed.outcome = UpdateCheckResult::Outcome::failed;
+        failed.error = QStringLiteral("Host drawlume.example not found");
+        emit shell.delegate.updaterController()->checkFinished(failed, true);
+        QCOMPARE(shell.alerts.shown.size(), size_t{2});
+        QCOMPARE(shell.alerts.shown.back().informativeText,
+                 shell.core.localization().localized("update.failed.info"));
+        QCOMPARE(shell.alerts.shown.back().detailedText, failed.error.toStdString());
     }
 
     void debugSwitchShowsTheBoxTheWindowFollowsAndClearEmptiesIt() {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QHash>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -93,6 +94,20 @@ bool permissionMissing(const QString& directory) {
     Shell shell(false);
     shell.core.localization().setLanguage(AppLanguage::english);
     return save(photograph(shell.delegate.window()), directory, "permission-missing.png");
+}
+
+// The permission help in English, as the package's user sees it.
+bool permissionHelp(const QString& directory) {
+    Shell shell(false);
+    shell.core.localization().setLanguage(AppLanguage::english);
+    settle(300);
+    shell.find<QPushButton>("permissionButton")->click();
+    auto* help = shell.find<QWidget>("permissionHelp");
+    if (help == nullptr) {
+        std::fprintf(stderr, "screenshots: the permission help did not open\n");
+        return false;
+    }
+    return save(photograph(help), directory, "permission-help.png");
 }
 
 bool aboutJapanese(const QString& directory) {
@@ -225,6 +240,7 @@ int main(int argc, char** argv) {
     ok = drawlume::running(directory, AppLanguage::simplifiedChinese, "running-zh-Hans.png",
                            recording) &&
          ok;
+    ok = drawlume::permissionHelp(directory) && ok;
     ok = drawlume::aboutJapanese(directory) && ok;
     ok = drawlume::trayMenu(directory) && ok;
     return ok ? 0 : 1;
