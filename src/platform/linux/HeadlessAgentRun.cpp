@@ -1,6 +1,5 @@
 #include "platform/linux/HeadlessAgentRun.hpp"
 
-#include <cstdio>
 #include <memory>
 
 #include <unistd.h>
@@ -65,10 +64,7 @@ int runHeadlessAgent(const AgentOptions& options) {
                                      io.desktopSink(), io.hidHost(), alerts, io.clocks(), screens,
                                      defaults});
         std::shared_ptr<TabletViewModel> model = core.makeViewModel();
-        if (!model->hasAccessibilityPermissions) {
-            std::fprintf(stderr, "drawlume-agent: %s\n",
-                         describeAccessibilityTrust(model->permissionState).c_str());
-        }
+        // The permission check has said what it found on standard error.
         if (io.replay() != nullptr && !model->hasAccessibilityPermissions) {
             status = 1;  // a recording that cannot be posted would wait forever
         } else {
