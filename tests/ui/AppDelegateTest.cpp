@@ -308,6 +308,31 @@ private slots:
         QTRY_COMPARE(shell.find<QLabel>("statusValue")->text(), korean("content.status.running"));
     }
 
+    // Light strokes with a dark outline, so it reads on any panel; made anew
+    // when the icon theme changes.
+    void trayIconHasBothTonesAndFollowsTheTheme() {
+        Shell shell;
+        QSystemTrayIcon* tray = shell.delegate.statusItem();
+        const QImage icon = tray->icon().pixmap(22, 22).toImage();
+        int light = 0;
+        int dark = 0;
+        for (int y = 0; y < icon.height(); ++y) {
+            for (int x = 0; x < icon.width(); ++x) {
+                const QColor pixel = icon.pixelColor(x, y);
+                if (pixel.alpha() > 200) {
+                    light += pixel.lightnessF() > 0.85 ? 1 : 0;
+                    dark += pixel.lightnessF() < 0.15 ? 1 : 0;
+                }
+            }
+        }
+        QVERIFY2(light >= 20 && dark >= 10,
+                 qPrintable(QStringLiteral("%1 %2").arg(light).arg(dark)));
+        const qint64 before = tray->icon().cacheKey();
+        QEvent change(QEvent::ThemeChange);
+        QCoreApplication::sendEvent(shell.delegate.window(), &change);
+        QVERIFY(tray->icon().cacheKey() != before);
+    }
+
     void aboutWindowIsMadeOnceAndReused() {
         Shell shell;
         shell.delegate.showAbout();
