@@ -52,8 +52,8 @@ QPixmap photograph(QWidget* window) {
 // Two companions, the first one drawing, and the debug box full of its lines;
 // the window alone, or the whole screen to show where the window stands.
 bool running(const QString& directory, AppLanguage language, const char* name,
-             const std::string& recording, bool wholeScreen = false) {
-    Shell shell;
+             const std::string& recording, bool wholeScreen = false, bool permitted = true) {
+    Shell shell(permitted);
     shell.core.localization().setLanguage(language);
     auto pad = shell.connect("aa:01", "Studio Tablet");
     shell.connect("aa:02", "Pocket Phone");
@@ -232,6 +232,10 @@ int main(int argc, char** argv) {
                 ok = drawlume::running(directory, language, name.c_str(), recording, true) && ok;
             }
         }
+        // The tallest case: the permission block as well; the window scrolls.
+        ok = drawlume::running(directory, AppLanguage::japanese, "small-ja-permission.png",
+                               recording, true, false) &&
+             ok;
         return ok ? 0 : 1;
     }
     ok = drawlume::permissionMissing(directory);
