@@ -1,7 +1,8 @@
 // Measures what the main window costs while pen reports flow: the whole
 // windowed shell (model, device service, debug collector, window) over a
 // scripted companion on a real X server, fed a pen stroke over and over at a
-// fixed rate, with the live debug view on and off. scripts/ui-cpu runs it and
+// fixed rate, with the live debug view on and off, and once with the window
+// hidden for what the feeding and the device service cost without it. scripts/ui-cpu runs it and
 // prints the process's CPU time as a fraction of one core.
 #include <QApplication>
 #include <QElapsedTimer>
@@ -23,7 +24,8 @@ double processCpuSeconds() {
 }
 
 // The fraction of one core the process used while the reports played.
-double measure(const std::vector<RecordedReport>& stroke, int rate, bool debug, double seconds) {
+double measure(const std::vector<RecordedReport>& stroke, int rate, bool debug, bool shown,
+               double seconds) {
     Shell shell;
     auto pad = shell.connect("aa:01", "Studio Tablet");
     shell.connect("aa:02", "Pocket Phone");
@@ -31,6 +33,9 @@ double measure(const std::vector<RecordedReport>& stroke, int rate, bool debug, 
         std::fprintf(stderr, "ui-cpu: the window was never shown\n");
     }
     shell.model().isDebugLogEnabled.set(debug);
+    if (!shown) {
+        shell.delegate.window()->hide();
+    }
     QTest::qWait(1000);
 
     size_t next = 0;
@@ -79,13 +84,24 @@ int main(int argc, char** argv) {
     struct Case {
         int rate;
         bool debug;
+        bool shown;
         double target;
     };
-    for (const Case& run : {Case{120, true, 0.05}, Case{1000, true, 0.15}, Case{120, false, 0.01},
-                            Case{1000, false, 0.01}}) {
-        const double share = drawlume::measure(stroke, run.rate, run.debug, seconds);
-        std::printf("ui cpu, debug %s, %4d reports/s: %.3f of a core (target <= %.2f)\n",
-                    run.debug ? "on " : "off", run.rate, share, run.target);
+    // The last row is the feeding and the device service alone, with the
+    // window hidden: what the rows above cost beyond it is the window's.
+    for (const Case& run :
+         {Case{120, true, true, 0.05}, Case{1000, true, true, 0.15}, Case{120, false, true, 0.01},
+          Case{1000, false, true, 0.01}, Case{1000, false, false, 0.0}}) {
+        const double share = drawlume::measure(stroke, run.rate, run.debug, run.shown, seconds);
+        if (run.shown) {
+            std::printf("ui cpu, debug %s, %4d reports/s: %.3f of a core (target <= %.2f)\n",
+                        run.debug ? "on " : "off", run.rate, share, run.target);
+        } else {
+            std::printf(
+                "ui cpu, window hidden, %4d reports/s: %.3f of a core (the feeding and "
+                "the service alone)\n",
+                run.rate, share);
+        }
         std::fflush(stdout);
     }
     return 0;
