@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 ARGS ?=
 
 .PHONY: all bootstrap build test e2e soak run bench sanitize fuzz lint clean deb install uninstall \
-	screenshots memory
+	screenshots memory ui-cpu
 
 all: build
 
@@ -58,6 +58,11 @@ screenshots: build
 memory: build
 	@scripts/bootstrap screenshots
 	scripts/memory $(BUILD_DIR)
+
+# The CPU the window takes while pen reports flow, debug view on and off.
+ui-cpu: build
+	@scripts/bootstrap screenshots
+	scripts/ui-cpu $(BUILD_DIR)
 
 # Starts the agent.
 run: build

@@ -1,12 +1,10 @@
 #include "program/HeadlessAgentRun.hpp"
 
-#include <cstdio>
 #include <memory>
 
 #include "app/TabletViewModel.hpp"
 #include "platform/linux/session/PollRunLoop.hpp"
 #include "program/AgentRun.hpp"
-#include "program/PermissionReport.hpp"
 #include "program/StderrAlerts.hpp"
 
 namespace drawlume {
@@ -47,7 +45,6 @@ int runHeadlessAgent(const AgentOptions& options, const SessionLock* session) {
     int status = 0;
     {
         std::shared_ptr<TabletViewModel> model = core.makeViewModel();
-        const Subscription permissionReport = reportPermission(*model, stderr);
         if (run.io().replay() != nullptr && !model->hasAccessibilityPermissions) {
             status = 1;  // a recording that cannot be posted would wait forever
         } else {

@@ -8,4 +8,8 @@ std::string companionCheckPath() {
     return helperProgramPath("drawlume-companion-check");
 }
 
+std::string agentProgramPath() {
+    return executablePath();
+}
+
 }  // namespace drawlume

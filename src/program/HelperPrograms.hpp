@@ -8,4 +8,7 @@ namespace drawlume {
 // beside it in the build tree, in lib/drawlume-agent once installed.
 std::string companionCheckPath();
 
+// The running agent's own program file.
+std::string agentProgramPath();
+
 }  // namespace drawlume

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "logging/DDOSLogger.hpp"
+#include "logging/DDStderrLogger.hpp"
 #include "logging/LogMacros.hpp"
 
 namespace drawlume {
@@ -17,6 +18,7 @@ std::shared_ptr<DDFileLogger> setupLogging(
     std::shared_ptr<DDLogFileManagerDefault> logFileManager) {
     DDLog& core = DDLog::sharedInstance();
     core.addLogger(DDOSLogger::sharedInstance());
+    core.addLogger(DDStderrLogger::sharedInstance(), DDLogLevelInfo);
     auto fileLogger = std::make_shared<DDFileLogger>(std::move(logFileManager));
     fileLogger->setRollingFrequency(0);
     fileLogger->setMaximumFileSize(kMaximumFileSize);

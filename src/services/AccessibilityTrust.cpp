@@ -18,7 +18,10 @@ constexpr const char* kRuleFix =
 std::string describeAccessibilityTrust(const AccessibilityTrustState& state) {
     switch (state.reason) {
         case AccessibilityTrustReason::granted:
-            return strf("Input permission granted: %s opens for writing", state.path.c_str());
+            // Printing events needs no node at all.
+            return state.path.empty()
+                       ? std::string("Input permission granted: events are printed, not posted")
+                       : strf("Input permission granted: %s opens for writing", state.path.c_str());
         case AccessibilityTrustReason::outputMissing:
             return strf(
                 "Input permission missing: %s does not exist (the uinput module is not loaded). "

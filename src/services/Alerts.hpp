@@ -15,6 +15,7 @@ enum class AlertStyle {
 struct AlertContent {
     std::string messageText;      // the title line
     std::string informativeText;  // the detail below it
+    std::string detailedText;     // the platform's own words, folded away until asked for
     AlertStyle style = AlertStyle::warning;
     std::vector<std::string> buttonTitles;  // the first is the default button
 };

@@ -68,10 +68,18 @@ AboutView::AboutView(AppLocalization& localization, ApplicationInfo info,
     website_->setCursor(Qt::PointingHandCursor);
     website_->setIcon(symbolIcon("globe", QColor(0x0a, 0x84, 0xff)));
     website_->setStyleSheet("QPushButton { color: #0a84ff; border: none; }");
+    // Focus on the link would make it Return's button: Close is.
+    website_->setAutoDefault(false);
     close_ = new QPushButton(this);
     close_->setObjectName("aboutClose");
     close_->setDefault(true);
     close_->setAutoDefault(true);
+    close_->setMinimumWidth(96);
+    close_->setStyleSheet(
+        "QPushButton { background: #0a84ff; color: white; border: none; border-radius: 6px;"
+        " padding: 6px 18px; font-weight: bold; }"
+        "QPushButton:pressed { background: #0060df; }"
+        "QPushButton:focus { border: 2px solid rgba(10, 132, 255, 0.45); }");
 
     layout->addWidget(icon, 0, Qt::AlignHCenter);
     layout->addWidget(name_);
@@ -102,6 +110,11 @@ AboutView::AboutView(AppLocalization& localization, ApplicationInfo info,
             this, [this] { refresh(); }, Qt::QueuedConnection);
     });
     refresh();
+}
+
+void AboutView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    close_->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void AboutView::refresh() {

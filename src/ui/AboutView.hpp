@@ -37,6 +37,9 @@ public:
 
     void refresh();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     AppLocalization& localization_;
     ApplicationInfo info_;

@@ -2,14 +2,18 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPalette>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 
 #include "app/DebugLogCollector.hpp"
@@ -70,15 +74,22 @@ void AppDelegate::applicationDidFinishLaunching() {
         new ContentView(*viewModel_, services_.localization,
                         ContentView::Actions{[this] { openPermissionHelp(); },
                                              [this] { services_.debugLogCollector.clearLogs(); }});
-    window_->setCentralWidget(contentView_);
+    // The content scrolls only where the screen is too short for it.
+    scrollArea_ = new QScrollArea();
+    scrollArea_->setObjectName("contentScroll");
+    scrollArea_->setFrameShape(QFrame::NoFrame);
+    scrollArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrollArea_->setWidget(contentView_);
+    window_->setCentralWidget(scrollArea_);
     setupMainMenu();
     setupStatusItem();
     resizeWindowToFitContent();
     restoreOrCentreWindow();
     window_->setWindowTitle(QString::fromStdString(text("window.main.title")));
 
-    cancellables_.push_back(viewModel_->subscribeToChanges(
-        [this] { QTimer::singleShot(kFitDelayMs, this, [this] { resizeWindowToFitContent(); }); }));
+    connect(contentView_, &ContentView::contentChanged, this, [this] {
+        QTimer::singleShot(kFitDelayMs, this, [this] { resizeWindowToFitContent(); });
+    });
 
     window_->show();
     window_->raise();
@@ -136,8 +147,9 @@ void AppDelegate::setupStatusItem() {
     statusMenu_->addSeparator();
     statusQuitMenuItem_ = statusMenu_->addAction(QString(), this, [this] { quitApp(); });
     if (services_.trayAvailable) {
-        const QColor panelText = QGuiApplication::palette().color(QPalette::WindowText);
-        statusItem_ = new QSystemTrayIcon(trayIcon(panelText), this);
+        statusItem_ = new QSystemTrayIcon(trayIcon(), this);
+        // A new icon theme may bring (or drop) the named icon.
+        window_->installEventFilter(this);
         statusItem_->setContextMenu(statusMenu_);
         connect(statusItem_, &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
@@ -196,15 +208,41 @@ void AppDelegate::observeLanguageChanges() {
 }
 
 void AppDelegate::resizeWindowToFitContent() {
-    if (window_ == nullptr || window_->centralWidget() != contentView_ || contentView_ == nullptr) {
+    if (window_ == nullptr || window_->centralWidget() != scrollArea_ || contentView_ == nullptr) {
         return;
     }
-    contentView_->layout()->activate();
-    const QSize content = contentView_->sizeHint();
     const int menuHeight =
         window_->menuBar()->isVisible() ? window_->menuBar()->sizeHint().height() : 0;
-    // Qt keeps the top-left corner where it is, so the top edge stays put.
-    window_->setFixedSize(content.width(), content.height() + menuHeight);
+    // The decorations are known once a window manager has framed the window.
+    const int frameHeight = window_->frameGeometry().height() - window_->height();
+    const QScreen* screen = window_->screen();
+    const QRect available = screen != nullptr ? screen->availableGeometry() : QRect();
+    const int room =
+        available.isValid() ? available.height() - frameHeight - menuHeight : QWIDGETSIZE_MAX;
+    contentView_->setMaximumFittingHeight(room);
+    const QSize content = contentView_->sizeHint();
+    const bool scrolls = content.height() > room;
+    scrollArea_->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn
+                                                    : Qt::ScrollBarAlwaysOff);
+    const int scrollBarWidth = scrolls ? scrollArea_->verticalScrollBar()->sizeHint().width() : 0;
+    const int height = std::min(content.height(), room) + menuHeight;
+    // Qt keeps the top-left corner where it is; a window that grew past the
+    // bottom of the screen moves up instead.
+    window_->setFixedSize(content.width() + scrollBarWidth, height);
+    if (available.isValid() && window_->isVisible()) {
+        const int bottom = window_->y() + frameHeight + height;
+        if (bottom > available.bottom() + 1) {
+            window_->move(window_->x(), std::max(available.top(),
+                                                 window_->y() - (bottom - available.bottom() - 1)));
+        }
+    }
+}
+
+bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ThemeChange && statusItem_ != nullptr) {
+        statusItem_->setIcon(trayIcon());
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 bool AppDelegate::windowShouldClose() {
@@ -249,8 +287,9 @@ void AppDelegate::showAbout() {
         aboutWindow_->activateWindow();
         return;
     }
+    // A dialog, so that Return presses Close and Escape closes it.
     auto* about =
-        new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+        new QDialog(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     about->setObjectName("aboutWindow");
     about->setWindowIcon(appIcon());
     auto* layout = new QVBoxLayout(about);
@@ -262,6 +301,8 @@ void AppDelegate::showAbout() {
         [this](const std::string& address) { services_.workspace.openAddress(address); }, about);
     layout->addWidget(view);
     about->setWindowTitle(QString::fromStdString(text("window.about.title")));
+    // Centred once its layout has given it its size.
+    about->adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         about->move(screen->availableGeometry().center() - about->rect().center());
     }
@@ -276,7 +317,16 @@ void AppDelegate::checkForUpdates() {
 }
 
 void AppDelegate::openLogFolder() {
-    services_.workspace.openFolder(services_.logsDirectory);
+    if (services_.workspace.openFolder(services_.logsDirectory)) {
+        return;
+    }
+    // No file manager answered: say where the logs are instead.
+    AlertContent alert;
+    alert.style = AlertStyle::informational;
+    alert.messageText = text("log_folder.failed.title");
+    alert.informativeText = text("log_folder.failed.info") + "\n" + services_.logsDirectory;
+    alert.buttonTitles = {services_.localization.localized("alert.device_error.ok", "OK")};
+    services_.alerts.runModal(alert);
 }
 
 void AppDelegate::quitApp() {
@@ -288,7 +338,12 @@ void AppDelegate::quitApp() {
 void AppDelegate::openPermissionHelp() {
     if (permissionHelp_ == nullptr) {
         permissionHelp_ = new PermissionHelpDialog(
-            services_.localization, [this] { viewModel_->checkAccessibilityPermissions(); },
+            services_.localization,
+            services_.permissionSetup ? services_.permissionSetup() : PermissionSetup::current(),
+            [this] {
+                viewModel_->checkAccessibilityPermissions();
+                return viewModel_->permissionState.get();
+            },
             window_);
     }
     permissionHelp_->show(viewModel_->permissionState);
@@ -332,7 +387,11 @@ void AppDelegate::presentUpdateResult(const UpdateCheckResult& result, bool requ
             alert.style = AlertStyle::warning;
             alert.messageText =
                 localization.localized("update.failed.title", "The update check failed");
-            alert.informativeText = result.error.toStdString();
+            alert.informativeText = localization.localized(
+                "update.failed.info",
+                "Drawlume could not reach the update server. Check the network connection and "
+                "try again.");
+            alert.detailedText = result.error.toStdString();
             break;
     }
     services_.alerts.runModal(alert);

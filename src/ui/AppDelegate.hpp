@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "ui/PermissionSetup.hpp"
 #include "util/Subscription.hpp"
 
 class QAction;
 class QMenu;
+class QScrollArea;
 class QSystemTrayIcon;
 class QWidget;
 
@@ -54,6 +56,8 @@ public:
         std::function<void(int)> exitApplication;
         // The autostart entry behind the tray's "start at login" switch; none: no switch.
         LoginItem* loginItem = nullptr;
+        // How the permission help sets up access; this agent's own when none.
+        std::function<PermissionSetup()> permissionSetup;
     };
 
     static constexpr const char* kMainWindowFrameKey = "Main Window";
@@ -84,6 +88,9 @@ public:
     UpdaterController* updaterController() const { return updaterController_; }
     std::vector<QAction*> menuItems() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void setupMainMenu();
     void setupStatusItem();
@@ -110,6 +117,7 @@ private:
     QAction* statusQuitMenuItem_ = nullptr;
     std::vector<Subscription> cancellables_;
     UpdaterController* updaterController_ = nullptr;
+    QScrollArea* scrollArea_ = nullptr;
     ContentView* contentView_ = nullptr;
     PermissionHelpDialog* permissionHelp_ = nullptr;
     bool quitting_ = false;

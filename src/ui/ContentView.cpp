@@ -8,12 +8,13 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 
 #include "app/TabletViewModel.hpp"
 #include "localization/AppLocalization.hpp"
 #include "ui/DebugLogPanel.hpp"
-#include "ui/SelectionRow.hpp"
+#include "ui/RowList.hpp"
 #include "ui/Spinner.hpp"
 #include "ui/Symbols.hpp"
 
@@ -51,13 +52,6 @@ QHBoxLayout* sectionHeader(const QString& symbol, QLabel* title) {
     setPointScale(title, 1.0, true);
     row->addWidget(title, 1);
     return row;
-}
-
-void clearRows(QVBoxLayout* rows) {
-    while (QLayoutItem* item = rows->takeAt(0)) {
-        delete item->widget();
-        delete item;
-    }
 }
 
 // The permission reason in words, naming the device node concerned.
@@ -100,12 +94,29 @@ ContentView::ContentView(TabletViewModel& model, AppLocalization& localization, 
     : QWidget(parent), model_(model), localization_(localization), actions_(std::move(actions)) {
     setObjectName("contentView");
     setFixedWidth(kWidth);
+    linesTimer_.setSingleShot(true);
+    linesTimer_.setInterval(kLinesIntervalMs);
+    connect(&linesTimer_, &QTimer::timeout, this, [this] { refresh(pendingParts_); });
     build();
     // Observers hear of a change before the new value is stored: read the
-    // model once the change is done, and only once for a burst of changes.
-    subscriptions_.push_back(model_.subscribeToChanges([this] { scheduleRefresh(); }));
-    subscriptions_.push_back(
-        localization_.selectedLanguage().subscribe([this](AppLanguage) { scheduleRefresh(); }));
+    // model once the change is done, once for a burst of changes, and only
+    // the parts the change concerns. A debug line at a thousand a second
+    // must not remake the rows under the user's pointer.
+    const auto watch = [this](const auto& published, unsigned parts) {
+        subscriptions_.push_back(
+            published.subscribe([this, parts](const auto&) { scheduleRefresh(parts); }));
+    };
+    watch(model_.isRunning, statusPart | devicesPart);
+    watch(model_.availableDevices, devicesPart);
+    watch(model_.selectedDevice, devicesPart);
+    watch(model_.hasAccessibilityPermissions, permissionPart);
+    watch(model_.permissionState, permissionPart);
+    watch(model_.availableMonitors, displaysPart);
+    watch(model_.selectedMonitor, displaysPart);
+    watch(model_.isDebugLogEnabled, debugStatePart);
+    watch(model_.debugLogs, debugLinesPart);
+    watch(model_.eventsPerSecond, debugLinesPart);
+    watch(localization_.selectedLanguage(), allParts);
     refresh();
 }
 
@@ -210,12 +221,11 @@ void ContentView::build() {
     deviceDescription_ = new QLabel(this);
     deviceDescription_->setForegroundRole(QPalette::PlaceholderText);
     setPointScale(deviceDescription_, 0.85);
-    deviceRows_ = new QVBoxLayout();
-    deviceRows_->setSpacing(2);
+    deviceRows_ = new RowList(QStringLiteral("deviceRow"), this);
     devices->addWidget(deviceStopped_);
     devices->addWidget(deviceWaiting_);
     devices->addWidget(deviceDescription_);
-    devices->addLayout(deviceRows_);
+    devices->addWidget(deviceRows_);
     layout->addLayout(devices);
 
     // Displays.
@@ -225,10 +235,9 @@ void ContentView::build() {
     displayDescription_ = wrappingLabel(this);
     displayDescription_->setForegroundRole(QPalette::PlaceholderText);
     setPointScale(displayDescription_, 0.85);
-    displayRows_ = new QVBoxLayout();
-    displayRows_->setSpacing(2);
+    displayRows_ = new RowList(QStringLiteral("displayRow"), this);
     displays->addWidget(displayDescription_);
-    displays->addLayout(displayRows_);
+    displays->addWidget(displayRows_);
     layout->addLayout(displays);
 
     // Notice.
@@ -274,51 +283,94 @@ void ContentView::build() {
     languageButton_->setMenu(languageMenu_);
 }
 
-void ContentView::scheduleRefresh() {
-    if (refreshPending_) {
-        return;
+void ContentView::scheduleRefresh(unsigned parts) {
+    const bool queued = (pendingParts_ & ~debugLinesPart) != 0;
+    pendingParts_ |= parts;
+    if (parts == debugLinesPart) {
+        // Lines and the rate change with every report: no one reads faster
+        // than the screen shows them, so they are drawn at most at its pace.
+        if (!queued && !linesTimer_.isActive()) {
+            linesTimer_.start();
+        }
+    } else if (!queued) {
+        QMetaObject::invokeMethod(
+            this, [this] { refresh(pendingParts_); }, Qt::QueuedConnection);
     }
-    refreshPending_ = true;
-    QMetaObject::invokeMethod(
-        this, [this] { refresh(); }, Qt::QueuedConnection);
 }
 
-void ContentView::refresh() {
-    refreshPending_ = false;
-    appName_->setText(text("app.name"));
-    refreshPermission();
+void ContentView::refresh(unsigned parts) {
+    pendingParts_ = 0;
+    linesTimer_.stop();
+    if ((parts & languagePart) != 0) {
+        appName_->setText(text("app.name"));
+        noticeTitle_->setText(text("content.notice.title"));
+        noticeMessage_->setText(text("content.notice.message"));
+        refreshLanguageMenu();
+    }
+    if ((parts & permissionPart) != 0) {
+        refreshPermission();
+    }
+    if ((parts & statusPart) != 0) {
+        refreshStatus();
+    }
+    if ((parts & devicesPart) != 0) {
+        refreshDevices();
+    }
+    if ((parts & displaysPart) != 0) {
+        refreshDisplays();
+    }
+    if ((parts & (debugStatePart | debugLinesPart | languagePart)) != 0) {
+        debugPanel_->update(localization_, model_.isDebugLogEnabled, model_.eventsPerSecond,
+                            model_.debugLogs);
+    }
+    // New lines and a new rate take no room of their own.
+    if ((parts & ~debugLinesPart) != 0) {
+        fitHeight();
+    }
+}
 
-    const bool running = model_.isRunning;
-    statusDot_->setStyleSheet(
-        QStringLiteral("background: %1; border-radius: 6px;").arg(running ? "#34c759" : "#8e8e93"));
-    statusLabel_->setText(text("content.status.label"));
-    statusValue_->setText(text(running ? "content.status.running" : "content.status.stopped"));
+void ContentView::setMaximumFittingHeight(int height) {
+    if (height != maximumFittingHeight_) {
+        maximumFittingHeight_ = height;
+        fitHeight();
+    }
+}
 
-    refreshDevices();
-    refreshDisplays();
-    noticeTitle_->setText(text("content.notice.title"));
-    noticeMessage_->setText(text("content.notice.message"));
-    debugPanel_->update(localization_, model_.isDebugLogEnabled, model_.eventsPerSecond,
-                        model_.debugLogs);
-    refreshLanguageMenu();
+void ContentView::fitHeight() {
     // Wrapped texts need their height for the fixed width, and a section that
     // just showed or hid a part tells its parent only on the next pass of the
     // event loop. Settle the inner layouts first, deepest first, so the
     // height asked for below is the height of what is shown now.
-    const QList<QWidget*> inner = findChildren<QWidget*>();
-    for (auto widget = inner.crbegin(); widget != inner.crend(); ++widget) {
-        if (QLayout* own = (*widget)->layout()) {
-            own->invalidate();
-            own->activate();
+    const auto settle = [this] {
+        const QList<QWidget*> inner = findChildren<QWidget*>();
+        for (auto widget = inner.crbegin(); widget != inner.crend(); ++widget) {
+            if (QLayout* own = (*widget)->layout()) {
+                own->invalidate();
+                own->activate();
+            }
         }
+        layout()->invalidate();
+        layout()->activate();
+        return layout()->hasHeightForWidth() ? layout()->heightForWidth(kWidth)
+                                             : layout()->sizeHint().height();
+    };
+    debugPanel_->setBoxHeight(DebugLogPanel::kBoxHeight);
+    int height = settle();
+    if (height > maximumFittingHeight_ && debugPanel_->isBoxShown()) {
+        // The box scrolls anyway: it gives up its height before the window
+        // has to scroll.
+        const int excess = height - maximumFittingHeight_;
+        debugPanel_->setBoxHeight(
+            std::max(DebugLogPanel::kMinimumBoxHeight, DebugLogPanel::kBoxHeight - excess));
+        height = settle();
     }
-    layout()->invalidate();
-    layout()->activate();
-    fittingHeight_ = layout()->hasHeightForWidth() ? layout()->heightForWidth(kWidth)
-                                                   : layout()->sizeHint().height();
+    const int previous = fittingHeight_;
+    fittingHeight_ = height;
     setFixedHeight(fittingHeight_);
     placeLanguageMenu();
-    emit contentChanged();
+    if (fittingHeight_ != previous) {
+        emit contentChanged();
+    }
 }
 
 void ContentView::refreshPermission() {
@@ -334,6 +386,14 @@ void ContentView::refreshPermission() {
     permissionButton_->setText(text("content.permissions.button"));
 }
 
+void ContentView::refreshStatus() {
+    const bool running = model_.isRunning;
+    statusDot_->setStyleSheet(
+        QStringLiteral("background: %1; border-radius: 6px;").arg(running ? "#34c759" : "#8e8e93"));
+    statusLabel_->setText(text("content.status.label"));
+    statusValue_->setText(text(running ? "content.status.running" : "content.status.stopped"));
+}
+
 void ContentView::refreshDevices() {
     deviceTitle_->setText(text("device.selection.title", "Tablet Device"));
     const bool running = model_.isRunning;
@@ -346,39 +406,29 @@ void ContentView::refreshDevices() {
     deviceWaitingText_->setText(text("device.selection.waiting", "Waiting for tablet device..."));
     deviceDescription_->setText(
         text("device.selection.description", "Select which tablet to use:"));
-    clearRows(deviceRows_);
-    if (!running) {
-        return;
+    std::vector<RowList::Row> rows;
+    if (running) {
+        const std::optional<DeviceInfo>& selected = model_.selectedDevice;
+        for (const DeviceInfo& device : devices) {
+            rows.push_back({QString::fromStdString(device.productName),
+                            selected && selected->id == device.id,
+                            [this, device] { model_.selectDevice(device); }});
+        }
     }
-    const std::optional<DeviceInfo>& selected = model_.selectedDevice;
-    int index = 0;
-    for (const DeviceInfo& device : devices) {
-        auto* row = new SelectionRow(QString::fromStdString(device.productName),
-                                     selected && selected->id == device.id, this);
-        row->setObjectName(QStringLiteral("deviceRow%1").arg(index++));
-        connect(row, &QPushButton::clicked, this, [this, device] { model_.selectDevice(device); });
-        deviceRows_->addWidget(row);
-        // Shown now rather than by the layout's queued show, so the height
-        // fitted below counts it.
-        row->show();
-    }
+    deviceRows_->setRows(std::move(rows));
 }
 
 void ContentView::refreshDisplays() {
     displayTitle_->setText(text("display.target.title"));
     displayDescription_->setText(text("display.target.description"));
-    clearRows(displayRows_);
+    std::vector<RowList::Row> rows;
     const std::optional<MonitorInfo>& selected = model_.selectedMonitor;
-    int index = 0;
     for (const MonitorInfo& monitor : model_.availableMonitors.get()) {
-        auto* row = new SelectionRow(QString::fromStdString(monitor.displayName(localization_)),
-                                     selected && selected->id == monitor.id, this);
-        row->setObjectName(QStringLiteral("displayRow%1").arg(index++));
-        connect(row, &QPushButton::clicked, this,
-                [this, monitor] { model_.selectMonitor(monitor); });
-        displayRows_->addWidget(row);
-        row->show();
+        rows.push_back({QString::fromStdString(monitor.displayName(localization_)),
+                        selected && selected->id == monitor.id,
+                        [this, monitor] { model_.selectMonitor(monitor); }});
     }
+    displayRows_->setRows(std::move(rows));
 }
 
 void ContentView::refreshLanguageMenu() {
@@ -401,6 +451,15 @@ void ContentView::refreshLanguageMenu() {
 void ContentView::placeLanguageMenu() {
     languageButton_->move(width() - languageButton_->width() - 12, 12);
     languageButton_->raise();
+}
+
+std::string ContentView::reasonText(const AppLocalization& localization,
+                                    const AccessibilityTrustState& state) {
+    return drawlume::reasonText(localization, state);
+}
+
+int ContentView::rowsBuilt() const {
+    return deviceRows_->rowsMade() + displayRows_->rowsMade();
 }
 
 QSize ContentView::sizeHint() const {

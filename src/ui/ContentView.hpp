@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "util/Subscription.hpp"
@@ -15,7 +17,9 @@ class QVBoxLayout;
 namespace drawlume {
 
 class AppLocalization;
+struct AccessibilityTrustState;
 class DebugLogPanel;
+class RowList;
 class Spinner;
 class TabletViewModel;
 
@@ -34,18 +38,41 @@ public:
     };
 
     static constexpr int kWidth = 500;
+    // The debug lines are drawn at most this often (about 30 times a second).
+    static constexpr int kLinesIntervalMs = 33;
 
     ContentView(TabletViewModel& model, AppLocalization& localization, Actions actions,
                 QWidget* parent = nullptr);
     ~ContentView() override;
 
+    // The parts of the view, each refreshed only when what it shows changed.
+    enum Part : unsigned {
+        permissionPart = 1U << 0U,
+        statusPart = 1U << 1U,
+        devicesPart = 1U << 2U,
+        displaysPart = 1U << 3U,
+        debugStatePart = 1U << 4U,
+        debugLinesPart = 1U << 5U,
+        languagePart = 1U << 6U,
+        allParts = (1U << 7U) - 1U,
+    };
+
     // Shows the model and the language as they are now.
-    void refresh();
+    void refresh() { refresh(allParts); }
     // The fixed width and the height the content needs at that width.
     QSize sizeHint() const override;
+    // The tallest the content may be (the screen's room for the window's
+    // contents): the debug box gives up height first, then the window scrolls.
+    void setMaximumFittingHeight(int height);
+    // Why posting is not permitted, in the language chosen, naming the node.
+    static std::string reasonText(const AppLocalization& localization,
+                                  const AccessibilityTrustState& state);
+    // How many times the device or display rows were made, for the tests.
+    int rowsBuilt() const;
 
 signals:
-    // After every refresh, so the window can fit itself to the new content.
+    // After a refresh that changed the height the content needs, so the
+    // window can fit itself to it.
     void contentChanged();
 
 protected:
@@ -53,8 +80,11 @@ protected:
 
 private:
     void build();
-    void scheduleRefresh();
+    void scheduleRefresh(unsigned parts);
+    void refresh(unsigned parts);
+    void fitHeight();
     void refreshPermission();
+    void refreshStatus();
     void refreshDevices();
     void refreshDisplays();
     void refreshLanguageMenu();
@@ -64,8 +94,10 @@ private:
     TabletViewModel& model_;
     AppLocalization& localization_;
     Actions actions_;
-    bool refreshPending_ = false;
+    unsigned pendingParts_ = 0;
+    QTimer linesTimer_;
     int fittingHeight_ = 0;
+    int maximumFittingHeight_ = QWIDGETSIZE_MAX;
     std::vector<Subscription> subscriptions_;
 
     QLabel* appName_ = nullptr;
@@ -83,10 +115,10 @@ private:
     QWidget* deviceWaiting_ = nullptr;
     QLabel* deviceWaitingText_ = nullptr;
     QLabel* deviceDescription_ = nullptr;
-    QVBoxLayout* deviceRows_ = nullptr;
+    RowList* deviceRows_ = nullptr;
     QLabel* displayTitle_ = nullptr;
     QLabel* displayDescription_ = nullptr;
-    QVBoxLayout* displayRows_ = nullptr;
+    RowList* displayRows_ = nullptr;
     QLabel* noticeTitle_ = nullptr;
     QLabel* noticeMessage_ = nullptr;
     DebugLogPanel* debugPanel_ = nullptr;

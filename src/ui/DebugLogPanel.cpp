@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 
 #include "localization/AppLocalization.hpp"
@@ -62,32 +63,76 @@ DebugLogPanel::DebugLogPanel(std::function<void(bool)> setEnabled, std::function
     connect(clear_, &QPushButton::clicked, this, [clear = std::move(clear)] { clear(); });
 }
 
+void DebugLogPanel::setBoxHeight(int height) {
+    if (box_->height() != height || box_->minimumHeight() != height) {
+        box_->setFixedHeight(height);
+    }
+}
+
+bool DebugLogPanel::isBoxShown() const {
+    return !box_->isHidden();
+}
+
 void DebugLogPanel::update(const AppLocalization& localization, bool enabled,
                            int64_t eventsPerSecond, const std::vector<std::string>& lines) {
-    title_->setText(
-        QString::fromStdString(localization.localized("debug.logs.title", "Debug Logs")));
+    const auto setText = [](auto* widget, const QString& text) {
+        if (widget->text() != text) {
+            widget->setText(text);
+        }
+    };
+    setText(title_,
+            QString::fromStdString(localization.localized("debug.logs.title", "Debug Logs")));
     const std::array<FormatArgument, 1> rate = {FormatArgument(eventsPerSecond)};
-    rate_->setText(QString::fromStdString(
-        localization.localizedFormat("debug.logs.events_per_second", "%d events/sec", rate)));
-    clear_->setText(QString::fromStdString(localization.localized("debug.logs.clear", "Clear")));
+    setText(rate_, QString::fromStdString(localization.localizedFormat(
+                       "debug.logs.events_per_second", "%d events/sec", rate)));
+    setText(clear_, QString::fromStdString(localization.localized("debug.logs.clear", "Clear")));
     if (switch_->isChecked() != enabled) {
         const QSignalBlocker quiet(switch_);
         switch_->setChecked(enabled);
     }
-    box_->setVisible(enabled);
+    if (box_->isHidden() == enabled) {
+        box_->setVisible(enabled);
+    }
+    showLines(lines);
+}
+
+void DebugLogPanel::showLines(const std::vector<std::string>& lines) {
     if (lines == shown_) {
         return;
     }
-    shown_ = lines;
-    box_->clear();
-    for (const std::string& line : lines) {
-        auto* item = new QListWidgetItem(QString::fromStdString(line), box_);
-        if (line.find("DELAY") != std::string::npos) {
-            item->setForeground(QColor(0xff, 0x45, 0x3a));
+    // The lines kept from before: the longest tail of what is shown that
+    // starts the new list. Usually the cap dropped one line and one came.
+    size_t dropped = 0;
+    size_t kept = 0;
+    for (; dropped < shown_.size(); ++dropped) {
+        const size_t overlap = std::min(shown_.size() - dropped, lines.size());
+        if (overlap == shown_.size() - dropped &&
+            std::equal(shown_.begin() + static_cast<std::ptrdiff_t>(dropped), shown_.end(),
+                       lines.begin())) {
+            kept = overlap;
+            break;
         }
     }
+    if (kept == 0) {
+        box_->clear();
+        dropped = 0;
+    }
+    for (size_t line = 0; line < dropped && box_->count() > 0; ++line) {
+        delete box_->takeItem(0);
+    }
+    for (size_t line = kept; line < lines.size(); ++line) {
+        addLine(lines[line]);
+    }
+    shown_ = lines;
     if (!lines.empty()) {
         box_->scrollToBottom();
+    }
+}
+
+void DebugLogPanel::addLine(const std::string& line) {
+    auto* item = new QListWidgetItem(QString::fromStdString(line), box_);
+    if (line.find("DELAY") != std::string::npos) {
+        item->setForeground(QColor(0xff, 0x45, 0x3a));
     }
 }
 

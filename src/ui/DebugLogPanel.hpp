@@ -17,6 +17,8 @@ class SwitchButton;
 // The debug section: a header row (title, events per second, the switch and
 // Clear) and, while collection is on, a box with the latest lines, the ones
 // reporting a DELAY in red, scrolled to the last line whenever it changes.
+// New lines are appended and the ones the cap dropped removed; the box is
+// filled again only when the list changed otherwise (cleared, say).
 class DebugLogPanel final : public QWidget {
     Q_OBJECT
 
@@ -27,9 +29,16 @@ public:
     void update(const AppLocalization& localization, bool enabled, int64_t eventsPerSecond,
                 const std::vector<std::string>& lines);
 
+    // The box's height, and the least it gives up to when the screen is short.
     static constexpr int kBoxHeight = 150;
+    static constexpr int kMinimumBoxHeight = 60;
+    void setBoxHeight(int height);
+    bool isBoxShown() const;
 
 private:
+    void showLines(const std::vector<std::string>& lines);
+    void addLine(const std::string& line);
+
     QLabel* title_;
     QLabel* rate_;
     SwitchButton* switch_;

@@ -15,6 +15,11 @@ size_t QtAlerts::runModal(const AlertContent& alert) {
     box.setWindowIcon(appIcon());
     box.setText(QString::fromStdString(alert.messageText));
     box.setInformativeText(QString::fromStdString(alert.informativeText));
+    if (!alert.detailedText.empty()) {
+        box.setDetailedText(QString::fromStdString(alert.detailedText));
+    }
+    // Selectable, so a path or a message can be copied.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     switch (alert.style) {
         case AlertStyle::informational:
             box.setIcon(QMessageBox::Information);

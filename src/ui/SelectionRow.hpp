@@ -12,9 +12,10 @@ class SelectionRow final : public QPushButton {
 public:
     SelectionRow(const QString& text, bool selected, QWidget* parent = nullptr);
     bool isSelectedRow() const { return selected_; }
+    void setSelectedRow(bool selected);
 
 private:
-    bool selected_;
+    bool selected_ = false;
 };
 
 }  // namespace drawlume

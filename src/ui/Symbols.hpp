@@ -16,10 +16,13 @@ void ensureUiResources();
 QPixmap symbolPixmap(const QString& symbol, int size, const QColor& tint = QColor());
 QIcon symbolIcon(const QString& symbol, const QColor& tint = QColor());
 
-// The application icon ("AppIcon") at a size, and the monochrome tray icon
-// drawn in the given colour (the desktop panel's text colour).
+// The application icon ("AppIcon") at a size.
 QPixmap appIconPixmap(int size);
 QIcon appIcon();
-QIcon trayIcon(const QColor& colour);
+// The tray icon: named after the theme's symbolic icon where the theme has
+// it, so that status notifier hosts tint it to their panel, and drawn light
+// with a dark outline (twoToneTrayPixmap) for trays that show the pixels.
+QIcon trayIcon();
+QPixmap twoToneTrayPixmap(int size);
 
 }  // namespace drawlume

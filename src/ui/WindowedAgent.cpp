@@ -6,7 +6,6 @@
 
 #include "app/TabletViewModel.hpp"
 #include "program/AgentRun.hpp"
-#include "program/PermissionReport.hpp"
 #include "ui/AppDelegate.hpp"
 #include "ui/QtDesktopServices.hpp"
 #include "ui/QtRunLoop.hpp"
@@ -39,7 +38,6 @@ int runWindowedAgent(int argc, char** argv, const AgentOptions& options,
     AgentCore& core = run.assemble(ShellServices{loop, events, screens, alerts});
     int status = 0;
     {
-        Subscription permissionReport;
         AppDelegate delegate(
             AppDelegate::Services{run.defaults(),
                                   core.localization(),
@@ -47,14 +45,11 @@ int runWindowedAgent(int argc, char** argv, const AgentOptions& options,
                                   workspace,
                                   core.debugLogCollector(),
                                   run.fileLogger()->logFileManager().logsDirectory(),
-                                  [&core, &permissionReport] {
-                                      auto model = core.makeViewModel();
-                                      permissionReport = reportPermission(*model, stderr);
-                                      return model;
-                                  },
+                                  [&core] { return core.makeViewModel(); },
                                   QSystemTrayIcon::isSystemTrayAvailable(),
                                   {},
-                                  &run.loginItem()});
+                                  &run.loginItem(),
+                                  {}});
         QObject::connect(&application, &QCoreApplication::aboutToQuit,
                          [&delegate] { delegate.applicationWillTerminate(); });
         run.stopOn([&delegate] { delegate.quitApp(); });

@@ -1,9 +1,19 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QtTest>
 
 #include "ShellFixture.hpp"
@@ -14,6 +24,7 @@
 #include "ui/ContentView.hpp"
 #include "ui/DebugLogPanel.hpp"
 #include "ui/MainWindow.hpp"
+#include "ui/UpdaterController.hpp"
 
 namespace drawlume {
 
@@ -33,6 +44,226 @@ private slots:
         QTRY_VERIFY(shell.find<QPushButton>("displayRow1") != nullptr);
         QTest::mouseClick(shell.find<QPushButton>("displayRow1"), Qt::LeftButton);
         QCOMPARE(shell.model().selectedMonitor.get()->id, 1);
+    }
+
+    // Pressed, held while the debug view takes a thousand lines a second,
+    // released: each choice lands, and nothing is remade under the pointer.
+    void choicesTakeEffectWhileDebugLinesFlow() {
+        Shell shell;
+        shell.connect("aa:01", "First");
+        shell.connect("aa:02", "Second");
+        QTRY_VERIFY(shell.find<QPushButton>("deviceRow1") != nullptr);
+        QTRY_VERIFY(shell.find<QPushButton>("displayRow1") != nullptr);
+        shell.model().isDebugLogEnabled.set(true);
+        DebugLogCollector& collector = shell.core.debugLogCollector();
+        int sent = 0;
+        QTimer flow;
+        QObject::connect(&flow, &QTimer::timeout, [&] {
+            collector.addLog("pen report " + std::to_string(++sent));
+            collector.updateEventsPerSecond(1000);
+        });
+        flow.start(1);
+        auto* box = shell.find<QListWidget>("debugBox");
+        QTRY_COMPARE(box->count(), static_cast<int>(DebugLogCollector::maxLogLines));
+        const int rowsBefore = shell.delegate.contentView()->rowsBuilt();
+        const auto holdAndRelease = [](QWidget* target, QPoint at) {
+            QTest::mousePress(target, Qt::LeftButton, {}, at);
+            QTest::qWait(60);
+            QTest::mouseRelease(target, Qt::LeftButton, {}, at);
+            QTest::qWait(20);
+        };
+
+        QPointer<QPushButton> device = shell.find<QPushButton>("deviceRow1");
+        holdAndRelease(device, device->rect().center());
+        QVERIFY(device != nullptr);
+        QTRY_COMPARE(QString::fromStdString(shell.model().selectedDevice.get()->productName),
+                     QStringLiteral("Second"));
+        QPointer<QPushButton> display = shell.find<QPushButton>("displayRow1");
+        holdAndRelease(display, display->rect().center());
+        QTRY_COMPARE(shell.model().selectedMonitor.get()->id, 1);
+
+        auto* menu = shell.find<QMenu>("languageMenu");
+        menu->popup(QPoint(0, 0));
+        QTRY_VERIFY(menu->isVisible());
+        QPointer<QAction> korean;
+        for (QAction* item : menu->actions()) {
+            if (item->data().toInt() == static_cast<int>(AppLanguage::korean)) {
+                korean = item;
+            }
+        }
+        QVERIFY(korean != nullptr);
+        holdAndRelease(menu, menu->actionGeometry(korean).center());
+        QTRY_COMPARE(shell.core.localization().selectedLanguage().get(), AppLanguage::korean);
+
+        flow.stop();
+        QVERIFY(sent > 100);
+        // Only the two rows whose choice changed were restyled, none made anew.
+        QCOMPARE(shell.delegate.contentView()->rowsBuilt(), rowsBefore);
+        QCOMPARE(shell.find<QLabel>("eventsPerSecond")->text(),
+                 QString::fromStdString(shell.core.localization().localizedFormat(
+                     "debug.logs.events_per_second", std::nullopt,
+                     std::array<FormatArgument, 1>{FormatArgument(int64_t{1000})})));
+        collector.flush();
+        QTRY_COMPARE(box->item(box->count() - 1)
+                         ->text()
+                         .endsWith(QStringLiteral(" pen report %1").arg(sent)),
+                     true);
+        QCOMPARE(box->count(), static_cast<int>(DebugLogCollector::maxLogLines));
+    }
+
+    // Japanese, the permission block, debug on: taller than the screen. The
+    // box gives up height first, the window stays on the screen and scrolls.
+    void windowStaysOnTheScreen() {
+        Shell shell(false);
+        shell.core.localization().setLanguage(AppLanguage::japanese);
+        shell.model().isDebugLogEnabled.set(true);
+        MainWindow* window = shell.delegate.window();
+        const QRect available = window->screen()->availableGeometry();
+        window->move(available.left(), available.bottom() - 100);
+        QTRY_VERIFY(shell.delegate.contentView()->sizeHint().height() > available.height());
+        QTRY_VERIFY(window->frameGeometry().bottom() <= available.bottom());
+        QVERIFY(window->frameGeometry().top() >= available.top());
+        QVERIFY(window->frameGeometry().height() <= available.height());
+        QCOMPARE(shell.find<QListWidget>("debugBox")->height(), DebugLogPanel::kMinimumBoxHeight);
+        QVERIFY(shell.find<QScrollArea>("contentScroll")->verticalScrollBar()->isVisible());
+
+        shell.model().isDebugLogEnabled.set(false);
+        shell.core.localization().setLanguage(AppLanguage::english);
+        shell.trust.grant();
+        shell.events.post(SystemEvent::applicationDidBecomeActive);
+        QTRY_VERIFY(!shell.find<QScrollArea>("contentScroll")->verticalScrollBar()->isVisible());
+        QCOMPARE(window->height(),
+                 shell.delegate.contentView()->height() + window->menuBar()->sizeHint().height());
+    }
+
+    // Return and Escape close it as it opens, and it opens centred.
+    void aboutClosesOnReturnAndEscapeAndOpensCentred() {
+        Shell shell;
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+            shell.delegate.showAbout();
+            QWidget* about = shell.delegate.aboutWindow();
+            QVERIFY(QTest::qWaitForWindowActive(about));
+            const QPoint centre = about->screen()->availableGeometry().center();
+            QVERIFY2((about->frameGeometry().center() - centre).manhattanLength() <= 4,
+                     qPrintable(QStringLiteral("%1,%2").arg(about->x()).arg(about->y())));
+            QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("aboutClose"));
+            QTest::keyClick(QApplication::focusWidget(), key);
+            QTRY_VERIFY(!about->isVisible());
+        }
+    }
+
+    // In Korean: the reason in Korean, the package's two commands with Copy,
+    // Check Again that finds nothing new says so, and Set Up for Me runs the
+    // same commands as root through pkexec, then reports what it found.
+    void permissionHelpLeadsWithCommandsAndSetsUp() {
+        std::vector<QStringList> runs;
+        int exitStatus = 0;
+        Shell shell(false);
+        shell.setup.run = [&](const QString& program, const QStringList& arguments,
+                              const std::function<void(int, const QString&)>& done) {
+            runs.push_back(QStringList{program} + arguments);
+            if (exitStatus == 0) {
+                shell.trust.grant();
+            }
+            done(exitStatus, QStringLiteral("udevadm: not permitted"));
+        };
+        AppLocalization& localization = shell.core.localization();
+        localization.setLanguage(AppLanguage::korean);
+        const auto korean = [&](const char* key) {
+            return QString::fromStdString(localization.localized(key));
+        };
+        QTRY_VERIFY(shell.find<QPushButton>("permissionButton")->isVisible());
+        QTest::mouseClick(shell.find<QPushButton>("permissionButton"), Qt::LeftButton);
+        auto* help = shell.find<QDialog>("permissionHelp");
+        QVERIFY(help != nullptr && help->isVisible());
+        const auto label = [&](const char* name) {
+            return help->findChild<QLabel*>(QString::fromLatin1(name))->text();
+        };
+        QCOMPARE(label("permissionHelpReason"), QString::fromStdString(ContentView::reasonText(
+                                                    localization, shell.model().permissionState)));
+        QTRY_COMPARE(shell.find<QLabel>("permissionReason")->text(), label("permissionHelpReason"));
+        QVERIFY(label("permissionHelpReason").contains("/dev/uinput"));
+        QCOMPARE(label("permissionHelpScope"), korean("permission.help.scope"));
+        QCOMPARE(label("permissionHelpWhich"), korean("permission.help.installed"));
+        const QStringList commands = shell.setup.commands();
+        QCOMPARE(commands.size(), 2);
+        QVERIFY(help->findChild<QWidget*>("permissionCommand2") == nullptr);
+        QTest::mouseClick(help->findChild<QPushButton*>("permissionCopy1"), Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), commands[1]);
+        QVERIFY(commands[1].startsWith("sudo udevadm control --reload"));
+
+        QTest::mouseClick(help->findChild<QPushButton*>("permissionCheckAgain"), Qt::LeftButton);
+        QCOMPARE(label("permissionHelpStatus"), korean("permission.help.unchanged"));
+
+        exitStatus = 126;  // the password dialog dismissed
+        QTest::mouseClick(help->findChild<QPushButton*>("permissionSetUp"), Qt::LeftButton);
+        QCOMPARE(label("permissionHelpStatus"), korean("permission.help.setup.cancelled"));
+        exitStatus = 1;
+        QTest::mouseClick(help->findChild<QPushButton*>("permissionSetUp"), Qt::LeftButton);
+        QCOMPARE(label("permissionHelpStatus"), korean("permission.help.setup.failed"));
+        auto* details = help->findChild<QPlainTextEdit*>("permissionHelpDetails");
+        QVERIFY(!details->isHidden());
+        QCOMPARE(details->toPlainText(), QStringLiteral("udevadm: not permitted"));
+        exitStatus = 0;
+        QTest::mouseClick(help->findChild<QPushButton*>("permissionSetUp"), Qt::LeftButton);
+        QCOMPARE(runs.size(), size_t{3});
+        QCOMPARE(runs.back(), (QStringList{"pkexec", "/bin/sh", "-c",
+                                           "modprobe uinput && udevadm control --reload && "
+                                           "udevadm trigger --subsystem-match=misc "
+                                           "--sysname-match=uinput && udevadm trigger "
+                                           "--subsystem-match=hidraw && udevadm trigger "
+                                           "--subsystem-match=input"}));
+        QCOMPARE(label("permissionHelpStatus"), korean("permission.help.granted"));
+        QCOMPARE(label("permissionHelpReason"), korean("permission.help.granted"));
+        QTRY_VERIFY(shell.find<QWidget>("permissionBlock")->isHidden());
+    }
+
+    // Without pkexec the button is off and the window says why; from a build
+    // tree the rule names this build's check and the quirk is added once.
+    void permissionSetupWithoutPkexecAndFromABuildTree() {
+        Shell shell(false);
+        shell.setup.canElevate = false;
+        shell.setup.installed = false;
+        shell.setup.companionCheck = "/home/me/src/build/drawlume-companion-check";
+        QTest::mouseClick(shell.find<QPushButton>("permissionButton"), Qt::LeftButton);
+        auto* help = shell.find<QDialog>("permissionHelp");
+        QVERIFY(!help->findChild<QPushButton*>("permissionSetUp")->isEnabled());
+        QCOMPARE(help->findChild<QLabel*>("permissionHelpStatus")->text(),
+                 QString::fromStdString(
+                     shell.core.localization().localized("permission.help.setup.unavailable")));
+        const QStringList commands = shell.setup.commands();
+        QCOMPARE(commands.size(), 3);
+        QCOMPARE(commands[0],
+                 QStringLiteral("sed 's|@DRAWLUME_COMPANION_CHECK@|/home/me/src/build/"
+                                "drawlume-companion-check|' '/src/packaging/udev/"
+                                "70-drawlume-agent.rules.in' | sudo tee "
+                                "/etc/udev/rules.d/70-drawlume-agent.rules >/dev/null"));
+        QVERIFY(
+            commands[1].contains("grep -qs 'Drawlume agent pen' "
+                                 "/etc/libinput/local-overrides.quirks || sudo tee -a"));
+        QVERIFY(shell.setup.commands(true).join(' ').indexOf("sudo") < 0);
+    }
+
+    // Texts from the platform go below the message, in the user's language.
+    void logFolderAndUpdateFailuresAreSaidInWords() {
+        Shell shell;
+        shell.core.localization().setLanguage(AppLanguage::spanish);
+        shell.workspace.opens = false;
+        shell.delegate.openLogFolder();
+        QCOMPARE(shell.alerts.shown.size(), size_t{1});
+        const AlertContent folder = shell.alerts.shown.back();
+        QCOMPARE(folder.messageText,
+                 shell.core.localization().localized("log_folder.failed.title"));
+        QVERIFY(folder.informativeText.ends_with("\n/tmp/logs"));
+
+        UpdateCheckResult failed;
+        failed.outcome = UpdateCheckResult::Outcome::failed;
+        failed.error = QStringLiteral("Host drawlume.example not found");
+        emit shell.delegate.updaterController()->checkFinished(failed, true);
+        QCOMPARE(shell.alerts.shown.size(), size_t{2});
+        QCOMPARE(shell.alerts.shown.back().informativeText,
+                 shell.core.localization().localized("update.failed.info"));
+        QCOMPARE(shell.alerts.shown.back().detailedText, failed.error.toStdString());
     }
 
     void debugSwitchShowsTheBoxTheWindowFollowsAndClearEmptiesIt() {
@@ -75,6 +306,31 @@ private slots:
         }
         QVERIFY(korean("menu.quit") != QStringLiteral("Quit Drawlume"));
         QTRY_COMPARE(shell.find<QLabel>("statusValue")->text(), korean("content.status.running"));
+    }
+
+    // Light strokes with a dark outline, so it reads on any panel; made anew
+    // when the icon theme changes.
+    void trayIconHasBothTonesAndFollowsTheTheme() {
+        Shell shell;
+        QSystemTrayIcon* tray = shell.delegate.statusItem();
+        const QImage icon = tray->icon().pixmap(22, 22).toImage();
+        int light = 0;
+        int dark = 0;
+        for (int y = 0; y < icon.height(); ++y) {
+            for (int x = 0; x < icon.width(); ++x) {
+                const QColor pixel = icon.pixelColor(x, y);
+                if (pixel.alpha() > 200) {
+                    light += pixel.lightnessF() > 0.85 ? 1 : 0;
+                    dark += pixel.lightnessF() < 0.15 ? 1 : 0;
+                }
+            }
+        }
+        QVERIFY2(light >= 20 && dark >= 10,
+                 qPrintable(QStringLiteral("%1 %2").arg(light).arg(dark)));
+        const qint64 before = tray->icon().cacheKey();
+        QEvent change(QEvent::ThemeChange);
+        QCoreApplication::sendEvent(shell.delegate.window(), &change);
+        QVERIFY(tray->icon().cacheKey() != before);
     }
 
     void aboutWindowIsMadeOnceAndReused() {

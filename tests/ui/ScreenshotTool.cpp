@@ -5,14 +5,18 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <cmath>
 #include <cstdio>
 
 #include "ShellFixture.hpp"
 #include "app/DebugLogCollector.hpp"
+#include "localization/AppLanguage.hpp"
 #include "localization/AppLocalization.hpp"
 #include "platform/replay/HidRecordingParser.hpp"
 
@@ -45,10 +49,11 @@ QPixmap photograph(QWidget* window) {
     return window->grab();
 }
 
-// Two companions, the first one drawing, and the debug box full of its lines.
+// Two companions, the first one drawing, and the debug box full of its lines;
+// the window alone, or the whole screen to show where the window stands.
 bool running(const QString& directory, AppLanguage language, const char* name,
-             const std::string& recording) {
-    Shell shell;
+             const std::string& recording, bool wholeScreen = false, bool permitted = true) {
+    Shell shell(permitted);
     shell.core.localization().setLanguage(language);
     auto pad = shell.connect("aa:01", "Studio Tablet");
     shell.connect("aa:02", "Pocket Phone");
@@ -70,13 +75,39 @@ bool running(const QString& directory, AppLanguage language, const char* name,
         }
     }
     shell.core.debugLogCollector().updateEventsPerSecond(120);
-    return save(photograph(shell.delegate.window()), directory, name);
+    if (!wholeScreen) {
+        return save(photograph(shell.delegate.window()), directory, name);
+    }
+    QWidget* window = shell.delegate.window();
+    const QPixmap screen = photograph(window);  // lets it settle and refit
+    (void)screen;
+    const QRect available = window->screen()->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    const bool fits = available.contains(frame);
+    std::printf("screenshots: %s: window %dx%d at %d,%d on %dx%d available at %d,%d%s\n", name,
+                frame.width(), frame.height(), frame.x(), frame.y(), available.width(),
+                available.height(), available.x(), available.y(), fits ? "" : " - OFF THE SCREEN");
+    return save(window->screen()->grabWindow(0), directory, name) && fits;
 }
 
 bool permissionMissing(const QString& directory) {
     Shell shell(false);
     shell.core.localization().setLanguage(AppLanguage::english);
     return save(photograph(shell.delegate.window()), directory, "permission-missing.png");
+}
+
+// The permission help in English, as the package's user sees it.
+bool permissionHelp(const QString& directory) {
+    Shell shell(false);
+    shell.core.localization().setLanguage(AppLanguage::english);
+    settle(300);
+    shell.find<QPushButton>("permissionButton")->click();
+    auto* help = shell.find<QWidget>("permissionHelp");
+    if (help == nullptr) {
+        std::fprintf(stderr, "screenshots: the permission help did not open\n");
+        return false;
+    }
+    return save(photograph(help), directory, "permission-help.png");
 }
 
 bool aboutJapanese(const QString& directory) {
@@ -107,25 +138,113 @@ bool trayMenu(const QString& directory) {
     return save(QGuiApplication::primaryScreen()->grabWindow(0), directory, "tray-menu.png");
 }
 
+double luminance(QRgb colour) {
+    return (0.2126 * qRed(colour) + 0.7152 * qGreen(colour) + 0.0722 * qBlue(colour)) / 255.0;
+}
+
+// The panel strip around the tray icon, and a check that the icon stands out
+// from the panel: enough of its pixels differ in brightness from the panel's
+// commonest colour by at least 0.4 of the full scale.
+bool trayContrast(const QString& directory, const char* name) {
+    Shell shell;
+    QSystemTrayIcon* tray = shell.delegate.statusItem();
+    for (int wait = 0; wait < 50 && !QSystemTrayIcon::isSystemTrayAvailable(); ++wait) {
+        settle(100);
+    }
+    if (tray == nullptr || !QSystemTrayIcon::isSystemTrayAvailable()) {
+        std::fprintf(stderr, "screenshots: no tray host on this display\n");
+        return false;
+    }
+    settle(800);
+    const QRect icon = tray->geometry();
+    if (!icon.isValid()) {
+        std::fprintf(stderr, "screenshots: the tray icon has no place on the screen\n");
+        return false;
+    }
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    // The panel: the commonest colour of the rows just above and below the
+    // icon (beside it may lie the bare screen, the strip is that narrow).
+    QHash<QRgb, int> counts;
+    for (const int y : {icon.top() - 2, icon.top() - 1, icon.bottom() + 1, icon.bottom() + 2}) {
+        for (int x = icon.left(); x <= icon.right(); ++x) {
+            if (screen.rect().contains(x, y)) {
+                ++counts[screen.pixel(x, y)];
+            }
+        }
+    }
+    QRgb panel = 0;
+    int most = 0;
+    for (auto entry = counts.cbegin(); entry != counts.cend(); ++entry) {
+        if (entry.value() > most) {
+            most = entry.value();
+            panel = entry.key();
+        }
+    }
+    int standingOut = 0;
+    double sum = 0;
+    for (int y = icon.top(); y <= icon.bottom(); ++y) {
+        for (int x = icon.left(); x <= icon.right(); ++x) {
+            const double brightness = luminance(screen.pixel(x, y));
+            sum += brightness;
+            standingOut += std::abs(brightness - luminance(panel)) >= 0.4 ? 1 : 0;
+        }
+    }
+    const int pixels = icon.width() * icon.height();
+    const double share = static_cast<double>(standingOut) / pixels;
+    const bool readable = share >= 0.08;
+    std::printf(
+        "screenshots: %s: panel brightness %.2f, icon mean %.2f, %.0f %% of the icon's pixels "
+        "stand out (at least 8 %%)%s\n",
+        name, luminance(panel), sum / pixels, share * 100, readable ? "" : " - UNREADABLE");
+    const QRect shown = icon.adjusted(-24, -6, 24, 6).intersected(screen.rect());
+    return save(QPixmap::fromImage(screen.copy(shown).scaled(shown.size() * 4)), directory, name) &&
+           readable;
+}
+
 }  // namespace
 }  // namespace drawlume
 
 int main(int argc, char** argv) {
     using drawlume::AppLanguage;
     QApplication application(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s OUTPUT-DIRECTORY PEN-RECORDING\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr,
+                     "usage: %s OUTPUT-DIRECTORY PEN-RECORDING [main|tray-dark|tray-light|small]\n",
+                     argv[0]);
         return 2;
     }
     const QString directory = QString::fromLocal8Bit(argv[1]);
     const std::string recording = argv[2];
+    const std::string set = argc == 4 ? argv[3] : "main";
     QDir().mkpath(directory);
-    bool ok = drawlume::permissionMissing(directory);
+    bool ok = true;
+    if (set == "tray-dark" || set == "tray-light") {
+        return drawlume::trayContrast(
+                   directory, set == "tray-dark" ? "tray-dark-panel.png" : "tray-light-panel.png")
+                   ? 0
+                   : 1;
+    }
+    if (set == "small") {
+        // Every language with the debug box open, on a 1366 x 768 screen.
+        for (const AppLanguage language : drawlume::kAllAppLanguages) {
+            if (const auto code = drawlume::languageCode(language)) {
+                const std::string name = "small-" + std::string(*code) + ".png";
+                ok = drawlume::running(directory, language, name.c_str(), recording, true) && ok;
+            }
+        }
+        // The tallest case: the permission block as well; the window scrolls.
+        ok = drawlume::running(directory, AppLanguage::japanese, "small-ja-permission.png",
+                               recording, true, false) &&
+             ok;
+        return ok ? 0 : 1;
+    }
+    ok = drawlume::permissionMissing(directory);
     ok = drawlume::running(directory, AppLanguage::english, "running-en.png", recording) && ok;
     ok = drawlume::running(directory, AppLanguage::korean, "running-ko.png", recording) && ok;
     ok = drawlume::running(directory, AppLanguage::simplifiedChinese, "running-zh-Hans.png",
                            recording) &&
          ok;
+    ok = drawlume::permissionHelp(directory) && ok;
     ok = drawlume::aboutJapanese(directory) && ok;
     ok = drawlume::trayMenu(directory) && ok;
     return ok ? 0 : 1;

@@ -59,10 +59,14 @@ struct Shell {
             {"Built-in", Rect{{0, 0}, {1920, 1080}}}, {"External", Rect{{1920, 0}, {2560, 1440}}}}),
         defaults}};
     int exitStatus = -1;
+    // The permission set-up: the package's commands, pkexec there, nothing run.
+    PermissionSetup setup{
+        true, "/usr/lib/drawlume-agent/drawlume-companion-check", "/src", true,
+        [](const QString&, const QStringList&, const std::function<void(int, const QString&)>&) {}};
     AppDelegate delegate{AppDelegate::Services{
         *defaults, core.localization(), alerts, workspace, core.debugLogCollector(), "/tmp/logs",
         [this] { return core.makeViewModel(); }, true, [this](int status) { exitStatus = status; },
-        nullptr}};
+        nullptr, [this] { return setup; }}};
 };
 
 }  // namespace drawlume

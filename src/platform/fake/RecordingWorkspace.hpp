@@ -7,12 +7,13 @@
 
 namespace drawlume {
 
-// Records what would have been opened.
+// Records what would have been opened; answers `opens` (as a desktop without
+// a file manager answers false).
 class RecordingWorkspace final : public Workspace {
 public:
     bool openFolder(const std::string& path) override {
         folders.push_back(path);
-        return true;
+        return opens;
     }
     bool openAddress(const std::string& address) override {
         addresses.push_back(address);
@@ -21,6 +22,7 @@ public:
 
     std::vector<std::string> folders;
     std::vector<std::string> addresses;
+    bool opens = true;
 };
 
 }  // namespace drawlume

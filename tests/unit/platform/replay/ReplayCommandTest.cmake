@@ -1,5 +1,6 @@
 # Runs drawlume-agent --replay as a user would, at the recorded times: the pen
-# stroke's records on standard output, exit status 0; a session where a
+# stroke's records on standard output, the log (the permission state among
+# it) on standard error, exit status 0; a session where a
 # laptop's own pen comes before the companion plays the companion alone and
 # says why on standard error; a malformed recording, or a file that is no
 # recording at all, named with its line on standard error, exit status 2,
@@ -7,10 +8,15 @@
 set(ENV{XDG_STATE_HOME} "${STATE}")
 
 execute_process(COMMAND "${AGENT}" --print-events --replay "${DATA}/pen-stroke.hid"
-                OUTPUT_VARIABLE printed RESULT_VARIABLE status TIMEOUT 30)
+                OUTPUT_VARIABLE printed ERROR_VARIABLE said RESULT_VARIABLE status TIMEOUT 30)
 file(READ "${DATA}/pen-stroke.expected" expected)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "replay exited with ${status}")
+endif()
+# Standard error carries the log from info up, the permission state among it.
+if(NOT said MATCHES "(^|\n)drawlume-agent: Input permission granted"
+   OR NOT said MATCHES "(^|\n)drawlume-agent: Log files directory: ")
+    message(FATAL_ERROR "replay said on standard error:\n${said}")
 endif()
 if(NOT printed STREQUAL expected)
     message(FATAL_ERROR "replay printed:\n${printed}\nexpected:\n${expected}")
