@@ -10,7 +10,7 @@
 namespace drawlume::testing {
 
 // Records every log line at every level while it lives; lines() waits for
-// the logging queues first.
+// the logging queues first, newLines() gives only those since its last call.
 class LogCapture {
 public:
     LogCapture() : previousLevel_(ddLogLevel()) {
@@ -32,9 +32,16 @@ public:
         DDLog::sharedInstance().flushLog();
         return logger_->texts();
     }
+    std::vector<std::string> newLines() {
+        std::vector<std::string> all = lines();
+        std::vector<std::string> fresh(all.begin() + static_cast<std::ptrdiff_t>(seen_), all.end());
+        seen_ = all.size();
+        return fresh;
+    }
 
 private:
     uint32_t previousLevel_;
+    size_t seen_ = 0;
     std::shared_ptr<RecordingLogger> logger_ = std::make_shared<RecordingLogger>();
 };
 

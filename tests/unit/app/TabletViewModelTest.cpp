@@ -6,11 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include "LogCapture.hpp"
 #include "app/TabletViewModel.hpp"
 #include "devices/TabletDeviceManager.hpp"
 #include "displays/MonitorPreferences.hpp"
-#include "logging/DDLog.hpp"
-#include "logging/RecordingLogger.hpp"
 #include "platform/fake/FakeAccessibilityTrust.hpp"
 #include "platform/fake/FakeEventOutput.hpp"
 #include "platform/fake/FakeHidHost.hpp"
@@ -24,14 +23,7 @@ namespace {
 // The model over a real device manager on a fake HID host, with two screens.
 class TabletViewModelTest : public ::testing::Test {
 protected:
-    TabletViewModelTest() {
-        setDDLogLevel(DDLogLevelAll);
-        DDLog::sharedInstance().addLogger(logger_);
-    }
-    ~TabletViewModelTest() override {
-        model_.reset();
-        DDLog::sharedInstance().removeAllLoggers();
-    }
+    ~TabletViewModelTest() override { model_.reset(); }
 
     void launch() {
         model_ = TabletViewModel::create(TabletViewModel::Services{
@@ -80,19 +72,12 @@ protected:
         return selected ? selected->productName : "none";
     }
     // The log lines since the last call.
-    std::vector<std::string> newLines() {
-        DDLog::sharedInstance().flushLog();
-        const std::vector<std::string> all = logger_->texts();
-        std::vector<std::string> fresh(all.begin() + static_cast<std::ptrdiff_t>(seen_), all.end());
-        seen_ = all.size();
-        return fresh;
-    }
+    std::vector<std::string> newLines() { return logCapture_.newLines(); }
     bool logged(const std::vector<std::string>& lines, const std::string& text) {
         return std::find(lines.begin(), lines.end(), text) != lines.end();
     }
 
-    std::shared_ptr<testing::RecordingLogger> logger_ =
-        std::make_shared<testing::RecordingLogger>();
+    testing::LogCapture logCapture_;
     FakeTranslationServices services_;
     SystemEventsHub events_;
     FakeAccessibilityTrust trust_;
@@ -105,9 +90,6 @@ protected:
     RecordingAlerts alerts_;
     EventOutput* eventOutput_ = nullptr;
     std::shared_ptr<TabletViewModel> model_;
-
-private:
-    size_t seen_ = 0;
 };
 
 TEST_F(TabletViewModelTest, ServiceRunsOnlyWhilePostingIsPermittedAndActivationRechecks) {

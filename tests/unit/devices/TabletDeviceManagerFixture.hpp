@@ -7,9 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "LogCapture.hpp"
 #include "devices/TabletDeviceManager.hpp"
-#include "logging/DDLog.hpp"
-#include "logging/RecordingLogger.hpp"
 #include "platform/fake/CompanionReports.hpp"
 #include "platform/fake/FakeHidHost.hpp"
 #include "platform/fake/FakeTranslationServices.hpp"
@@ -41,15 +40,7 @@ public:
 // event sink, every log line recorded.
 class TabletDeviceManagerFixture : public ::testing::Test {
 protected:
-    TabletDeviceManagerFixture() {
-        setDDLogLevel(DDLogLevelAll);
-        DDLog::sharedInstance().addLogger(logger);
-    }
-    ~TabletDeviceManagerFixture() override {
-        manager.reset();
-        DDLog::sharedInstance().removeAllLoggers();
-        setDDLogLevel(DDLogLevelAll);
-    }
+    ~TabletDeviceManagerFixture() override { manager.reset(); }
 
     void createManager() {
         manager = TabletDeviceManager::create(
@@ -103,24 +94,12 @@ protected:
         return digitizerReport(companion::kPenInRangeBit, 0x4000, 0x4000);
     }
 
-    std::vector<std::string> logTexts() {
-        DDLog::sharedInstance().flushLog();
-        return logger->texts();
-    }
-    std::vector<DDLogMessage> logMessages() {
-        DDLog::sharedInstance().flushLog();
-        return logger->messages();
-    }
+    std::vector<std::string> logTexts() { return logCapture.lines(); }
+    std::vector<DDLogMessage> logMessages() { return logCapture.messages(); }
     // The lines logged since the last call.
-    std::vector<std::string> newLogTexts() {
-        std::vector<std::string> all = logTexts();
-        std::vector<std::string> fresh(all.begin() + static_cast<std::ptrdiff_t>(seenLines_),
-                                       all.end());
-        seenLines_ = all.size();
-        return fresh;
-    }
+    std::vector<std::string> newLogTexts() { return logCapture.newLines(); }
 
-    std::shared_ptr<RecordingLogger> logger = std::make_shared<RecordingLogger>();
+    LogCapture logCapture;
     FakeTranslationServices services;
     FakeHidHost host;
     RecordingAlerts alerts;
@@ -131,9 +110,6 @@ protected:
     };
     std::shared_ptr<RecordingOwner> owner = std::make_shared<RecordingOwner>();
     std::shared_ptr<TabletDeviceManager> manager;
-
-private:
-    size_t seenLines_ = 0;
 };
 
 }  // namespace drawlume::testing

@@ -8,9 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "LogCapture.hpp"
 #include "input/InputReportHandler.hpp"
-#include "logging/DDLog.hpp"
-#include "logging/RecordingLogger.hpp"
 #include "platform/fake/CompanionReports.hpp"
 #include "platform/fake/FakeTranslationServices.hpp"
 #include "platform/fake/RecordingEventGenerator.hpp"
@@ -23,15 +22,6 @@ using Op = GeneratorCall::Operation;
 class HandlerFixture : public ::testing::Test {
 protected:
     static constexpr int64_t kDevice = 0x1234;
-
-    HandlerFixture() {
-        setDDLogLevel(DDLogLevelAll);
-        DDLog::sharedInstance().addLogger(logger);
-    }
-    ~HandlerFixture() override {
-        DDLog::sharedInstance().removeAllLoggers();
-        setDDLogLevel(DDLogLevelAll);
-    }
 
     void send(uint32_t reportID, const std::vector<uint8_t>& bytes, int64_t device = kDevice) {
         handler.handleInputReport(device, 0, reportID, bytes.data(),
@@ -61,16 +51,10 @@ protected:
     void forgetCalls() { generator->calls.clear(); }
 
     // Every line logged so far, at any level.
-    std::vector<std::string> logTexts() {
-        DDLog::sharedInstance().flushLog();
-        return logger->texts();
-    }
-    std::vector<DDLogMessage> logMessages() {
-        DDLog::sharedInstance().flushLog();
-        return logger->messages();
-    }
+    std::vector<std::string> logTexts() { return logCapture.lines(); }
+    std::vector<DDLogMessage> logMessages() { return logCapture.messages(); }
 
-    std::shared_ptr<RecordingLogger> logger = std::make_shared<RecordingLogger>();
+    LogCapture logCapture;
     FakeTranslationServices services;
     std::shared_ptr<RecordingEventGenerator> generator =
         std::make_shared<RecordingEventGenerator>();

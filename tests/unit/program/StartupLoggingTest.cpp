@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "LogCapture.hpp"
 #include "logging/DDLog.hpp"
 #include "logging/FileLoggerFixture.hpp"
 #include "logging/LogMacros.hpp"
-#include "logging/RecordingLogger.hpp"
 #include "program/StartupLogging.hpp"
 
 namespace drawlume {
@@ -66,18 +66,16 @@ TEST_F(StartupLoggingTest, LaunchLinesReachTheLogFileAtLevelSeven) {
 }
 
 TEST_F(StartupLoggingTest, VersionLineIsLeftOutWhenTheBuildIsUnknown) {
-    auto logger = std::make_shared<testing::RecordingLogger>();
-    DDLog::sharedInstance().addLogger(logger);
+    testing::LogCapture log;
     SystemInformation information;
     information.appVersion = "1.2.3";
     information.osVersion = "6.1.0";
     information.architecture = "x86_64";
     logSystemInformation(information);
-    DDLog::sharedInstance().flushLog();
-    const std::vector<std::string> texts = logger->texts();
+    const std::vector<std::string> texts = log.lines();
     ASSERT_EQ(texts.size(), 5u);
     EXPECT_EQ(texts[1], "OS Version: 6.1.0");
-    for (const DDLogMessage& message : logger->messages()) {
+    for (const DDLogMessage& message : log.messages()) {
         EXPECT_EQ(message.file, "Drawlume___Bluetooth_Agent/AppDelegate");
         EXPECT_EQ(message.function, "logSystemInformation()");
     }

@@ -6,10 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "LogCapture.hpp"
 #include "displays/ScreenList.hpp"
-#include "logging/DDLog.hpp"
-#include "logging/DDLogFlag.hpp"
-#include "logging/RecordingLogger.hpp"
 #include "platform/linux/uinput/GeneratorRecords.hpp"
 #include "platform/linux/uinput/RecordingUinputWriter.hpp"
 #include "platform/linux/uinput/UinputEventSink.hpp"
@@ -24,17 +22,11 @@ protected:
     using R = GeneratorRecords;
 
     void SetUp() override {
-        DDLog::sharedInstance().addLogger(logger_);
         screens_.setScreens({{"Primary", Rect{{0, 0}, {1024, 512}}}});
         makeSink();
     }
 
-    void TearDown() override {
-        sink_.reset();
-        DDLog::sharedInstance().flushLog();
-        DDLog::sharedInstance().removeAllLoggers();
-        setDDLogLevel(DDLogLevelAll);
-    }
+    void TearDown() override { sink_.reset(); }
 
     void makeSink(std::unique_ptr<PointerPositionSource> pointer = nullptr) {
         sink_.reset();
@@ -48,14 +40,11 @@ protected:
         return log_->take();
     }
 
-    std::vector<std::string> logTexts() {
-        DDLog::sharedInstance().flushLog();
-        return logger_->texts();
-    }
+    std::vector<std::string> logTexts() { return logCapture_.lines(); }
 
+    LogCapture logCapture_;
     FixedScreenList screens_;
     std::shared_ptr<WriterLog> log_ = std::make_shared<WriterLog>();
-    std::shared_ptr<RecordingLogger> logger_ = std::make_shared<RecordingLogger>();
     std::unique_ptr<UinputEventSink> sink_;
 };
 
