@@ -108,29 +108,5 @@ TEST_F(KeyboardTranslationTest, LogsTheReportSummaryAndEachKeyAtDebugLevel) {
     EXPECT_EQ(messages[1].function, "handleModifierChanges(previous:current:)");
 }
 
-TEST(KeyCodeTableTest, MapsNinetyOneUsagesOfTheLetterToKeypadRange) {
-    int mapped = 0;
-    for (int usage = 0; usage <= 0xFF; ++usage) {
-        if (InputReportHandler::keyCode(static_cast<uint8_t>(usage))) {
-            ++mapped;
-            EXPECT_GE(usage, 0x04);
-            EXPECT_LE(usage, 0x63);
-        }
-    }
-    EXPECT_EQ(mapped, 91);
-    // Anchors at the start, the middle and the end keep the table aligned.
-    const std::pair<uint8_t, uint16_t> anchors[] = {
-        {0x04, 0},  {0x1D, 6},   {0x27, 29},  {0x28, 36},  {0x31, 42},  {0x33, 41},
-        {0x38, 44}, {0x3A, 122}, {0x45, 111}, {0x49, 114}, {0x52, 126}, {0x53, 71},
-        {0x58, 76}, {0x59, 83},  {0x61, 92},  {0x62, 82},  {0x63, 65},
-    };
-    for (const auto& [usage, code] : anchors) {
-        EXPECT_EQ(InputReportHandler::keyCode(usage), code) << int{usage};
-    }
-    for (const uint8_t none : {0x32, 0x39, 0x46, 0x47, 0x48}) {
-        EXPECT_EQ(InputReportHandler::keyCode(none), std::nullopt) << int{none};
-    }
-}
-
 }  // namespace
 }  // namespace drawlume::testing
