@@ -9,6 +9,7 @@
 #include "LogCapture.hpp"
 #include "app/TabletViewModel.hpp"
 #include "devices/TabletDeviceManager.hpp"
+#include "devices/TabletDeviceManagerFixture.hpp"
 #include "displays/MonitorPreferences.hpp"
 #include "platform/fake/FakeAccessibilityTrust.hpp"
 #include "platform/fake/FakeEventOutput.hpp"
@@ -44,13 +45,7 @@ protected:
 
     std::shared_ptr<FakeHidDevice> companion(const std::string& serial,
                                              const std::string& product) {
-        auto device = std::make_shared<FakeHidDevice>(FakeHidDevice::companionDescriptor());
-        device->setProperty(kIOHIDManufacturerKey, std::string("Acme"));
-        device->setProperty(kIOHIDProductKey, product);
-        device->setProperty(kIOHIDVendorIDKey, int64_t{0x1234});
-        device->setProperty(kIOHIDProductIDKey, int64_t{0x5678});
-        device->setProperty(kIOHIDTransportKey, std::string("Bluetooth"));
-        device->setProperty(kIOHIDSerialNumberKey, serial);
+        auto device = testing::companionDevice(serial, product);
         host_.connect(device);
         services_.runLoop.runUntilIdle();
         return device;

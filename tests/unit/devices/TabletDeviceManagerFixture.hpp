@@ -36,6 +36,20 @@ public:
     int releases = 0;
 };
 
+// The companion as a Bluetooth device with a serial number (its address).
+inline std::shared_ptr<FakeHidDevice> companionDevice(const std::string& serial,
+                                                      const std::string& product) {
+    auto device = std::make_shared<FakeHidDevice>(FakeHidDevice::companionDescriptor());
+    device->setProperty(kIOHIDManufacturerKey, std::string("Acme"));
+    device->setProperty(kIOHIDProductKey, product);
+    device->setProperty(kIOHIDVendorIDKey, int64_t{0x1234});
+    device->setProperty(kIOHIDProductIDKey, int64_t{0x5678});
+    device->setProperty(kIOHIDTransportKey, std::string("Bluetooth"));
+    device->setProperty(kIOHIDSerialNumberKey, serial);
+    device->setProperty(kIOHIDMaxInputReportSizeKey, int64_t{12});
+    return device;
+}
+
 // A device manager on a fake HID host, with a recording owner, alerts and
 // event sink, every log line recorded.
 class TabletDeviceManagerFixture : public ::testing::Test {
@@ -49,18 +63,9 @@ protected:
             services.environment());
     }
 
-    // The companion as a Bluetooth device with a serial number (its address).
     static std::shared_ptr<FakeHidDevice> companion(const std::string& serial = "aa:bb:cc:dd:ee:ff",
                                                     const std::string& product = "Pad") {
-        auto device = std::make_shared<FakeHidDevice>(FakeHidDevice::companionDescriptor());
-        device->setProperty(kIOHIDManufacturerKey, std::string("Acme"));
-        device->setProperty(kIOHIDProductKey, product);
-        device->setProperty(kIOHIDVendorIDKey, int64_t{0x1234});
-        device->setProperty(kIOHIDProductIDKey, int64_t{0x5678});
-        device->setProperty(kIOHIDTransportKey, std::string("Bluetooth"));
-        device->setProperty(kIOHIDSerialNumberKey, serial);
-        device->setProperty(kIOHIDMaxInputReportSizeKey, int64_t{12});
-        return device;
+        return companionDevice(serial, product);
     }
 
     // Connects the device and lets the manager hear of it.
