@@ -20,7 +20,6 @@ public:
         secondsSinceReferenceDate_ += seconds;
     }
     void setMonotonicNanoseconds(uint64_t value) { monotonicNanoseconds_ = value; }
-    void setUptimeSeconds(double value) { uptimeSeconds_ = value; }
     void setSecondsSinceReferenceDate(double value) { secondsSinceReferenceDate_ = value; }
 
 private:
