@@ -131,6 +131,8 @@ bool appendSamples(const std::string& path, const std::vector<double>& latencies
 
 }  // namespace
 
+// The options, then the one measurement the probe makes, in order.
+// NOLINTNEXTLINE(readability-function-size)
 int main(int argc, char** argv) {
     Options options;
     for (int i = 1; i + 1 < argc; i += 2) {

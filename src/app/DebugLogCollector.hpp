@@ -32,7 +32,7 @@ public:
     // Tests construct their own, delivering through a manual run loop.
     explicit DebugLogCollector(RunLoop* mainRunLoop = nullptr);
     // Work still queued finds the collector gone and stops.
-    ~DebugLogCollector();
+    ~DebugLogCollector() override;
 
     DebugLogCollector(const DebugLogCollector&) = delete;
     DebugLogCollector& operator=(const DebugLogCollector&) = delete;

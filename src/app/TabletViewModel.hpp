@@ -86,8 +86,6 @@ public:
     void selectMonitor(const MonitorInfo& monitor);
     void updateAvailableMonitors();
 
-    const std::shared_ptr<TabletDeviceManager>& deviceManager() const { return deviceManager_; }
-
 private:
     class OwnerBridge;
 

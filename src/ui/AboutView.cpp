@@ -22,6 +22,8 @@ ApplicationInfo ApplicationInfo::current() {
     return info;
 }
 
+// Lays the widgets out top to bottom, in the order the window shows them.
+// NOLINTNEXTLINE(readability-function-size)
 AboutView::AboutView(AppLocalization& localization, ApplicationInfo info,
                      std::function<void()> dismiss,
                      std::function<void(const std::string&)> openAddress, QWidget* parent)

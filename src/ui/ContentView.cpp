@@ -127,6 +127,8 @@ QString ContentView::text(const char* key, const char* fallback) const {
                                                       : localization_.localized(key));
 }
 
+// Lays the widgets out top to bottom, in the order the window shows them.
+// NOLINTNEXTLINE(readability-function-size)
 void ContentView::build() {
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(20);

@@ -30,6 +30,8 @@ QLabel* wrapping(QWidget* parent, const char* name) {
 
 }  // namespace
 
+// Lays the widgets out top to bottom, in the order the window shows them.
+// NOLINTNEXTLINE(readability-function-size)
 PermissionHelpDialog::PermissionHelpDialog(AppLocalization& localization, PermissionSetup setup,
                                            std::function<AccessibilityTrustState()> checkAgain,
                                            QWidget* parent)

@@ -11,7 +11,6 @@ class SelectionRow final : public QPushButton {
 
 public:
     SelectionRow(const QString& text, bool selected, QWidget* parent = nullptr);
-    bool isSelectedRow() const { return selected_; }
     void setSelectedRow(bool selected);
 
 private:

@@ -111,6 +111,8 @@ size_t mostEventsFor(uint32_t reportID) {
 
 }  // namespace
 
+// One case for each kind of input the fuzzer plays.
+// NOLINTNEXTLINE(readability-function-size)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     setDDLogLevel(DDLogLevelAll);  // the log texts are built and checked too
     ByteReader reader(data, size);

@@ -160,7 +160,7 @@ EventRecord nextRecord(Input& input) {
         if (write.isDouble) {
             write.doubleValue = input.number();
         } else {
-            write.integerValue = static_cast<int8_t>(input.byte());
+            write.integerValue = static_cast<int64_t>(input.byte()) - 128;  // -128 to 127
         }
     }
     record.scrollUnits = input.byte() % 3;

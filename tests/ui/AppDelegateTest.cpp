@@ -48,6 +48,8 @@ private slots:
 
     // Pressed, held while the debug view takes a thousand lines a second,
     // released: each choice lands, and nothing is remade under the pointer.
+    // One user's session in the window, step by step.
+    // NOLINTNEXTLINE(readability-function-size)
     void choicesTakeEffectWhileDebugLinesFlow() {
         Shell shell;
         shell.connect("aa:01", "First");
@@ -155,6 +157,8 @@ private slots:
     // In Korean: the reason in Korean, the package's two commands with Copy,
     // Check Again that finds nothing new says so, and Set Up for Me runs the
     // same commands as root through pkexec, then reports what it found.
+    // One user's session in the dialog, step by step.
+    // NOLINTNEXTLINE(readability-function-size)
     void permissionHelpLeadsWithCommandsAndSetsUp() {
         std::vector<QStringList> runs;
         int exitStatus = 0;

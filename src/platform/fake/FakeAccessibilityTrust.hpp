@@ -13,10 +13,7 @@ class FakeAccessibilityTrust final : public AccessibilityTrust {
 public:
     FakeAccessibilityTrust() { grant(); }
 
-    AccessibilityTrustState check() override {
-        ++checkCount_;
-        return state_;
-    }
+    AccessibilityTrustState check() override { return state_; }
 
     void grant() {
         state_ =
@@ -25,12 +22,9 @@ public:
     void deny(AccessibilityTrustReason reason = AccessibilityTrustReason::outputDenied) {
         state_ = AccessibilityTrustState{false, reason, "/dev/uinput", EACCES, ""};
     }
-    void setState(AccessibilityTrustState state) { state_ = std::move(state); }
-    int checkCount() const { return checkCount_; }
 
 private:
     AccessibilityTrustState state_;
-    int checkCount_ = 0;
 };
 
 }  // namespace drawlume

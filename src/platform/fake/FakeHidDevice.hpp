@@ -50,7 +50,6 @@ public:
     int closeCount() const { return closeCount_; }
     IOOptionBits lastOpenOptions() const { return lastOpenOptions_; }
     int64_t registeredBufferSize() const { return registration_.bufferSize(); }
-    const uint8_t* registeredBuffer() const { return registration_.buffer(); }
 
 private:
     uint32_t reportIDOf(std::span<const uint8_t> report) const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "util/Clocks.hpp"
@@ -14,12 +15,11 @@ public:
     double secondsSinceReferenceDate() const override { return secondsSinceReferenceDate_; }
 
     void advance(double seconds) {
-        monotonicNanoseconds_ += static_cast<uint64_t>(seconds * 1e9 + 0.5);
+        monotonicNanoseconds_ += static_cast<uint64_t>(std::llround(seconds * 1e9));
         uptimeSeconds_ += seconds;
         secondsSinceReferenceDate_ += seconds;
     }
     void setMonotonicNanoseconds(uint64_t value) { monotonicNanoseconds_ = value; }
-    void setUptimeSeconds(double value) { uptimeSeconds_ = value; }
     void setSecondsSinceReferenceDate(double value) { secondsSinceReferenceDate_ = value; }
 
 private:

@@ -33,6 +33,8 @@ bool sendAll(UhidCompanion& companion, const std::vector<std::vector<uint8_t>>& 
     return true;
 }
 
+// One scenario, step by step, each failure named where it happens.
+// NOLINTNEXTLINE(readability-function-size)
 bool checkGrab(const KernelCheckContext& context, std::string& reason) {
     UhidCompanion companion;
     CompanionNodes nodes;

@@ -88,6 +88,8 @@ std::optional<LibinputEvent> find(const std::vector<LibinputEvent>& events, int 
 
 }  // namespace
 
+// The checks in the order the companion's script plays them.
+// NOLINTNEXTLINE(readability-function-size)
 int runLibinputChecks(const LibinputSession& session) {
     CheckReporter report;
     const std::vector<LibinputEvent> pen = of(session, kPen);

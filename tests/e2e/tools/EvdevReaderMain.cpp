@@ -127,6 +127,8 @@ bool findNode(const Options& options, const Deadline& deadline, std::string& nod
 
 }  // namespace
 
+// The options, then the one run the tool makes, in order.
+// NOLINTNEXTLINE(readability-function-size)
 int main(int argc, char** argv) {
     Options options;
     if (!parse(argc, argv, options)) {

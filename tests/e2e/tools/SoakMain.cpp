@@ -220,6 +220,8 @@ bool sendAll(UhidCompanion& companion, const Options& options, ExternalProgram& 
 
 }  // namespace
 
+// The options, then the one run the tool makes, in order.
+// NOLINTNEXTLINE(readability-function-size)
 int main(int argc, char** argv) {
     Options options;
     if (!parse(argc, argv, options)) {

@@ -14,7 +14,7 @@ const Rect kPrimary{{0, 0}, {1920, 1080}};
 
 class MonitorPreferencesTest : public ::testing::Test {
 protected:
-    void setScreens(std::vector<Rect> frames) {
+    void setScreens(const std::vector<Rect>& frames) {
         std::vector<ScreenDescription> screens;
         for (const Rect& frame : frames) {
             screens.push_back({"screen", frame});

@@ -33,7 +33,7 @@ private:
 
 class AppLocalizationTest : public ::testing::Test {
 protected:
-    AppLocalization make(std::vector<std::string> system = {"en_US"},
+    AppLocalization make(const std::vector<std::string>& system = {"en_US"},
                          const StringTableCatalog& tables = StringTableCatalog::embedded()) {
         return AppLocalization(defaults_, tables, [system] { return system; });
     }
