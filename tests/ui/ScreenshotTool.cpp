@@ -118,19 +118,29 @@ bool aboutJapanese(const QString& directory) {
     return save(photograph(shell.delegate.aboutWindow()), directory, "about-ja.png");
 }
 
-// The whole screen with the tray icon's menu open next to the icon.
-bool trayMenu(const QString& directory) {
-    Shell shell;
-    shell.core.localization().setLanguage(AppLanguage::english);
+// The shell's tray icon once a tray host has taken it; nothing, said on
+// standard error, when the display has no tray host.
+QSystemTrayIcon* shownTrayIcon(Shell& shell) {
     QSystemTrayIcon* tray = shell.delegate.statusItem();
     for (int wait = 0; wait < 50 && !QSystemTrayIcon::isSystemTrayAvailable(); ++wait) {
         settle(100);
     }
     if (tray == nullptr || !QSystemTrayIcon::isSystemTrayAvailable()) {
         std::fprintf(stderr, "screenshots: no tray host on this display\n");
-        return false;
+        return nullptr;
     }
     settle(800);
+    return tray;
+}
+
+// The whole screen with the tray icon's menu open next to the icon.
+bool trayMenu(const QString& directory) {
+    Shell shell;
+    shell.core.localization().setLanguage(AppLanguage::english);
+    QSystemTrayIcon* tray = shownTrayIcon(shell);
+    if (tray == nullptr) {
+        return false;
+    }
     const QRect icon = tray->geometry();
     QMenu* menu = tray->contextMenu();
     menu->popup(icon.isValid() ? icon.bottomLeft() : QPoint(0, 0));
@@ -147,15 +157,10 @@ double luminance(QRgb colour) {
 // commonest colour by at least 0.4 of the full scale.
 bool trayContrast(const QString& directory, const char* name) {
     Shell shell;
-    QSystemTrayIcon* tray = shell.delegate.statusItem();
-    for (int wait = 0; wait < 50 && !QSystemTrayIcon::isSystemTrayAvailable(); ++wait) {
-        settle(100);
-    }
-    if (tray == nullptr || !QSystemTrayIcon::isSystemTrayAvailable()) {
-        std::fprintf(stderr, "screenshots: no tray host on this display\n");
+    QSystemTrayIcon* tray = shownTrayIcon(shell);
+    if (tray == nullptr) {
         return false;
     }
-    settle(800);
     const QRect icon = tray->geometry();
     if (!icon.isValid()) {
         std::fprintf(stderr, "screenshots: the tray icon has no place on the screen\n");
