@@ -25,7 +25,7 @@ struct TranslationEnvironment {
     // Report timing, click timing and the accelerator's time base.
     const Clocks& clocks;
     // The live debug view's lines and events-per-second figure.
-    DebugLines& debugLogCollector;
+    DebugLines& debugLines;
     // The system's say on accelerating a burst of relative motion.
     const HidSystemParameters& hidSystemParameters;
 };

@@ -16,7 +16,7 @@ InputReportHandler::InputReportHandler(std::shared_ptr<EventGeneratorProtocol> e
     : eventGenerator_(std::move(eventGenerator)),
       targetScreenFrameProvider_(environment.targetScreenFrameProvider),
       clocks_(environment.clocks),
-      debugLogCollector_(environment.debugLogCollector),
+      debugLines_(environment.debugLines),
       lastStatsLogTime_(environment.clocks.secondsSinceReferenceDate()) {}
 
 void InputReportHandler::handleInputReport(int64_t deviceHash, uint32_t /*type*/, uint32_t reportID,

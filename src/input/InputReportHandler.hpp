@@ -73,7 +73,7 @@ private:
     std::shared_ptr<EventGeneratorProtocol> eventGenerator_;
     TargetScreenFrameProvider& targetScreenFrameProvider_;
     const Clocks& clocks_;
-    DebugLines& debugLogCollector_;
+    DebugLines& debugLines_;
 
     // Report timing for the live debug view.
     uint64_t lastDigitizerEventTime_ = 0;  // monotonic ns; 0 = none yet

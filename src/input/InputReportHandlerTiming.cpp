@@ -14,14 +14,14 @@ constexpr double kDelayThresholdMilliseconds = 17.0;
 }  // namespace
 
 void InputReportHandler::trackDigitizerLatencyIfNeeded() {
-    if (!debugLogCollector_.isEnabled()) {
+    if (!debugLines_.isEnabled()) {
         return;
     }
     const uint64_t now = clocks_.monotonicNanoseconds();
     ++digitizerEventCount_;
     if (lastDigitizerEventTime_ != 0) {
         const double milliseconds = static_cast<double>(now - lastDigitizerEventTime_) / 1e6;
-        debugLogCollector_.addLog(
+        debugLines_.addLog(
             strf("Interval: %.2f%s", milliseconds,
                  milliseconds > kDelayThresholdMilliseconds ? " ms - DELAY" : " ms"));
     }
@@ -36,7 +36,7 @@ void InputReportHandler::trackDigitizerLatencyIfNeeded() {
         DDLogInfo("trackDigitizerLatencyIfNeeded()",
                   strf("Digitizer events received: %lld in last second",
                        static_cast<long long>(digitizerEventCount_)));
-        debugLogCollector_.updateEventsPerSecond(digitizerEventCount_);
+        debugLines_.updateEventsPerSecond(digitizerEventCount_);
     }
     isFirstStatsLog_ = false;
     digitizerEventCount_ = 0;
@@ -48,7 +48,7 @@ void InputReportHandler::resetDigitizerTiming() {
     digitizerEventCount_ = 0;
     lastStatsLogTime_ = clocks_.secondsSinceReferenceDate();
     isFirstStatsLog_ = true;
-    debugLogCollector_.updateEventsPerSecond(0);
+    debugLines_.updateEventsPerSecond(0);
 }
 
 }  // namespace drawlume

@@ -126,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                          environment.screenList,
                                          environment.targetScreenFrameProvider,
                                          environment.clocks,
-                                         environment.debugLogCollector,
+                                         environment.debugLines,
                                          environment.hidSystemParameters};
     if ((reader.byte() & 1) != 0) {
         services.userDefaults.set("pointerAcceleration", false);
