@@ -7,6 +7,7 @@
 #include "platform/linux/session/KWinTabletMapping.hpp"
 #include "platform/linux/uinput/DesktopEventSink.hpp"
 #include "platform/linux/uinput/PointerSession.hpp"
+#include "platform/linux/uinput/UinputDeviceLayout.hpp"
 #include "platform/replay/HidRecordingParser.hpp"
 
 namespace drawlume {
@@ -16,7 +17,8 @@ namespace {
 constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/AgentIo";
 
 PenDisplayMapping mapPenInKWin(const std::string& penNode, const std::string& outputName) {
-    switch (KWinTabletMapping().mapToOutput(penNode, outputName).outcome) {
+    const KWinTabletMapping kwin(uinputDeviceLayout(UinputDeviceRole::pen).name);
+    switch (kwin.mapToOutput(penNode, outputName).outcome) {
         case KWinTabletMapping::Outcome::absent:
             return PenDisplayMapping::wholeDesktop;
         case KWinTabletMapping::Outcome::mapped:

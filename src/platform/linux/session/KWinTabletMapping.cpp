@@ -130,7 +130,8 @@ std::string describeAnswer(const KWinTabletMapping::Answer& answer) {
 
 }  // namespace
 
-KWinTabletMapping::KWinTabletMapping(std::string busAddress) : busAddress_(std::move(busAddress)) {}
+KWinTabletMapping::KWinTabletMapping(std::string tabletName, std::string busAddress)
+    : tabletName_(std::move(tabletName)), busAddress_(std::move(busAddress)) {}
 
 KWinTabletMapping::Answer KWinTabletMapping::mapToOutput(const std::string& eventNode,
                                                          const std::string& outputName) const {
@@ -188,9 +189,9 @@ KWinTabletMapping::Answer KWinTabletMapping::mapToOutput(const std::string& even
         DDLogWarn("mapToOutput(_:_:)",
                   strf("KWin did not map the pen (%s) onto output %s: %s. The pen may land on "
                        "another display; map it by hand in System Settings, Drawing Tablet "
-                       "(Graphic Tablet on Plasma 5): choose %s for the tablet \"Draw Quill\"",
+                       "(Graphic Tablet on Plasma 5): choose %s for the tablet \"%s\"",
                        sysName.c_str(), outputName.c_str(), describeAnswer(answer).c_str(),
-                       outputName.c_str()));
+                       outputName.c_str(), tabletName_.c_str()));
     }
     return answer;
 }

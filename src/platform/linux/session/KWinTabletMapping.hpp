@@ -26,14 +26,16 @@ public:
         std::string error;                   // the bus's complaint, if any
     };
 
-    // An empty address is the user's session bus.
-    explicit KWinTabletMapping(std::string busAddress = {});
+    // `tabletName` is the device's name, as the settings list it for a user
+    // who maps it by hand. An empty address is the user's session bus.
+    explicit KWinTabletMapping(std::string tabletName, std::string busAddress = {});
 
     // `eventNode` is the device's node, such as /dev/input/event7. Logs what
     // KWin answered.
     Answer mapToOutput(const std::string& eventNode, const std::string& outputName) const;
 
 private:
+    std::string tabletName_;
     std::string busAddress_;
 };
 

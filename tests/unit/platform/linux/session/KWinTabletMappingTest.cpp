@@ -191,7 +191,7 @@ TEST(KWinTabletMappingTest, ThePenIsMappedByOutputNameOnPlasma5AndPlasma6) {
         ASSERT_TRUE(kwin.running());
         testing::LogCapture log;
         const KWinTabletMapping::Answer answer =
-            KWinTabletMapping(bus.address()).mapToOutput("/dev/input/event7", "DP-2");
+            KWinTabletMapping("Draw Quill", bus.address()).mapToOutput("/dev/input/event7", "DP-2");
         EXPECT_EQ(answer.outcome, c.outcome);
         EXPECT_EQ(answer.outputName, c.readBack);
         EXPECT_EQ(answer.mapToWorkspace, c.mapToWorkspace);
@@ -209,6 +209,8 @@ TEST(KWinTabletMappingTest, ThePenIsMappedByOutputNameOnPlasma5AndPlasma6) {
             EXPECT_NE(lines[0].find("The pen may land on another display; map it by hand"),
                       std::string::npos)
                 << lines[0];
+            EXPECT_NE(lines[0].find("choose DP-2 for the tablet \"Draw Quill\""), std::string::npos)
+                << lines[0];
         }
     }
 }
@@ -221,7 +223,7 @@ TEST(KWinTabletMappingTest, WithoutKWinOrWithoutABusNothingIsSetAndNothingIsRefu
     for (const std::string& address : {bus.address(), std::string("unix:path=/nonexistent/bus")}) {
         SCOPED_TRACE(address);
         const KWinTabletMapping::Answer answer =
-            KWinTabletMapping(address).mapToOutput("/dev/input/event7", "DP-2");
+            KWinTabletMapping("Draw Quill", address).mapToOutput("/dev/input/event7", "DP-2");
         EXPECT_EQ(answer.outcome, Outcome::absent);
         EXPECT_EQ(answer.outputName, "");
     }
