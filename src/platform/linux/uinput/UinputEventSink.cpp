@@ -93,17 +93,8 @@ bool UinputEventSink::canCreateEvent() {
 }
 
 void UinputEventSink::screensChanged() {
-    const std::span<const ScreenDescription> screens = screens_.screens();
-    mapper_.setScreens(screens);
-    penMapper_.setScreens(screens);
-    penDisplayFrame_.reset();
-    if (penScreen_ && *penScreen_ < screens.size()) {
-        penDisplayFrame_ =
-            UinputCoordinateMapper::eventFrame(screens[*penScreen_].frame, screens.front().frame);
-        if (penSpansDisplay_) {
-            penMapper_.setArea(*penDisplayFrame_);
-        }
-    }
+    mapper_.setScreens(screens_.screens());
+    updatePenArea();
     if (!hasPosted_ || motion_ == PointerMotion::relative) {
         lastLocation_ = mapper_.primaryCentre();
     }
@@ -117,7 +108,20 @@ void UinputEventSink::screensChanged() {
 void UinputEventSink::setPenDisplay(std::optional<size_t> screenIndex, bool spanDisplayAlone) {
     penScreen_ = screenIndex;
     penSpansDisplay_ = spanDisplayAlone;
-    screensChanged();
+    updatePenArea();
+}
+
+void UinputEventSink::updatePenArea() {
+    const std::span<const ScreenDescription> screens = screens_.screens();
+    penMapper_.setScreens(screens);
+    penDisplayFrame_.reset();
+    if (penScreen_ && *penScreen_ < screens.size()) {
+        penDisplayFrame_ =
+            UinputCoordinateMapper::eventFrame(screens[*penScreen_].frame, screens.front().frame);
+        if (penSpansDisplay_) {
+            penMapper_.setArea(*penDisplayFrame_);
+        }
+    }
 }
 
 std::optional<Point> UinputEventSink::currentPointerLocation() {

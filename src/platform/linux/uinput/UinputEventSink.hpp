@@ -64,6 +64,8 @@ private:
     void postScroll(const EventRecord& record);
     void postKey(const EventRecord& record);
 
+    // The pen's range and the display it stays on, from the screens.
+    void updatePenArea();
     // The record's pen location kept on the pen's display.
     Point penLocation(Point location) const;
     bool penIn(uint16_t tool, Point location);
