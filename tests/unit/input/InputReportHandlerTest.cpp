@@ -8,14 +8,6 @@ namespace {
 
 using InputReportHandlerTest = HandlerFixture;
 
-TEST_F(InputReportHandlerTest, ReportsAreRoutedByTheirID) {
-    send(1, {1, 0, 5, 0, 0});
-    send(2, {2, 0, 0, 0x04, 0, 0, 0, 0, 0});
-    send(3, penReport(0x10));
-    EXPECT_EQ(operations(), (std::vector<Op>{Op::relativeMouseEvent, Op::keyboardEvent,
-                                             Op::proximityEnter, Op::tabletMove}));
-}
-
 TEST_F(InputReportHandlerTest, UndefinedReportIDsAreLoggedAsErrorsAndChangeNothing) {
     send(0, penReport(0x11));
     send(4, penReport(0x11));
@@ -30,16 +22,6 @@ TEST_F(InputReportHandlerTest, UndefinedReportIDsAreLoggedAsErrorsAndChangeNothi
     EXPECT_EQ(messages[0].file, "Drawlume___Bluetooth_Agent/InputReportHandler");
     EXPECT_EQ(messages[0].function,
               "handleInputReport(deviceHash:type:reportID:report:reportLength:)");
-}
-
-TEST_F(InputReportHandlerTest, ANullReportDoesNothingAtAllNotEvenTheTiming) {
-    services.debugLogCollector.setEnabled(true);
-    for (const uint32_t id : {1u, 2u, 3u, 9u}) {
-        handler.handleInputReport(kDevice, 0, id, nullptr, 12);
-    }
-    EXPECT_TRUE(calls().empty());
-    EXPECT_EQ(handler.digitizerEventCount(), 0);
-    EXPECT_TRUE(logTexts().empty());
 }
 
 TEST_F(InputReportHandlerTest, ReportsOfAnyLengthAreReadOnlyWithinTheirLength) {
