@@ -4,7 +4,6 @@
 
 #include "events/EventGenerator.hpp"
 #include "events/RecordFields.hpp"
-#include "events/UserDefaultsHidSystemParameters.hpp"
 #include "platform/fake/FakeTranslationServices.hpp"
 
 namespace drawlume {
@@ -80,19 +79,6 @@ TEST_F(EventGeneratorTest, PenDownAndDraggedChooseTheButtonByBarrelAndOnlyDownCa
     EXPECT_EQ(fieldWrites(records[3]), pressureWrites(true, 0.5));
 }
 
-TEST_F(EventGeneratorTest, PenUpWithBarrelIsARightUpWithNoButtonsAndNoPressure) {
-    generator.postPenUp(kAt, true, 2);
-    const EventRecord& record = onlyRecord();
-    EXPECT_EQ(record.type, kCGEventRightMouseUp);
-    EXPECT_EQ(record.mouseButton, kCGMouseButtonRight);
-    EXPECT_EQ(record.location, kAt);
-    EXPECT_EQ(fieldWrites(record),
-              (Writes{integerWrite(kCGMouseEventClickState, 2), kSubtype, kDeviceID,
-                      integerWrite(kCGTabletEventPointButtons, 0), kPointX, kPointY,
-                      doubleWrite(kCGTabletEventPointPressure, 0.0),
-                      doubleWrite(kCGMouseEventPressure, 0.0)}));
-}
-
 TEST_F(EventGeneratorTest, KeyboardFlagsComeFromEitherSideOfEachModifierAndReplaceAllOthers) {
     struct Case {
         uint8_t modifiers;
@@ -142,55 +128,22 @@ TEST_F(EventGeneratorTest, NothingIsPostedWhenNoEventCanBeCreated) {
     EXPECT_TRUE(services.eventSink.records.empty());
 }
 
-struct StoredSetting {
-    const char* name;
-    std::optional<DefaultsValue> value;
-    bool accelerated;
-};
-
-class PointerAccelerationSettingTest : public ::testing::TestWithParam<StoredSetting> {};
-
-TEST_P(PointerAccelerationSettingTest, OnlyAStoredBooleanFalseSwitchesAccelerationOff) {
-    FakeTranslationServices services;
-    if (GetParam().value) {
-        services.userDefaults.set("pointerAcceleration", *GetParam().value);
+TEST(PointerAccelerationSettingTest, OnlyAStoredBooleanFalseSwitchesAccelerationOff) {
+    const std::pair<std::optional<DefaultsValue>, bool> rows[] = {
+        {std::nullopt, true},
+        {DefaultsValue{true}, true},
+        {DefaultsValue{false}, false},
+        {DefaultsValue{std::string("false")}, true},
+        {DefaultsValue{int64_t{0}}, true},
+    };
+    for (const auto& [value, accelerated] : rows) {
+        FakeTranslationServices services;
+        if (value) {
+            services.userDefaults.set("pointerAcceleration", *value);
+        }
+        const EventGenerator generator(kCGHIDEventTap, services.environment());
+        EXPECT_EQ(generator.pointerAccelerator().has_value(), accelerated);
     }
-    const EventGenerator generator(kCGHIDEventTap, services.environment());
-    EXPECT_EQ(generator.pointerAccelerator().has_value(), GetParam().accelerated);
-}
-
-INSTANTIATE_TEST_SUITE_P(StoredValues, PointerAccelerationSettingTest,
-                         ::testing::Values(StoredSetting{"absent", std::nullopt, true},
-                                           StoredSetting{"true", DefaultsValue{true}, true},
-                                           StoredSetting{"false", DefaultsValue{false}, false},
-                                           StoredSetting{"text",
-                                                         DefaultsValue{std::string("false")}, true},
-                                           StoredSetting{"zero", DefaultsValue{int64_t{0}}, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(SystemAllowsAccelerationTest, OnlyANonZeroLinearScalingFlagForbidsIt) {
-    FakeTranslationServices services;
-    const EventGenerator generator(kCGHIDEventTap, services.environment());
-    services.hidSystemParameters.linearScaling = std::nullopt;
-    EXPECT_TRUE(generator.systemAllowsAcceleration());
-    services.hidSystemParameters.linearScaling = 0;
-    EXPECT_TRUE(generator.systemAllowsAcceleration());
-    services.hidSystemParameters.linearScaling = 1;
-    EXPECT_FALSE(generator.systemAllowsAcceleration());
-    services.hidSystemParameters.linearScaling = -65536;
-    EXPECT_FALSE(generator.systemAllowsAcceleration());
-}
-
-TEST(UserDefaultsHidSystemParametersTest, AnswersOnlyForAnIntegerSetting) {
-    InMemoryUserDefaults defaults;
-    const UserDefaultsHidSystemParameters parameters(defaults);
-    EXPECT_EQ(parameters.linearScalingMouseAcceleration(), std::nullopt);
-    defaults.set(UserDefaultsHidSystemParameters::kLinearScalingKey, true);
-    EXPECT_EQ(parameters.linearScalingMouseAcceleration(), std::nullopt);
-    defaults.set(UserDefaultsHidSystemParameters::kLinearScalingKey, std::string("1"));
-    EXPECT_EQ(parameters.linearScalingMouseAcceleration(), std::nullopt);
-    defaults.set(UserDefaultsHidSystemParameters::kLinearScalingKey, int64_t{1});
-    EXPECT_EQ(parameters.linearScalingMouseAcceleration(), 1);
 }
 
 }  // namespace
