@@ -99,31 +99,6 @@ TEST_F(DebugLogCollectorTest, WhileDisabledAddingDoesNothingButClearingStillWork
     EXPECT_TRUE(deliveries.back().empty());
 }
 
-TEST_F(DebugLogCollectorTest, AddsAndClearsApplyInTheOrderTheyWereMade) {
-    collector.addLog("before");
-    collector.clearLogs();
-    collector.addLog("after");
-    settle();
-    ASSERT_EQ(deliveries.size(), 3u);
-    EXPECT_EQ(deliveries[0].size(), 1u);
-    EXPECT_TRUE(deliveries[1].empty());
-    ASSERT_EQ(deliveries[2].size(), 1u);
-    EXPECT_EQ(messageOf(deliveries[2][0]), "after");
-}
-
-TEST_F(DebugLogCollectorTest, EventsPerSecondGoToTheMainQueueWhetherOrNotEnabled) {
-    std::vector<int64_t> figures;
-    collector.updateEventsPerSecond(5);  // no callback yet: nothing to call
-    runLoop.runUntilIdle();
-    collector.setOnEventsPerSecUpdated([&](int64_t figure) { figures.push_back(figure); });
-    collector.setEnabled(false);
-    collector.updateEventsPerSecond(120);
-    collector.updateEventsPerSecond(0);
-    EXPECT_TRUE(figures.empty());
-    runLoop.runUntilIdle();
-    EXPECT_EQ(figures, (std::vector<int64_t>{120, 0}));
-}
-
 TEST(DebugLogCollectorLifetimeTest, WorkLeftBehindByADestroyedCollectorDoesNothing) {
     ManualRunLoop runLoop;
     int calls = 0;
