@@ -22,10 +22,6 @@ TEST(FrameTest, ParsesNamesInAnyOrderAndPrintsInCodeOrder) {
     EXPECT_EQ(parsed, frame("ABS_X=100 ABS_Y=-5 BTN_TOOL_PEN=1 ABS_PRESSURE=7"));
 }
 
-TEST(FrameTest, PrintsTheLaterNameOfACodeWithTwoNames) {
-    EXPECT_EQ(formatFrame(frame("BTN_DIGI=1 BTN_MOUSE=0")), "BTN_LEFT=0 BTN_TOOL_PEN=1");
-}
-
 TEST(FrameTest, RejectsUnknownCodesAndBadValues) {
     Frame parsed;
     std::string error;

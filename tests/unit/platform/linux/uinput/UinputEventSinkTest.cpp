@@ -275,23 +275,6 @@ private:
     std::optional<Point>& position_;
 };
 
-TEST_F(UinputEventSinkTest, PointerLocationIsTheLastOneSetWithoutAWindowSystemToAsk) {
-    EXPECT_EQ(sink_->currentPointerLocation(), (Point{512, 256}));
-    post(R::mouse(kCGEventMouseMoved, Point{10.25, 20.5}, kCGMouseButtonLeft));
-    EXPECT_EQ(sink_->currentPointerLocation(), (Point{10.25, 20.5}));
-    post(R::proximityEnter(Point{30, 40}, false));
-    EXPECT_EQ(sink_->currentPointerLocation(), (Point{30, 40}));
-    // Keys and wheels do not move the pointer.
-    post(R::key(0, true));
-    post(R::scroll(1, 0));
-    EXPECT_EQ(sink_->currentPointerLocation(), (Point{30, 40}));
-
-    UinputEventSink withoutDevices(nullptr, screens_);
-    EXPECT_FALSE(withoutDevices.canCreateEvent());
-    EXPECT_EQ(withoutDevices.currentPointerLocation(), std::nullopt);
-    withoutDevices.post(R::key(0, true));
-}
-
 TEST_F(UinputEventSinkTest, WindowSystemPositionWinsOnlyWhenAnotherDeviceMovedThePointer) {
     // The X root window starts at the desktop's top-left: here a display
     // left of the primary puts it at event x -1024.
@@ -313,15 +296,6 @@ TEST_F(UinputEventSinkTest, WindowSystemPositionWinsOnlyWhenAnotherDeviceMovedTh
     // No answer from the window system: the last known position.
     root.reset();
     EXPECT_EQ(sink_->currentPointerLocation(), (Point{476, 300}));
-}
-
-TEST_F(UinputEventSinkTest, WithoutDisplaysEverythingGoesToTheCornerWithAWarning) {
-    screens_.setScreens({});
-    sink_->screensChanged();
-    EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{100, 50}, kCGMouseButtonLeft)), Frames{});
-    EXPECT_EQ(logTexts().back(),
-              "No displays listed: pen and pointer positions all go to the desktop's top-left "
-              "corner");
 }
 
 }  // namespace
