@@ -2,7 +2,6 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QLabel>
-#include <QLayout>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -24,7 +23,6 @@
 #include "ui/ContentView.hpp"
 #include "ui/DebugLogPanel.hpp"
 #include "ui/MainWindow.hpp"
-#include "ui/UpdaterController.hpp"
 
 namespace drawlume {
 
@@ -32,7 +30,6 @@ class AppDelegateTest : public QObject {
     Q_OBJECT
 
 private slots:
-
     // Pressed, held while the debug view takes a thousand lines a second,
     // released: each choice lands, and nothing is remade under the pointer.
     // One user's session in the window, step by step.

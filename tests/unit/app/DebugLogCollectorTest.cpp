@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cctype>
 #include <optional>
 #include <string>
@@ -29,18 +30,11 @@ protected:
     // trips -Wmaybe-uninitialized in the sanitizer builds.
     static bool isStamped(const std::string& line) {
         const std::string pattern = "[dd:dd:dd.ddd] ";
-        if (line.size() < pattern.size()) {
-            return false;
-        }
-        for (size_t i = 0; i < pattern.size(); ++i) {
-            const bool matches = pattern[i] == 'd'
-                                     ? std::isdigit(static_cast<unsigned char>(line[i])) != 0
-                                     : line[i] == pattern[i];
-            if (!matches) {
-                return false;
-            }
-        }
-        return true;
+        return line.size() >= pattern.size() &&
+               std::equal(pattern.begin(), pattern.end(), line.begin(), [](char want, char got) {
+                   return want == 'd' ? std::isdigit(static_cast<unsigned char>(got)) != 0
+                                      : want == got;
+               });
     }
 
     // The message part of a line: what follows "[HH:mm:ss.SSS] ".

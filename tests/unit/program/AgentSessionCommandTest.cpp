@@ -104,19 +104,6 @@ TEST_F(AgentSessionCommandTest, ASecondAgentIsRefusedWhileOneOffCommandsRunBesid
     ASSERT_TRUE(holds(*next)) << next->errors();
 }
 
-TEST_F(AgentSessionCommandTest, ASecondLaunchWithWindowsBringsTheFirstWindowForward) {
-    auto first = launch({"--print-events"}, environment(true));
-    ASSERT_TRUE(holds(*first)) << first->errors();
-    auto second = launch({}, environment(true));
-    ASSERT_EQ(second->wait(20.0), 0) << second->errors();
-    EXPECT_EQ(second->output(), "drawlume-agent: already running (pid " +
-                                    std::to_string(first->pid()) + "); its window is in front\n");
-    EXPECT_EQ(second->errors(), "");
-    EXPECT_EQ(first->stop(SIGTERM), 0) << first->errors();
-    EXPECT_NE(logText().find("Another launch of the agent: main window shown"), std::string::npos)
-        << logText();
-}
-
 // The windowed agent serves the same watcher on Qt's loop.
 TEST_F(AgentSessionCommandTest, BothAgentsLetGoForSleepAndComeBackAfterWake) {
     testing::PrivateBus bus;
