@@ -40,27 +40,11 @@ private:
     size_t position_ = 0;
 };
 
+// The types the generator makes: mouse buttons and moves, keys, wheels and the tablet's.
 bool knownType(CGEventType type) {
-    switch (type) {
-        case kCGEventLeftMouseDown:
-        case kCGEventLeftMouseUp:
-        case kCGEventRightMouseDown:
-        case kCGEventRightMouseUp:
-        case kCGEventMouseMoved:
-        case kCGEventLeftMouseDragged:
-        case kCGEventRightMouseDragged:
-        case kCGEventKeyDown:
-        case kCGEventKeyUp:
-        case kCGEventScrollWheel:
-        case kCGEventTabletPointer:
-        case kCGEventTabletProximity:
-        case kCGEventOtherMouseDown:
-        case kCGEventOtherMouseUp:
-        case kCGEventOtherMouseDragged:
-            return true;
-        default:
-            return false;
-    }
+    return (type >= kCGEventLeftMouseDown && type <= kCGEventRightMouseDragged) ||
+           type == kCGEventKeyDown || type == kCGEventKeyUp ||
+           (type >= kCGEventScrollWheel && type <= kCGEventOtherMouseDragged);
 }
 
 // Aborts (a finding) on any record the window system could not take.

@@ -2,7 +2,6 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QLabel>
-#include <QLayout>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -24,7 +23,6 @@
 #include "ui/ContentView.hpp"
 #include "ui/DebugLogPanel.hpp"
 #include "ui/MainWindow.hpp"
-#include "ui/UpdaterController.hpp"
 
 namespace drawlume {
 
@@ -146,22 +144,6 @@ private slots:
                  shell.delegate.contentView()->height() + window->menuBar()->sizeHint().height());
     }
 
-    // Return and Escape close it as it opens, and it opens centred.
-    void aboutClosesOnReturnAndEscapeAndOpensCentred() {
-        Shell shell;
-        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
-            shell.delegate.showAbout();
-            QWidget* about = shell.delegate.aboutWindow();
-            QVERIFY(QTest::qWaitForWindowActive(about));
-            const QPoint centre = about->screen()->availableGeometry().center();
-            QVERIFY2((about->frameGeometry().center() - centre).manhattanLength() <= 4,
-                     qPrintable(QStringLiteral("%1,%2").arg(about->x()).arg(about->y())));
-            QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("aboutClose"));
-            QTest::keyClick(QApplication::focusWidget(), key);
-            QTRY_VERIFY(!about->isVisible());
-        }
-    }
-
     // In Korean: the reason in Korean, the package's two commands with Copy,
     // Check Again that finds nothing new says so, and Set Up for Me runs the
     // same commands as root through pkexec, then reports what it found.
@@ -230,54 +212,6 @@ private slots:
         QTRY_VERIFY(shell.find<QWidget>("permissionBlock")->isHidden());
     }
 
-    // Without pkexec the button is off and the window says why; from a build
-    // tree the rule names this build's check and the quirk is added once.
-    void permissionSetupWithoutPkexecAndFromABuildTree() {
-        Shell shell(false);
-        shell.setup.canElevate = false;
-        shell.setup.installed = false;
-        shell.setup.companionCheck = "/home/me/src/build/drawlume-companion-check";
-        QTest::mouseClick(shell.find<QPushButton>("permissionButton"), Qt::LeftButton);
-        auto* help = shell.find<QDialog>("permissionHelp");
-        QVERIFY(!help->findChild<QPushButton*>("permissionSetUp")->isEnabled());
-        QCOMPARE(help->findChild<QLabel*>("permissionHelpStatus")->text(),
-                 QString::fromStdString(
-                     shell.core.localization().localized("permission.help.setup.unavailable")));
-        const QStringList commands = shell.setup.commands();
-        QCOMPARE(commands.size(), 3);
-        QCOMPARE(commands[0],
-                 QStringLiteral("sed 's|@DRAWLUME_COMPANION_CHECK@|/home/me/src/build/"
-                                "drawlume-companion-check|' '/src/packaging/udev/"
-                                "70-drawlume-agent.rules.in' | sudo tee "
-                                "/etc/udev/rules.d/70-drawlume-agent.rules >/dev/null"));
-        QVERIFY(
-            commands[1].contains("grep -qs 'Drawlume agent pen' "
-                                 "/etc/libinput/local-overrides.quirks || sudo tee -a"));
-        QVERIFY(shell.setup.commands(true).join(' ').indexOf("sudo") < 0);
-    }
-
-    // Texts from the platform go below the message, in the user's language.
-    void logFolderAndUpdateFailuresAreSaidInWords() {
-        Shell shell;
-        shell.core.localization().setLanguage(AppLanguage::spanish);
-        shell.workspace.opens = false;
-        shell.delegate.openLogFolder();
-        QCOMPARE(shell.alerts.shown.size(), size_t{1});
-        const AlertContent folder = shell.alerts.shown.back();
-        QCOMPARE(folder.messageText,
-                 shell.core.localization().localized("log_folder.failed.title"));
-        QVERIFY(folder.informativeText.ends_with("\n/tmp/logs"));
-
-        UpdateCheckResult failed;
-        failed.outcome = UpdateCheckResult::Outcome::failed;
-        failed.error = QStringLiteral("Host drawlume.example not found");
-        emit shell.delegate.updaterController()->checkFinished(failed, true);
-        QCOMPARE(shell.alerts.shown.size(), size_t{2});
-        QCOMPARE(shell.alerts.shown.back().informativeText,
-                 shell.core.localization().localized("update.failed.info"));
-        QCOMPARE(shell.alerts.shown.back().detailedText, failed.error.toStdString());
-    }
-
     void debugSwitchShowsTheBoxTheWindowFollowsAndClearEmptiesIt() {
         Shell shell;
         QTRY_VERIFY(shell.delegate.window()->height() > 0);
@@ -320,44 +254,6 @@ private slots:
         QTRY_COMPARE(shell.find<QLabel>("statusValue")->text(), korean("content.status.running"));
     }
 
-    // Light strokes with a dark outline, so it reads on any panel; made anew
-    // when the icon theme changes.
-    void trayIconHasBothTonesAndFollowsTheTheme() {
-        Shell shell;
-        QSystemTrayIcon* tray = shell.delegate.statusItem();
-        const QImage icon = tray->icon().pixmap(22, 22).toImage();
-        int light = 0;
-        int dark = 0;
-        for (int y = 0; y < icon.height(); ++y) {
-            for (int x = 0; x < icon.width(); ++x) {
-                const QColor pixel = icon.pixelColor(x, y);
-                if (pixel.alpha() > 200) {
-                    light += pixel.lightnessF() > 0.85 ? 1 : 0;
-                    dark += pixel.lightnessF() < 0.15 ? 1 : 0;
-                }
-            }
-        }
-        QVERIFY2(light >= 20 && dark >= 10,
-                 qPrintable(QStringLiteral("%1 %2").arg(light).arg(dark)));
-        const qint64 before = tray->icon().cacheKey();
-        QEvent change(QEvent::ThemeChange);
-        QCoreApplication::sendEvent(shell.delegate.window(), &change);
-        QVERIFY(tray->icon().cacheKey() != before);
-    }
-
-    void aboutWindowIsMadeOnceAndReused() {
-        Shell shell;
-        shell.delegate.showAbout();
-        QWidget* first = shell.delegate.aboutWindow();
-        first->move(first->pos() + QPoint(37, 23));
-        const QPoint moved = first->pos();
-        first->close();
-        shell.delegate.showAbout();
-        QCOMPARE(shell.delegate.aboutWindow(), first);
-        QCOMPARE(first->pos(), moved);
-        QVERIFY(first->isVisible());
-    }
-
     void closingHidesAfterOneAlertAndOpenBringsTheWindowBackInPlace() {
         Shell shell;
         MainWindow* window = shell.delegate.window();
@@ -379,25 +275,6 @@ private slots:
         QVERIFY(!shell.model().isRunning);
         QCOMPARE(shell.exitStatus, 0);
         QVERIFY(shell.delegate.window()->close());  // quitting: nothing refuses
-    }
-
-    void missingPermissionShowsItsReasonAndWrappedTextsFit() {
-        Shell shell(false);
-        auto* block = shell.find<QWidget>("permissionBlock");
-        QTRY_VERIFY(block->isVisible() || !shell.delegate.window()->isVisible());
-        QVERIFY(!block->isHidden());
-        QVERIFY(shell.find<QLabel>("permissionReason")->text().contains("/dev/uinput"));
-        shell.delegate.window()->show();
-        QTRY_VERIFY(shell.delegate.window()->isVisible());
-        for (QLabel* label : shell.delegate.contentView()->findChildren<QLabel*>()) {
-            if (label->wordWrap() && label->isVisible() && !label->text().isEmpty()) {
-                QVERIFY2(label->height() >= label->heightForWidth(label->width()),
-                         qPrintable(label->text()));
-            }
-        }
-        shell.trust.grant();
-        shell.events.post(SystemEvent::applicationDidBecomeActive);
-        QTRY_VERIFY(block->isHidden());
     }
 };
 

@@ -112,13 +112,6 @@ private slots:
         QVERIFY(relaunchedFinished.wait(10000));
         QCOMPARE(server.connections(), 2);
     }
-
-    void versionsCompareNumericallyPartByPart() {
-        QVERIFY(compareVersions("1.10", "1.9") > 0);
-        QVERIFY(compareVersions("1.2", "1.2.0") == 0);
-        QVERIFY(compareVersions("0.9.9", "0.10") < 0);
-        QVERIFY(compareVersions("2", "1.99.99") > 0);
-    }
 };
 
 }  // namespace drawlume

@@ -105,13 +105,5 @@ TEST(CompanionDescriptorCheckTest, EachValueReadIsComparedAndNamed) {
     }
 }
 
-TEST(CompanionDescriptorCheckTest, DescriptorsWithoutReportsOrIdsAreRefused) {
-    EXPECT_EQ(companionMismatch(ReportDescriptor{}), "no 12-byte pen report 3");
-    // The boot keyboard's layout without report IDs.
-    EXPECT_EQ(mismatchOfListing("05 01 09 06 a1 01 05 07 19 e0 29 e7 15 00 25 01 75 01 95 08 "
-                                "81 02 95 01 75 08 81 01 95 06 19 00 29 65 81 00 c0"),
-              "no 12-byte pen report 3");
-}
-
 }  // namespace
 }  // namespace drawlume

@@ -113,14 +113,5 @@ TEST_F(HidManagerBaseTest, PenDigitizerThatIsNotTheCompanionIsLoggedOnceAndNotRe
               "report 3 has no 1-bit in range at byte 1");
 }
 
-TEST_F(HidManagerBaseTest, QueuedDeliveryOfADestroyedManagerDoesNothing) {
-    manager_->scheduleWithRunLoop(loop_);
-    host_.connect(pen_);
-    manager_->open(kIOHIDOptionsTypeNone);
-    manager_.reset();
-    EXPECT_EQ(loop_.runUntilIdle(), 1u);
-    EXPECT_TRUE(events_.empty());
-}
-
 }  // namespace
 }  // namespace drawlume

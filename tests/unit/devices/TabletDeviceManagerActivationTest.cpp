@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -42,13 +41,6 @@ TEST_F(TabletDeviceManagerActivationTest, SelectedDeviceIsSeizedAndItsReportsRea
     ASSERT_TRUE(device->sendReport(penHover()));
     ASSERT_EQ(services.eventSink.records.size(), 2u);  // proximity enter, then a move
     EXPECT_EQ(services.eventSink.records[0].type, kCGEventTabletProximity);
-    const auto messages = logMessages();
-    const auto callbackLine = std::find_if(messages.begin(), messages.end(), [](const auto& m) {
-        return m.message == "Input report callback triggered (reportID: 3, length: 12)";
-    });
-    ASSERT_NE(callbackLine, messages.end());
-    EXPECT_EQ(callbackLine->function, "activateDeviceIfSelected(_:)");
-    EXPECT_EQ(callbackLine->flag, DDLogFlagVerbose);
 }
 
 TEST_F(TabletDeviceManagerActivationTest,
@@ -65,47 +57,12 @@ TEST_F(TabletDeviceManagerActivationTest,
     EXPECT_EQ(newLogTexts(),
               (std::vector<std::string>{"Input report callback triggered (reportID: 3, length: 12)",
                                         "Ignoring input from non-active device"}));
-    EXPECT_EQ(logMessages().back().flag, DDLogFlagVerbose);
-    EXPECT_EQ(logMessages().back().function, "activateDeviceIfSelected(_:)");
 
     manager->deactivateCurrentDevice();
     newLogTexts();
     device->sendReportFrom(device.get(), penHover());  // a delivery late after the close
     EXPECT_TRUE(services.eventSink.records.empty());
     EXPECT_EQ(newLogTexts().back(), "Ignoring input from non-active device");
-}
-
-TEST_F(TabletDeviceManagerActivationTest, EveryCloseOfTheActiveDeviceReleasesHeldInput) {
-    select(device);
-    EXPECT_EQ(releaser.releases, 0);
-    newLogTexts();
-    select(device);  // selected again: closed and reopened
-    EXPECT_EQ(releaser.releases, 1);
-    EXPECT_EQ(newLogTexts(), (std::vector<std::string>{
-                                 deactivationLine(), "Pen state reset", "Device deactivated",
-                                 "Activating device: Pad",
-                                 "Device activated successfully (max report size: 12 bytes)"}));
-    EXPECT_EQ(device->openCount(), 2);
-    EXPECT_TRUE(device->isOpen());
-    manager->suspendForSleep();
-    EXPECT_EQ(releaser.releases, 2);
-    manager->deactivateCurrentDevice();  // nothing active: nothing to release
-    manager->resumeAfterWake();
-    disconnect(device);
-    EXPECT_EQ(releaser.releases, 3);
-}
-
-TEST_F(TabletDeviceManagerActivationTest, DeactivationForgetsTheMouseButtonsOfTheDevice) {
-    select(device);
-    const std::vector<uint8_t> leftHeld = {1, 1, 0, 0, 0, 0};
-    device->sendReport(leftHeld);
-    ASSERT_EQ(services.eventSink.records.size(), 1u);
-    device->sendReport(leftHeld);  // still held: nothing new
-    ASSERT_EQ(services.eventSink.records.size(), 1u);
-    select(device);
-    device->sendReport(leftHeld);  // pressed again after the reset
-    ASSERT_EQ(services.eventSink.records.size(), 2u);
-    EXPECT_EQ(services.eventSink.records[1].type, kCGEventLeftMouseDown);
 }
 
 // The output lets go of every key whenever the device closes, so the keyboard
@@ -162,18 +119,6 @@ TEST_F(TabletDeviceManagerActivationTest, BufferIsSixtyFourBytesWithoutAUsableRe
     }
 }
 
-TEST_F(TabletDeviceManagerActivationTest, SelectionOfAnAbsentOrOtherDeviceActivatesNothing) {
-    DeviceInfo absent;
-    absent.id = "serial:Bluetooth:gone";
-    owner->selected = absent;
-    manager->activateSelectedDevice();
-    owner->selected.reset();
-    manager->activateSelectedDevice();
-    EXPECT_EQ(newLogTexts(), (std::vector<std::string>{"No device selected"}));
-    EXPECT_EQ(logMessages().back().flag, DDLogFlagWarning);
-    EXPECT_EQ(device->openCount(), 0);
-}
-
 TEST_F(TabletDeviceManagerActivationTest, OpenFailureIsLoggedAndAlertedAfterTheCurrentCall) {
     device->setOpenResult(kIOReturnExclusiveAccess);
     select(device);
@@ -198,37 +143,6 @@ TEST_F(TabletDeviceManagerActivationTest, OpenFailureIsLoggedAndAlertedAfterTheC
               "\u2022 Try disconnecting and reconnecting the device");
     EXPECT_EQ(alert.style, AlertStyle::warning);
     EXPECT_EQ(alert.buttonTitles, (std::vector<std::string>{"OK"}));
-}
-
-TEST_F(TabletDeviceManagerActivationTest, EachOpenResultSelectsItsRow) {
-    localize = [](std::string_view key, std::string_view) { return "<" + std::string(key) + ">"; };
-    manager.reset();
-    createManager();
-    services.runLoop.runUntilIdle();
-    struct Row {
-        IOReturn result;
-        const char* shortMessage;
-        const char* detail;
-    };
-    const std::vector<Row> rows = {
-        {kIOReturnNotPrivileged, "Insufficient privileges",
-         "Failed to access device 'Pad'. This application requires accessibility permissions."},
-        {kIOReturnNotOpen, "Device is not open",
-         "Failed to access device 'Pad'. The device could not be opened."},
-        {static_cast<IOReturn>(0xE00002E2), "Unknown error (0xE00002E2)",
-         "Failed to access device 'Pad' with error code: 0xE00002E2"},
-    };
-    for (const Row& row : rows) {
-        device->setOpenResult(row.result);
-        alerts.shown.clear();
-        select(device);
-        EXPECT_EQ(newLogTexts().back(), std::string("Device open error: ") + row.shortMessage);
-        services.runLoop.runUntilIdle();
-        ASSERT_EQ(alerts.shown.size(), 1u);
-        EXPECT_EQ(alerts.shown[0].informativeText, row.detail);
-        EXPECT_EQ(alerts.shown[0].messageText, "<alert.device_error.title>");
-        EXPECT_EQ(alerts.shown[0].buttonTitles[0], "<alert.device_error.ok>");
-    }
 }
 
 TEST_F(TabletDeviceManagerActivationTest, AlertIsNotShownOnceTheManagerIsGone) {
@@ -258,46 +172,6 @@ TEST_F(TabletDeviceManagerActivationTest, SleepSuspendsOnceAndWakeResumesOnce) {
                   "Device activated successfully (max report size: 12 bytes)",
                   "Ignoring wake resume request because device manager is not suspended"}));
     EXPECT_EQ(device->openCount(), 2);
-}
-
-TEST_F(TabletDeviceManagerActivationTest, DevicesFoundDuringSleepAreListedButNotOpened) {
-    owner->selected = infoOf(device);
-    manager->suspendForSleep();
-    auto again = companion();  // the selected device, enumerated anew while asleep
-    connect(again);
-    EXPECT_EQ(newLogTexts().back(), "Skipping device activation while suspended for sleep");
-    EXPECT_EQ(again->openCount(), 0);
-
-    // Gone before the wake: nothing is activated and activation logs nothing.
-    disconnect(again);
-    newLogTexts();
-    manager->resumeAfterWake();
-    EXPECT_EQ(newLogTexts(),
-              (std::vector<std::string>{"Resuming device handling after system wake"}));
-    EXPECT_EQ(manager->activeDevice(), nullptr);
-}
-
-TEST_F(TabletDeviceManagerActivationTest, StopReleasesEverythingAndClearsTheSuspension) {
-    select(device);
-    manager->suspendForSleep();
-    manager->resumeAfterWake();
-    manager->suspendForSleep();
-    newLogTexts();
-    manager->stop();
-    EXPECT_EQ(newLogTexts(), (std::vector<std::string>{"Service stopped"}));  // already inactive
-    EXPECT_FALSE(manager->isSuspendedForSleep());
-    EXPECT_FALSE(manager->hasDiscovered(infoOf(device).id));
-    EXPECT_EQ(host.lastManager()->closeCount(), 1);
-    EXPECT_FALSE(device->isOpen());
-
-    manager->resumeAfterWake();
-    EXPECT_EQ(newLogTexts().back(),
-              "Ignoring wake resume request because device manager is not suspended");
-    // The closed HID manager reports nothing more.
-    disconnect(device);
-    connect(companion("77:77:77:77:77:77"));
-    EXPECT_TRUE(owner->removed.empty());
-    EXPECT_EQ(owner->discovered.size(), 1u);
 }
 
 TEST_F(TabletDeviceManagerActivationTest, StopClosesTheActiveDeviceAndDroppingTheManagerToo) {

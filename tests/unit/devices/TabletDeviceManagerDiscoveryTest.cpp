@@ -19,28 +19,6 @@ std::string hashText(const std::shared_ptr<FakeHidDevice>& device) {
     return std::to_string(deviceHash(device.get()));
 }
 
-TEST_F(TabletDeviceManagerDiscoveryTest, ConstructionSetsUpAndOpensTheManagerBeforeStart) {
-    createManager();
-    manager->start();
-    EXPECT_EQ(logTexts(),
-              (std::vector<std::string>{
-                  "Setting up HID Manager...", "Device matching criteria applied",
-                  "Device matching callback registered", "Device removal callback registered",
-                  "HID Manager scheduled with run loop", "HID Manager initialization complete",
-                  "Waiting for digitizer/pen device connection..."}));
-    const auto messages = logMessages();
-    EXPECT_EQ(messages.front().file, "Drawlume___Bluetooth_Agent/TabletDeviceManager");
-    EXPECT_EQ(messages.front().function, "setupHIDManager()");
-    EXPECT_EQ(messages.back().function, "start()");
-
-    // Only pen digitizers are reported: a mouse alone is not.
-    ReportDescriptor mouseOnly;
-    mouseOnly.applicationCollections = {{0x01, 0x02}};
-    auto mouse = std::make_shared<FakeHidDevice>(mouseOnly);
-    connect(mouse);
-    EXPECT_TRUE(owner->discovered.empty());
-}
-
 TEST_F(TabletDeviceManagerDiscoveryTest, ManagerThatCannotBeCreatedOrOpenedReportsNothing) {
     host.setFailsToCreateManagers(true);
     createManager();
@@ -105,21 +83,6 @@ TEST_F(TabletDeviceManagerDiscoveryTest, DeviceIdsFallBackToAFingerprintAndUnkno
     EXPECT_EQ(renamed, owner->discovered[0]);
 }
 
-TEST_F(TabletDeviceManagerDiscoveryTest, SameReferenceMatchedTwiceIsSkippedWithAWarning) {
-    createManager();
-    auto device = companion();
-    connect(device);
-    newLogTexts();
-    host.rematch(device);
-    services.runLoop.runUntilIdle();
-    EXPECT_EQ(newLogTexts(),
-              (std::vector<std::string>{"Device matching callback triggered",
-                                        "Device discovered: Pad (VID: 0x1234, PID: 0x5678)",
-                                        "Device already discovered, skipping"}));
-    EXPECT_EQ(logMessages().back().flag, DDLogFlagWarning);
-    EXPECT_EQ(owner->discovered.size(), 1u);
-}
-
 TEST_F(TabletDeviceManagerDiscoveryTest, NewReferenceReplacesTheOldAndItsStaleRemovalIsIgnored) {
     createManager();
     auto first = companion();
@@ -173,30 +136,6 @@ TEST_F(TabletDeviceManagerDiscoveryTest, RemovalOfTheActiveDeviceClosesItAndRese
     EXPECT_FALSE(manager->hasDiscovered("serial:Bluetooth:aa:bb:cc:dd:ee:ff"));
     ASSERT_EQ(owner->removed.size(), 1u);
     EXPECT_EQ(owner->removed[0].id, "serial:Bluetooth:aa:bb:cc:dd:ee:ff");
-}
-
-TEST_F(TabletDeviceManagerDiscoveryTest, RemovalOfAnUnreadableDeviceNamesItByItsStoredId) {
-    createManager();
-    auto device = companion();
-    connect(device);
-    device->clearProperties();
-    disconnect(device);
-    ASSERT_EQ(owner->removed.size(), 1u);
-    EXPECT_EQ(owner->removed[0].id, "serial:Bluetooth:aa:bb:cc:dd:ee:ff");
-    EXPECT_EQ(owner->removed[0].productName, "Unknown");
-    EXPECT_EQ(owner->removed[0].vendorID, 0);
-}
-
-TEST_F(TabletDeviceManagerDiscoveryTest, OwnerThatIsGoneIsNotToldButDevicesAreStillKept) {
-    createManager();
-    owner.reset();
-    auto device = companion();
-    connect(device);
-    EXPECT_TRUE(manager->hasDiscovered("serial:Bluetooth:aa:bb:cc:dd:ee:ff"));
-    disconnect(device);
-    EXPECT_FALSE(manager->hasDiscovered("serial:Bluetooth:aa:bb:cc:dd:ee:ff"));
-    manager->activateSelectedDevice();
-    EXPECT_EQ(logTexts().back(), "No device selected");
 }
 
 }  // namespace

@@ -10,14 +10,6 @@
 namespace drawlume {
 namespace {
 
-TEST(MonitorInfoTest, EqualityIsByIdAlone) {
-    const MonitorInfo a{0, "Monitor 1", {{0, 0}, {1920, 1080}}};
-    const MonitorInfo b{0, "X", {{5, 5}, {10, 10}}};
-    const MonitorInfo c{1, "Monitor 1", {{0, 0}, {1920, 1080}}};
-    EXPECT_EQ(a, b);
-    EXPECT_NE(a, c);
-}
-
 TEST(MonitorInfoTest, DisplayNameFillsTheTableFormatWithTruncatedSizes) {
     const std::array<EmbeddedStringTable, 1> sources = {{
         {"en", "\"display.target.monitor.format\" = \"%d|%d|%d\";"},

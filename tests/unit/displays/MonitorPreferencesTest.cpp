@@ -66,7 +66,8 @@ TEST_F(MonitorPreferencesTest, StaleIndexFallsBackToThePrimaryAndIsRewritten) {
     EXPECT_EQ(preferences_.selectedMonitorIndex(), 0);
     EXPECT_EQ(defaults_->object(MonitorPreferences::selectedMonitorKey), std::nullopt);
 
-    preferences_.setSelectedMonitorIndex(3);
+    // One past the last screen is the first index that is stale.
+    preferences_.setSelectedMonitorIndex(2);
     preferences_.setCachedScreenFrame(Rect{{1, 2}, {3, 4}});
     const MonitorInfo selected = preferences_.selectedMonitor();
     EXPECT_EQ(selected.id, 0);

@@ -75,25 +75,6 @@ TEST_F(RelativeMoveTest, TargetsOnAScreenStayAndOthersLandOnTheNearestPointOfThe
     }
 }
 
-TEST_F(RelativeMoveTest, TheEarliestScreenWinsATie) {
-    // Two screens with a 10-point gap between them; a target in the middle of
-    // the gap is 5 points from either.
-    services.screenList.setScreens(
-        {{"A", Rect{{0, 0}, {100, 100}}}, {"B", Rect{{110, 0}, {100, 100}}}});
-    EventGenerator& events = makeGenerator();
-    services.eventSink.pointerLocation = {100.5, 50};
-    events.postRelativeMouseEvent(kCGEventMouseMoved, 4, 0, 0, 0);  // x = 104.5
-    EXPECT_EQ(postedAt(), (Point{99, 50}));
-}
-
-TEST_F(RelativeMoveTest, WithoutScreensTheTargetIsUnchanged) {
-    services.screenList.setScreens({});
-    EventGenerator& events = makeGenerator();
-    services.eventSink.pointerLocation = {-50, -60};
-    events.postRelativeMouseEvent(kCGEventMouseMoved, -10, -10, 0, 0);
-    EXPECT_EQ(postedAt(), (Point{-60, -70}));
-}
-
 TEST_F(RelativeMoveTest, AnAxisThatHitsAnEdgeLosesItsRemainderAndTheOtherKeepsIt) {
     services.userDefaults.remove("pointerAcceleration");
     EventGenerator& events = makeGenerator();
@@ -127,17 +108,6 @@ TEST_F(RelativeMoveTest, AButtonChangeLeavesTheAcceleratorUntouchedAndPostsWhere
     events.postRelativeMouseEvent(kCGEventLeftMouseDown, 0, 0, kCGMouseButtonLeft, 1);
     EXPECT_EQ(events.pointerAccelerator()->lastArrival(), lastArrival);
     EXPECT_EQ(postedAt(), (Point{640, 480}));
-}
-
-TEST_F(RelativeMoveTest, WithAccelerationOffDeltasPassExactlyWithoutRemainders) {
-    EventGenerator& events = makeGenerator();
-    ASSERT_FALSE(events.pointerAccelerator());
-    services.eventSink.pointerLocation = {500, 500};
-    for (int i = 0; i < 5; ++i) {
-        services.clocks.advance(0.008);
-        events.postRelativeMouseEvent(kCGEventMouseMoved, 127, -128, 0, 0);
-    }
-    EXPECT_EQ(postedAt(), (Point{627, 372}));
 }
 
 }  // namespace

@@ -3,18 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "events/EventGenerator.hpp"
-#include "events/RecordFields.hpp"
-#include "events/UserDefaultsHidSystemParameters.hpp"
 #include "platform/fake/FakeTranslationServices.hpp"
 
 namespace drawlume {
 namespace {
-
-using testing::doubleWrite;
-using testing::FieldWrite;
-using testing::fieldWrites;
-using testing::integerWrite;
-using Writes = std::vector<FieldWrite>;
 
 constexpr CGEventTapLocation kTap = 7;  // not the default, so the record must carry it
 const Point kAt{812.5, 455.25};
@@ -23,101 +15,7 @@ class EventGeneratorTest : public ::testing::Test {
 protected:
     FakeTranslationServices services;
     EventGenerator generator{kTap, services.environment()};
-
-    const EventRecord& onlyRecord() {
-        EXPECT_EQ(services.eventSink.records.size(), 1u);
-        return services.eventSink.records.back();
-    }
 };
-
-// The tablet point fields that mark a mouse event as the pen's.
-const FieldWrite kSubtype = integerWrite(kCGMouseEventSubtype, 1);
-const FieldWrite kDeviceID = integerWrite(kCGTabletEventDeviceID, 1);
-const FieldWrite kPointX = doubleWrite(kCGTabletEventPointX, kAt.x);
-const FieldWrite kPointY = doubleWrite(kCGTabletEventPointY, kAt.y);
-
-Writes pressureWrites(bool barrel, double pressure) {
-    return {integerWrite(kCGTabletProximityEventEnterProximity, 1),
-            kSubtype,
-            kDeviceID,
-            integerWrite(kCGTabletEventPointButtons, barrel ? 3 : 1),
-            kPointX,
-            kPointY,
-            doubleWrite(kCGTabletEventPointPressure, pressure),
-            doubleWrite(kCGTabletEventTiltX, 0.1),
-            doubleWrite(kCGTabletEventTiltY, 0.2),
-            doubleWrite(kCGTabletEventRotation, 45),
-            doubleWrite(kCGMouseEventPressure, pressure)};
-}
-
-TEST_F(EventGeneratorTest, PenDownAndDraggedChooseTheButtonByBarrelAndOnlyDownCarriesClicks) {
-    generator.postPenDown(kAt, 0.42, 0.1, -0.2, 45, false, 2);
-    generator.postPenDown(kAt, 0.42, 0.1, -0.2, 45, true, 1);
-    generator.postPenDragged(kAt, 0.5, 0.1, -0.2, 45, false);
-    generator.postPenDragged(kAt, 0.5, 0.1, -0.2, 45, true);
-    const auto& records = services.eventSink.records;
-    ASSERT_EQ(records.size(), 4u);
-
-    Writes leftDown = pressureWrites(false, 0.42);
-    leftDown.insert(leftDown.begin(), integerWrite(kCGMouseEventClickState, 2));
-    EXPECT_EQ(records[0].type, kCGEventLeftMouseDown);
-    EXPECT_EQ(records[0].mouseButton, kCGMouseButtonLeft);
-    EXPECT_EQ(records[0].location, kAt);
-    EXPECT_EQ(records[0].tapLocation, kTap);
-    EXPECT_EQ(fieldWrites(records[0]), leftDown);
-
-    Writes rightDown = pressureWrites(true, 0.42);
-    rightDown.insert(rightDown.begin(), integerWrite(kCGMouseEventClickState, 1));
-    EXPECT_EQ(records[1].type, kCGEventRightMouseDown);
-    EXPECT_EQ(records[1].mouseButton, kCGMouseButtonRight);
-    EXPECT_EQ(fieldWrites(records[1]), rightDown);
-
-    EXPECT_EQ(records[2].type, kCGEventLeftMouseDragged);
-    EXPECT_EQ(records[2].mouseButton, kCGMouseButtonLeft);
-    EXPECT_EQ(fieldWrites(records[2]), pressureWrites(false, 0.5));
-    EXPECT_EQ(records[3].type, kCGEventRightMouseDragged);
-    EXPECT_EQ(records[3].mouseButton, kCGMouseButtonRight);
-    EXPECT_EQ(fieldWrites(records[3]), pressureWrites(true, 0.5));
-}
-
-TEST_F(EventGeneratorTest, PenUpWithBarrelIsARightUpWithNoButtonsAndNoPressure) {
-    generator.postPenUp(kAt, true, 2);
-    const EventRecord& record = onlyRecord();
-    EXPECT_EQ(record.type, kCGEventRightMouseUp);
-    EXPECT_EQ(record.mouseButton, kCGMouseButtonRight);
-    EXPECT_EQ(record.location, kAt);
-    EXPECT_EQ(fieldWrites(record),
-              (Writes{integerWrite(kCGMouseEventClickState, 2), kSubtype, kDeviceID,
-                      integerWrite(kCGTabletEventPointButtons, 0), kPointX, kPointY,
-                      doubleWrite(kCGTabletEventPointPressure, 0.0),
-                      doubleWrite(kCGMouseEventPressure, 0.0)}));
-}
-
-TEST_F(EventGeneratorTest, KeyboardFlagsComeFromEitherSideOfEachModifierAndReplaceAllOthers) {
-    struct Case {
-        uint8_t modifiers;
-        CGEventFlags flags;
-    };
-    const Case cases[] = {
-        {0x00, 0},
-        {0x12, kCGEventFlagMaskShift | kCGEventFlagMaskControl},
-        {0x10, kCGEventFlagMaskControl},
-        {0x40, kCGEventFlagMaskAlternate},
-        {0x08, kCGEventFlagMaskCommand},
-        {0xFF, kCGEventFlagMaskShift | kCGEventFlagMaskControl | kCGEventFlagMaskAlternate |
-                   kCGEventFlagMaskCommand},
-    };
-    for (const Case& item : cases) {
-        services.eventSink.records.clear();
-        generator.postKeyboardEvent(56, item.modifiers % 2 == 0, item.modifiers);
-        const EventRecord& record = onlyRecord();
-        EXPECT_EQ(record.kind, EventRecordKind::keyboard);
-        EXPECT_EQ(record.keyCode, 56);
-        EXPECT_EQ(record.keyDown, item.modifiers % 2 == 0);
-        EXPECT_TRUE(record.flagsSet) << "the flags must replace the event's own";
-        EXPECT_EQ(record.flags, item.flags) << "modifiers " << int{item.modifiers};
-    }
-}
 
 TEST_F(EventGeneratorTest, NothingIsPostedWhenNoEventCanBeCreated) {
     services.eventSink.canCreate = false;
@@ -142,55 +40,22 @@ TEST_F(EventGeneratorTest, NothingIsPostedWhenNoEventCanBeCreated) {
     EXPECT_TRUE(services.eventSink.records.empty());
 }
 
-struct StoredSetting {
-    const char* name;
-    std::optional<DefaultsValue> value;
-    bool accelerated;
-};
-
-class PointerAccelerationSettingTest : public ::testing::TestWithParam<StoredSetting> {};
-
-TEST_P(PointerAccelerationSettingTest, OnlyAStoredBooleanFalseSwitchesAccelerationOff) {
-    FakeTranslationServices services;
-    if (GetParam().value) {
-        services.userDefaults.set("pointerAcceleration", *GetParam().value);
+TEST(PointerAccelerationSettingTest, OnlyAStoredBooleanFalseSwitchesAccelerationOff) {
+    const std::pair<std::optional<DefaultsValue>, bool> rows[] = {
+        {std::nullopt, true},
+        {DefaultsValue{true}, true},
+        {DefaultsValue{false}, false},
+        {DefaultsValue{std::string("false")}, true},
+        {DefaultsValue{int64_t{0}}, true},
+    };
+    for (const auto& [value, accelerated] : rows) {
+        FakeTranslationServices services;
+        if (value) {
+            services.userDefaults.set("pointerAcceleration", *value);
+        }
+        const EventGenerator generator(kCGHIDEventTap, services.environment());
+        EXPECT_EQ(generator.pointerAccelerator().has_value(), accelerated);
     }
-    const EventGenerator generator(kCGHIDEventTap, services.environment());
-    EXPECT_EQ(generator.pointerAccelerator().has_value(), GetParam().accelerated);
-}
-
-INSTANTIATE_TEST_SUITE_P(StoredValues, PointerAccelerationSettingTest,
-                         ::testing::Values(StoredSetting{"absent", std::nullopt, true},
-                                           StoredSetting{"true", DefaultsValue{true}, true},
-                                           StoredSetting{"false", DefaultsValue{false}, false},
-                                           StoredSetting{"text",
-                                                         DefaultsValue{std::string("false")}, true},
-                                           StoredSetting{"zero", DefaultsValue{int64_t{0}}, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(SystemAllowsAccelerationTest, OnlyANonZeroLinearScalingFlagForbidsIt) {
-    FakeTranslationServices services;
-    const EventGenerator generator(kCGHIDEventTap, services.environment());
-    services.hidSystemParameters.linearScaling = std::nullopt;
-    EXPECT_TRUE(generator.systemAllowsAcceleration());
-    services.hidSystemParameters.linearScaling = 0;
-    EXPECT_TRUE(generator.systemAllowsAcceleration());
-    services.hidSystemParameters.linearScaling = 1;
-    EXPECT_FALSE(generator.systemAllowsAcceleration());
-    services.hidSystemParameters.linearScaling = -65536;
-    EXPECT_FALSE(generator.systemAllowsAcceleration());
-}
-
-TEST(UserDefaultsHidSystemParametersTest, AnswersOnlyForAnIntegerSetting) {
-    InMemoryUserDefaults defaults;
-    const UserDefaultsHidSystemParameters parameters(defaults);
-    EXPECT_EQ(parameters.linearScalingMouseAcceleration(), std::nullopt);
-    defaults.set(UserDefaultsHidSystemParameters::kLinearScalingKey, true);
-    EXPECT_EQ(parameters.linearScalingMouseAcceleration(), std::nullopt);
-    defaults.set(UserDefaultsHidSystemParameters::kLinearScalingKey, std::string("1"));
-    EXPECT_EQ(parameters.linearScalingMouseAcceleration(), std::nullopt);
-    defaults.set(UserDefaultsHidSystemParameters::kLinearScalingKey, int64_t{1});
-    EXPECT_EQ(parameters.linearScalingMouseAcceleration(), 1);
 }
 
 }  // namespace

@@ -94,26 +94,5 @@ TEST_F(DigitizerTimingTest, TheFirstSecondIsDiscardedAndEachLaterOneReported) {
     EXPECT_EQ(rates, (std::vector<int64_t>{128, 1}));
 }
 
-TEST_F(DigitizerTimingTest, AResetStartsAFreshDiscardedWindowAndForgetsThePreviousReport) {
-    services.debugLogCollector.setEnabled(true);
-    for (int i = 0; i < 150; ++i) {
-        services.clocks.advance(0.01);
-        report();
-    }
-    handler.resetPenState();
-    EXPECT_EQ(handler.lastDigitizerEventTime(), 0u);
-    settle();
-    const size_t linesBefore = debugLines.size();
-    rates.clear();
-
-    services.clocks.advance(0.5);
-    report();  // no previous report: no interval line
-    EXPECT_EQ(intervalLines().size(), linesBefore);
-    services.clocks.advance(0.6);
-    report();  // 1.1 s after the reset: the discarded window closes
-    settle();
-    EXPECT_TRUE(rates.empty());
-}
-
 }  // namespace
 }  // namespace drawlume::testing

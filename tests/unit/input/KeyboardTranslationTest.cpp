@@ -18,50 +18,6 @@ protected:
     using Keys = std::vector<GeneratorCall>;
 };
 
-TEST_F(KeyboardTranslationTest, AKeyIsPressedOnceEvenAcrossAPenResetAndReleasedWhenLetGo) {
-    keyboard(0, {0x04});
-    keyboard(0, {0x04});
-    handler.resetPenState();
-    keyboard(0, {0x04});
-    keyboard(0, {});
-    EXPECT_EQ(calls(), (Keys{key(0, true, 0), key(0, false, 0)}));
-}
-
-TEST_F(KeyboardTranslationTest, ModifierKeysComeFirstAndEveryKeyCarriesTheReportsModifiers) {
-    keyboard(0x02, {0x04});
-    EXPECT_EQ(calls(), (Keys{key(56, true, 0x02), key(0, true, 0x02)}));
-}
-
-TEST_F(KeyboardTranslationTest, ModifierChangesArePostedInBitOrder) {
-    keyboard(0x22, {});
-    forgetCalls();
-    keyboard(0x20, {});  // left shift up while right shift is still held
-    EXPECT_EQ(calls(), (Keys{key(56, false, 0x20)}));
-
-    keyboard(0x01, {});
-    forgetCalls();
-    keyboard(0x10, {});  // left control up, right control down
-    EXPECT_EQ(calls(), (Keys{key(59, false, 0x10), key(62, true, 0x10)}));
-
-    forgetCalls();
-    keyboard(0xFF, {});
-    keyboard(0x00, {});
-    const std::vector<uint16_t> order = {59, 56, 58, 55, 60, 61, 54,  // down, bit 4 already held
-                                         59, 56, 58, 55, 62, 60, 61, 54};  // all up
-    ASSERT_EQ(calls().size(), order.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        EXPECT_EQ(calls()[i].keyCode, order[i]) << i;
-    }
-}
-
-TEST_F(KeyboardTranslationTest, DownsComeBeforeUpsAndDuplicatesCountOnce) {
-    keyboard(0, {0x05, 0x06});
-    forgetCalls();
-    keyboard(0, {0x07, 0x07, 0x04});  // presses d and a, releases b and c
-    EXPECT_EQ(calls(),
-              (Keys{key(0, true, 0), key(2, true, 0), key(11, false, 0), key(8, false, 0)}));
-}
-
 TEST_F(KeyboardTranslationTest, UnmappedUsagesAreWarnedAboutOnPressAndReleaseButNeverPosted) {
     keyboard(0, {0x39, 0xE1, 0x64});
     keyboard(0, {});
@@ -90,22 +46,6 @@ TEST_F(KeyboardTranslationTest, ShortReportsAreRejectedWithAnErrorAndLongOnesRea
     EXPECT_EQ(messages[0].message, "ERROR: Invalid keyboard report (length=8)");
     EXPECT_EQ(messages[0].flag, DDLogFlagError);
     EXPECT_EQ(messages[0].function, "handleKeyboardInputReport(report:reportLength:)");
-}
-
-TEST_F(KeyboardTranslationTest, LogsTheReportSummaryAndEachKeyAtDebugLevel) {
-    keyboard(0x42, {0x04});
-    keyboard(0x00, {0x1E, 0x04});
-    keyboard(0x00, {});
-    EXPECT_THAT(logTexts(),
-                ::testing::ElementsAre(
-                    "Keyboard: modifiers=[LShift, RAlt] keys=[0x04]", "  Modifier DOWN: Left Shift",
-                    "  Modifier DOWN: Right Alt/Option", "  Key DOWN: HID=0x04 -> CG=0",
-                    "Keyboard: modifiers=[none] keys=[0x04, 0x1E]", "  Modifier UP: Left Shift",
-                    "  Modifier UP: Right Alt/Option", "  Key DOWN: HID=0x1E -> CG=18",
-                    "Keyboard: modifiers=[none] keys=[none]", "  Key UP: HID=0x04 -> CG=0",
-                    "  Key UP: HID=0x1E -> CG=18"));
-    const std::vector<DDLogMessage> messages = logMessages();
-    EXPECT_EQ(messages[1].function, "handleModifierChanges(previous:current:)");
 }
 
 }  // namespace

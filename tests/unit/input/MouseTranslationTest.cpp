@@ -14,76 +14,7 @@ protected:
               static_cast<uint8_t>(wheel)},
              device);
     }
-
-    // A relative mouse event as the handler should ask for it.
-    static GeneratorCall relative(CGEventType type, int8_t dx, int8_t dy, CGMouseButton button,
-                                  int64_t clickState) {
-        GeneratorCall call;
-        call.operation = Op::relativeMouseEvent;
-        call.type = type;
-        call.deltaX = dx;
-        call.deltaY = dy;
-        call.button = button;
-        call.clickCount = clickState;
-        return call;
-    }
 };
-
-TEST_F(MouseTranslationTest, ButtonChangesComeLeftRightMiddleThenTheMoveThenTheScroll) {
-    send(1, {1, 0x07, 0xFB, 3, 0xFE, 4});
-    EXPECT_EQ(
-        calls(),
-        (std::vector<GeneratorCall>{
-            relative(kCGEventLeftMouseDown, 0, 0, kCGMouseButtonLeft, 1),
-            relative(kCGEventRightMouseDown, 0, 0, kCGMouseButtonRight, 0),
-            relative(kCGEventOtherMouseDown, 0, 0, kCGMouseButtonCenter, 1),
-            relative(kCGEventLeftMouseDragged, -5, 3, kCGMouseButtonLeft, 0),
-            GeneratorCall{.operation = Op::scrollEvent, .at = {}, .vertical = -2, .horizontal = 4},
-        }));
-    forgetCalls();
-    send(1, {1, 0x00, 0, 0, 0, 0});
-    EXPECT_EQ(calls(), (std::vector<GeneratorCall>{
-                           relative(kCGEventLeftMouseUp, 0, 0, kCGMouseButtonLeft, 1),
-                           relative(kCGEventRightMouseUp, 0, 0, kCGMouseButtonRight, 0),
-                           relative(kCGEventOtherMouseUp, 0, 0, kCGMouseButtonCenter, 0),
-                       }));
-}
-
-TEST_F(MouseTranslationTest, AMoveIsTheDragOfTheFirstHeldButtonInLeftRightMiddleOrder) {
-    struct Case {
-        uint8_t buttons;
-        CGEventType type;
-        CGMouseButton button;
-    };
-    const Case cases[] = {
-        {0x00, kCGEventMouseMoved, kCGMouseButtonLeft},
-        {0x03, kCGEventLeftMouseDragged, kCGMouseButtonLeft},
-        {0x06, kCGEventRightMouseDragged, kCGMouseButtonRight},
-        {0x04, kCGEventOtherMouseDragged, kCGMouseButtonCenter},
-    };
-    for (const Case& item : cases) {
-        mouse(item.buttons);  // presses first, so the next report only moves
-        forgetCalls();
-        mouse(item.buttons, 1, -1);
-        EXPECT_EQ(calls(), (std::vector<GeneratorCall>{relative(item.type, 1, -1, item.button, 0)}))
-            << "buttons " << int{item.buttons};
-    }
-}
-
-TEST_F(MouseTranslationTest, LeftClicksCountByTimeAndTheReleaseRepeatsThePresssCount) {
-    const auto click = [&] {
-        mouse(1);
-        mouse(0);
-        return std::make_pair(calls()[calls().size() - 2].clickCount, calls().back().clickCount);
-    };
-    EXPECT_EQ(click(), std::make_pair(int64_t{1}, int64_t{1}));
-    services.clocks.advance(0.3);
-    EXPECT_EQ(click(), std::make_pair(int64_t{2}, int64_t{2}));
-    services.clocks.advance(0.3);
-    EXPECT_EQ(click(), std::make_pair(int64_t{1}, int64_t{1}));
-    services.clocks.advance(0.5);
-    EXPECT_EQ(click(), std::make_pair(int64_t{1}, int64_t{1}));
-}
 
 TEST_F(MouseTranslationTest, DevicesKeepTheirOwnButtonsButShareTheClickCount) {
     mouse(1, 0, 0, 0, 1);
@@ -105,18 +36,6 @@ TEST_F(MouseTranslationTest, AfterAResetHeldButtonsArePressedAgain) {
     EXPECT_EQ(calls()[1].type, kCGEventLeftMouseDown);
 }
 
-TEST_F(MouseTranslationTest, WheelsScrollByLinesInBothForms) {
-    send(1, {1, 0, 0, 0, 0, 3});  // long form, horizontal only
-    send(1, {1, 0, 0, 0, 0});     // short form, no wheel: no scroll
-    send(1, {1, 0, 0, 0, 0x80});  // short form, vertical -128
-    send(1, {1, 0, 0, 0, 0, 0});  // long form, both wheels still
-    ASSERT_EQ(operations(), (std::vector<Op>{Op::scrollEvent, Op::scrollEvent}));
-    EXPECT_EQ(calls()[0].vertical, 0);
-    EXPECT_EQ(calls()[0].horizontal, 3);
-    EXPECT_EQ(calls()[1].vertical, -128);
-    EXPECT_EQ(calls()[1].horizontal, 0);
-}
-
 TEST_F(MouseTranslationTest, OtherLengthsAndTheUpperButtonBitsAreIgnoredSilently) {
     send(1, {1, 1, 5, 5});
     send(1, {1, 1, 5, 5, 1, 1, 0});
@@ -124,22 +43,6 @@ TEST_F(MouseTranslationTest, OtherLengthsAndTheUpperButtonBitsAreIgnoredSilently
     mouse(0);  // nothing was stored as pressed: no release
     EXPECT_TRUE(calls().empty());
     EXPECT_TRUE(logTexts().empty());
-}
-
-TEST_F(MouseTranslationTest, LogsEachButtonChangeAtDebugLevel) {
-    mouse(1);
-    mouse(7);
-    services.clocks.advance(0.1);
-    mouse(1);
-    mouse(0);
-    mouse(1);
-    EXPECT_THAT(logTexts(),
-                ::testing::ElementsAre(
-                    "Mouse LEFT button DOWN - SINGLE CLICK", "Mouse RIGHT button DOWN",
-                    "Mouse MIDDLE button DOWN", "Mouse RIGHT button UP", "Mouse MIDDLE button UP",
-                    "Mouse LEFT button UP", "Mouse LEFT button DOWN - DOUBLE CLICK"));
-    EXPECT_EQ(logMessages().front().function,
-              "handleMouseInputReport(deviceHash:report:reportLength:)");
 }
 
 }  // namespace

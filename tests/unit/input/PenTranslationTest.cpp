@@ -25,65 +25,51 @@ protected:
 
 // Each row of the state table: a state reached by some reports, then one
 // report, and the operations it must post.
-struct Transition {
-    const char* name;
-    std::vector<uint8_t> setUp;
-    uint8_t report;
-    std::vector<Op> expected;
-};
-
-class PenTransitionTest : public PenTranslationTest,
-                          public ::testing::WithParamInterface<Transition> {};
-
-TEST_P(PenTransitionTest, PostsTheRowsEventsInOrder) {
-    for (const uint8_t flags : GetParam().setUp) {
-        pen(flags);
+TEST_F(PenTranslationTest, EachStateAndReportPostsTheRowsEventsInOrder) {
+    constexpr uint8_t kIn = kInRange;
+    const struct {
+        const char* name;
+        std::vector<uint8_t> setUp;
+        uint8_t report;
+        std::vector<Op> expected;
+    } rows[] = {
+        {"away, in range: enters then hovers", {}, kIn, {Op::proximityEnter, Op::tabletMove}},
+        {"away, out of range: still enters", {}, 0, {Op::proximityEnter, Op::tabletMove}},
+        {"hovering moves", {kIn}, kIn, {Op::tabletMove}},
+        {"hovering barrel presses right", {kIn}, kIn | kBarrel, {Op::rightMouseDown}},
+        {"barrel held drags right", {kIn, kIn | kBarrel}, kIn | kBarrel, {Op::rightMouseDragged}},
+        {"barrel released releases right", {kIn, kIn | kBarrel}, kIn, {Op::rightMouseUp}},
+        {"hovering touch presses", {kIn}, kIn | kTip, {Op::tabletPointer, Op::penDown}},
+        {"barrel held touch presses",
+         {kIn, kIn | kBarrel},
+         kIn | kTip | kBarrel,
+         {Op::tabletPointer, Op::penDown}},
+        {"pressed drags", {kIn | kTip}, kIn | kTip, {Op::penDragged}},
+        {"lift releases then hovers", {kIn | kTip}, kIn, {Op::penUp, Op::tabletMove}},
+        {"lift with barrel releases, presses right",
+         {kIn | kTip},
+         kIn | kBarrel,
+         {Op::penUp, Op::rightMouseDown}},
+        {"leaving while hovering exits", {kIn}, 0, {Op::proximityExit}},
+        {"leaving with barrel releases right, exits",
+         {kIn, kIn | kBarrel},
+         0,
+         {Op::rightMouseUp, Op::proximityExit}},
+        {"eraser alone touches", {kIn}, kIn | kEraser, {Op::tabletPointer, Op::penDown}},
+        {"invert alone does not touch", {kIn}, kIn | kInvert, {Op::tabletMove}},
+        {"upper flag bits are ignored", {kIn}, kIn | 0xE0, {Op::tabletMove}},
+    };
+    for (const auto& row : rows) {
+        generator->calls.clear();
+        handler.resetPenState();
+        for (const uint8_t flags : row.setUp) {
+            pen(flags);
+        }
+        forgetCalls();
+        pen(row.report);
+        EXPECT_EQ(operations(), row.expected) << row.name;
     }
-    forgetCalls();
-    pen(GetParam().report);
-    EXPECT_EQ(operations(), GetParam().expected);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    StateTable, PenTransitionTest,
-    ::testing::Values(
-        Transition{
-            "AwayInRangeEntersThenHovers", {}, kInRange, {Op::proximityEnter, Op::tabletMove}},
-        Transition{"AwayOutOfRangeStillEnters", {}, 0, {Op::proximityEnter, Op::tabletMove}},
-        Transition{"HoveringMoves", {kInRange}, kInRange, {Op::tabletMove}},
-        Transition{
-            "HoveringBarrelPressesRight", {kInRange}, kInRange | kBarrel, {Op::rightMouseDown}},
-        Transition{"BarrelHeldDragsRight",
-                   {kInRange, kInRange | kBarrel},
-                   kInRange | kBarrel,
-                   {Op::rightMouseDragged}},
-        Transition{"BarrelReleasedReleasesRight",
-                   {kInRange, kInRange | kBarrel},
-                   kInRange,
-                   {Op::rightMouseUp}},
-        Transition{
-            "HoveringTouchPresses", {kInRange}, kInRange | kTip, {Op::tabletPointer, Op::penDown}},
-        Transition{"BarrelHeldTouchPresses",
-                   {kInRange, kInRange | kBarrel},
-                   kInRange | kTip | kBarrel,
-                   {Op::tabletPointer, Op::penDown}},
-        Transition{"PressedDrags", {kInRange | kTip}, kInRange | kTip, {Op::penDragged}},
-        Transition{
-            "LiftReleasesThenHovers", {kInRange | kTip}, kInRange, {Op::penUp, Op::tabletMove}},
-        Transition{"LiftWithBarrelReleasesThenPressesRight",
-                   {kInRange | kTip},
-                   kInRange | kBarrel,
-                   {Op::penUp, Op::rightMouseDown}},
-        Transition{"LeavingWhileHoveringExits", {kInRange}, 0, {Op::proximityExit}},
-        Transition{"LeavingWithBarrelReleasedReleasesRightThenExits",
-                   {kInRange, kInRange | kBarrel},
-                   0,
-                   {Op::rightMouseUp, Op::proximityExit}},
-        Transition{
-            "EraserAloneTouches", {kInRange}, kInRange | kEraser, {Op::tabletPointer, Op::penDown}},
-        Transition{"InvertAloneDoesNotTouch", {kInRange}, kInRange | kInvert, {Op::tabletMove}},
-        Transition{"UpperFlagBitsAreIgnored", {kInRange}, kInRange | 0xE0, {Op::tabletMove}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PenTranslationTest, AFirstTouchingReportEntersPointsAndPressesWithClickOne) {
     pen(kInRange | kTip, 16384, 8192, 16384);
@@ -98,117 +84,12 @@ TEST_F(PenTranslationTest, AFirstTouchingReportEntersPointsAndPressesWithClickOn
     EXPECT_EQ(calls()[1].at, down.at);
 }
 
-TEST_F(PenTranslationTest, TiltAndTwistAreClampedButNothingElseIs) {
-    hover();
-    send(3, penReport(kInRange, 65535, 40000, 0, -128, 127, 400));
-    send(3, penReport(kInRange | kTip, 0, 0, 65535, 45, -9, 359));
-    ASSERT_EQ(calls().size(), 3u);
-    const GeneratorCall& move = calls()[0];
-    EXPECT_EQ(move.tiltX, -1.0);
-    EXPECT_EQ(move.tiltY, 1.0);
-    EXPECT_EQ(move.rotation, 359);
-    // Beyond the full-scale value lands beyond the target's edge.
-    EXPECT_DOUBLE_EQ(move.at.x, 100 + 65535 / 32767.0 * 1600);
-    EXPECT_DOUBLE_EQ(move.at.y, 50 + 40000 / 32767.0 * 900);
-    const GeneratorCall& down = calls()[2];
-    EXPECT_DOUBLE_EQ(down.pressure, 65535 / 32767.0);
-    EXPECT_EQ(down.tiltX, 0.5);
-    EXPECT_EQ(down.tiltY, -0.1);
-    EXPECT_EQ(down.rotation, 359);
-}
-
-TEST_F(PenTranslationTest, TheEraserEndEntersAndExitsAsAnEraser) {
-    pen(kInRange | kInvert);
-    pen(kInvert);
-    ASSERT_EQ(operations(),
-              (std::vector<Op>{Op::proximityEnter, Op::tabletMove, Op::proximityExit}));
-    EXPECT_TRUE(calls()[0].isEraser);
-    EXPECT_TRUE(calls()[2].isEraser);
-}
-
-TEST_F(PenTranslationTest, PressesCountClicksByTimeSharedWithTheMouse) {
-    hover();
-    const auto press = [&] {
-        pen(kInRange | kTip);
-        const int64_t clicks = calls().back().clickCount;
-        pen(kInRange);
-        return clicks;
-    };
-    EXPECT_EQ(press(), 1);
-    services.clocks.advance(0.3);
-    EXPECT_EQ(press(), 2);
-    services.clocks.advance(0.3);
-    EXPECT_EQ(press(), 1) << "a third quick press starts over";
-    services.clocks.advance(0.5);
-    EXPECT_EQ(press(), 1) << "exactly the interval apart is not a double click";
-
-    // A mouse click just before makes the pen press the second of a pair.
-    services.clocks.advance(1.0);
-    send(1, {1, 1, 0, 0, 0});
-    send(1, {1, 0, 0, 0, 0});
-    services.clocks.advance(0.2);
-    EXPECT_EQ(press(), 2);
-}
-
-TEST_F(PenTranslationTest, AReleaseCarriesTheButtonAndClicksOfItsPress) {
-    hover();
-    pen(kInRange | kTip | kBarrel);
-    pen(kInRange | kTip);  // barrel let go while pressed: the drags turn left
-    pen(kInRange);
-    ASSERT_EQ(operations(), (std::vector<Op>{Op::tabletPointer, Op::penDown, Op::penDragged,
-                                             Op::penUp, Op::tabletMove}));
-    EXPECT_TRUE(calls()[1].withBarrel);
-    EXPECT_FALSE(calls()[2].withBarrel);
-    EXPECT_TRUE(calls()[3].withBarrel) << "released with the button it was pressed with";
-    EXPECT_EQ(calls()[3].clickCount, 1);
-}
-
-TEST_F(PenTranslationTest, APenThatLeftWhilePressedIsReleasedOnItsNextHoveringReport) {
-    hover();
-    pen(kInRange | kTip);
-    pen(kTip);  // leaves while pressed: no release
-    pen(kInRange);
-    EXPECT_EQ(operations(), (std::vector<Op>{Op::tabletPointer, Op::penDown, Op::proximityExit,
-                                             Op::proximityEnter, Op::penUp, Op::tabletMove}));
-}
-
-TEST_F(PenTranslationTest, ABarrelHeldWhileLeavingIsForgottenWithoutARelease) {
-    hover();
-    pen(kInRange | kBarrel);
-    pen(kBarrel);
-    pen(kInRange);  // back in range without the barrel: nothing to release
-    EXPECT_EQ(operations(), (std::vector<Op>{Op::rightMouseDown, Op::proximityExit,
-                                             Op::proximityEnter, Op::tabletMove}));
-}
-
 TEST_F(PenTranslationTest, ShortDigitizerReportsAreDropped) {
     std::vector<uint8_t> report = penReport(kInRange | kTip);
     report.pop_back();
     send(3, report);
     EXPECT_TRUE(calls().empty());
     EXPECT_FALSE(handler.wasInRange());
-}
-
-TEST_F(PenTranslationTest, LogsTheReportAndEachStepAtDebugLevel) {
-    services.targetFrame.frame = Rect{{0, 0}, {1920, 1080}};
-    send(3, penReport(kInRange | kTip, 13858, 13858, 13763, 9, -18, 400));
-    pen(kInRange);
-    pen(kInvert | kEraser);
-    using ::testing::ElementsAre;
-    EXPECT_THAT(logTexts(),
-                ElementsAre("[Pen] (812, 457) pressure=0.42 tip=1 barrel=0 range=1 tiltX=0.10 "
-                            "tiltY=-0.20 twist=400",
-                            "Pen is DOWN", "click ONE",
-                            "[Pen] (0, 0) pressure=0.00 tip=0 barrel=0 range=1 tiltX=0.00 "
-                            "tiltY=0.00 twist=0",
-                            "Pen is UP",
-                            "[Inverted|Eraser] (0, 0) pressure=0.00 tip=0 barrel=0 range=0 "
-                            "tiltX=0.00 tiltY=0.00 twist=0",
-                            "[Inverted|Eraser] exited"));
-    for (const DDLogMessage& message : logMessages()) {
-        EXPECT_EQ(message.flag, DDLogFlagDebug);
-        EXPECT_EQ(message.function, "handleDigitizerInputReport(report:reportLength:)");
-    }
 }
 
 }  // namespace

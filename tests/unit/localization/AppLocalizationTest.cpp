@@ -65,21 +65,6 @@ TEST_F(AppLocalizationTest, StoredChoiceSelectsTheLanguagePersistsAndAnythingEls
     EXPECT_EQ(stored(), std::nullopt);
 }
 
-TEST_F(AppLocalizationTest, ObserversHearOfAChangeBeforeItAndNotOfARepeat) {
-    AppLocalization localization = make();
-    std::vector<std::pair<AppLanguage, AppLanguage>> heard;  // (current, new)
-    const Subscription subscription =
-        localization.selectedLanguage().subscribe([&](const AppLanguage& next) {
-            heard.emplace_back(localization.selectedLanguage().get(), next);
-        });
-    localization.setLanguage(AppLanguage::japanese);
-    const int writes = defaults_->writes;
-    localization.setLanguage(AppLanguage::japanese);
-    EXPECT_EQ(defaults_->writes, writes);
-    EXPECT_EQ(heard, (std::vector<std::pair<AppLanguage, AppLanguage>>{
-                         {AppLanguage::automatic, AppLanguage::japanese}}));
-}
-
 TEST_F(AppLocalizationTest, AutomaticFollowsTheFirstSystemLanguageThatIsCarried) {
     EXPECT_EQ(make({"zh_CN"}).currentLanguageCode(), "zh-Hans");
     EXPECT_EQ(make({"zh-Hans-CN"}).currentLanguageCode(), "zh-Hans");
@@ -135,19 +120,6 @@ TEST_F(AppLocalizationTest, ABadTranslationOfAFormatShowsTheFallbackOrTheKey) {
 
     AppLocalization english = make({"en"}, tables);
     EXPECT_EQ(english.localizedFormat("rate", "%d events/sec", rate), "7 events/sec");
-}
-
-TEST_F(AppLocalizationTest, LanguageNamesAreShownInTheInterfaceLanguage) {
-    AppLocalization localization = make({"en_US"});
-    EXPECT_EQ(localization.displayName(AppLanguage::automatic), "Automatic (System)");
-    EXPECT_EQ(localization.displayName(AppLanguage::japanese), "Japanese");
-    EXPECT_EQ(localization.displayName(AppLanguage::traditionalChinese), "Chinese (Traditional)");
-    localization.setLanguage(AppLanguage::korean);
-    EXPECT_EQ(localization.displayName(AppLanguage::japanese),
-              "\xEC\x9D\xBC\xEB\xB3\xB8\xEC\x96\xB4");
-    EXPECT_EQ(
-        localization.displayName(AppLanguage::automatic),
-        "\xEC\x9E\x90\xEB\x8F\x99 (\xEC\x8B\x9C\xEC\x8A\xA4\xED\x85\x9C \xEC\x84\xA4\xEC\xA0\x95)");
 }
 
 }  // namespace

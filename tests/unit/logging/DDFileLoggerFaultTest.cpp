@@ -4,8 +4,6 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <sys/mount.h>
-#include <unistd.h>
 
 #include "logging/DDFileLogger.hpp"
 #include "logging/FaultyLogFileSystem.hpp"
@@ -91,16 +89,6 @@ TEST_F(DDFileLoggerFaultTest, DeletedFileOrDirectoryIsReplacedAtTheNextLine) {
     EXPECT_EQ(content(logFiles()[0]), "2026/12/06 01:02:05:456  three\n");
 }
 
-TEST_F(DDFileLoggerFaultTest, BusyLockIsRetriedUntilTaken) {
-    auto logger = makeLogger(makeManager(faulty_));
-    faulty_->fail(Op::tryLock, EWOULDBLOCK, 3);
-    write(*logger, {"waited"});
-    EXPECT_EQ(reports(), std::vector<std::string>{
-                             "DDFileLogger: Could not lock logfile, retrying in 1ms: Resource "
-                             "temporarily unavailable (11)"});
-    EXPECT_EQ(content(logFiles()[0]), "2026/12/06 01:02:03:456  waited\n");
-}
-
 TEST_F(DDFileLoggerFaultTest, WithoutExtendedAttributesArchivedFilesAreRenamedAndStillCounted) {
     faulty_->fail(Op::setAttribute, ENOTSUP);
     faulty_->fail(Op::hasAttribute, ENOTSUP);
@@ -127,52 +115,6 @@ TEST_F(DDFileLoggerFaultTest, WithoutExtendedAttributesArchivedFilesAreRenamedAn
     EXPECT_EQ(logFiles(),
               (std::vector<std::string>{"drawlume-agent 2026-12-06--01-02-04-456 archived.log",
                                         "drawlume-agent 2026-12-06--01-02-05-456.log"}));
-}
-
-TEST_F(DDFileLoggerFaultTest, ListingAndSynchronisingFailuresAreToldAndLoggingGoesOn) {
-    faulty_->fail(Op::listDirectory, EIO);
-    faulty_->fail(Op::synchronize, EIO);
-    auto logger = makeLogger(makeManager(faulty_));
-    write(*logger, {"still written"});
-    EXPECT_TRUE(reported("DDFileLogManagerDefault: Error listing log file directory: " +
-                         logDir_.str() + ": Input/output error"));
-    EXPECT_TRUE(reported("DDFileLogger: Failed to synchronize file: "));
-    ASSERT_EQ(logFiles().size(), 1u);
-    EXPECT_EQ(content(logFiles()[0]), "2026/12/06 01:02:03:456  still written\n");
-}
-
-// A real full disk: a 64 KiB tmpfs. Mounting needs root; elsewhere the test is skipped.
-TEST_F(DDFileLoggerFaultTest, FullDiskLosesLinesAndLoggingResumesWhenSpaceReturns) {
-    const fs::path mountPoint = logDir_.path() / "small";
-    fs::create_directory(mountPoint);
-    if (::geteuid() != 0 || ::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0) {
-        GTEST_SKIP() << "cannot mount a tmpfs here";
-    }
-    const fs::path filler = mountPoint / "filler";
-    {
-        auto manager = std::make_shared<DDLogFileManagerDefault>(
-            (mountPoint / "logs").string(), kApp, posixLogFileSystem(), [this] { return now_; });
-        auto logger = makeLogger(manager);
-        write(*logger, {"first"});
-        testing::writeFile(filler, std::string(256 * 1024, 'f'));  // stops at the size limit
-        std::vector<std::string> lines(2000, std::string(100, 'l'));
-        write(*logger, lines);
-        EXPECT_TRUE(reported("DDFileLogger: Failed to write data: "));
-        fs::remove(filler);
-        write(*logger, {"after space returned"});
-        const std::string text =
-            testing::readFile(fs::directory_iterator(mountPoint / "logs")->path());
-        EXPECT_EQ(text.rfind("2026/12/06 01:02:03:456  first\n", 0), 0u);
-        EXPECT_TRUE(text.ends_with("  after space returned\n"));
-        // Every line that made it is whole.
-        for (size_t at = 0; at < text.size();) {
-            const size_t end = text.find('\n', at);
-            ASSERT_NE(end, std::string::npos);
-            ASSERT_EQ(text.compare(at, 25, "2026/12/06 01:02:03:456  "), 0);
-            at = end + 1;
-        }
-    }
-    ::umount2(mountPoint.c_str(), MNT_DETACH);
 }
 
 }  // namespace

@@ -109,28 +109,8 @@ TEST_F(DDFileLoggerTest, RelaunchAppendsToTheNewestFileWhileItIsUsable) {
     EXPECT_NE(text.find("  second run\n"), std::string::npos);
 }
 
-TEST_F(DDFileLoggerTest, RelaunchStartsANewFileWhenTheNewestIsArchivedFullOrALink) {
-    // Full: at the maximum size it is archived and a new file started.
-    write(*makeLogger(makeManager(), 1024), {"old"});
-    const fs::path full = logDir_.path() / logFiles()[0];
-    fs::resize_file(full, 1024);
-    now_ += std::chrono::seconds(1);
-    write(*makeLogger(makeManager(), 1024), {"after full"});
-    ASSERT_EQ(logFiles().size(), 2u);
-    EXPECT_TRUE(hasArchivedAttribute(full));
-    EXPECT_EQ(fs::file_size(full), 1024u);
-
-    // Archived: never written again.
-    now_ += std::chrono::seconds(1);
-    const fs::path second = logDir_.path() / logFiles()[1];
-    auto manager = makeManager();
-    manager->markArchived(second.string());
-    write(*makeLogger(manager, 1024), {"after archived"});
-    ASSERT_EQ(logFiles().size(), 3u);
-    EXPECT_EQ(content(second.filename()).find("after archived"), std::string::npos);
-
-    // A symbolic link as the newest member: its target is never written through it.
-    now_ += std::chrono::seconds(1);
+// A symbolic link as the newest member: its target is never written through it.
+TEST_F(DDFileLoggerTest, RelaunchNeverWritesThroughALinkedNewestFile) {
     const fs::path target = logDir_.path() / "target.txt";
     writeFile(target, "untouched");
     fs::create_symlink(target, logDir_.path() / "drawlume-agent 2030-01-01--00-00-00-000.log");

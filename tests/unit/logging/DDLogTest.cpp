@@ -125,21 +125,6 @@ TEST(DDLogTest, LinesFromEachThreadArriveInCallOrder) {
     EXPECT_EQ(next, std::vector<int>(kThreads, kLines));
 }
 
-TEST(DDLogTest, LoggerReceivesOnlyTheFlagsOfItsOwnLevel) {
-    DDLog core;
-    auto errorsOnly = std::make_shared<RecordingLogger>();
-    auto everything = std::make_shared<RecordingLogger>();
-    core.addLogger(errorsOnly, DDLogFlagError);
-    core.addLogger(everything);
-    for (uint32_t flag : {DDLogFlagError, DDLogFlagWarning, DDLogFlagInfo, DDLogFlagDebug}) {
-        core.log(true,
-                 DDLogMessage::make(std::to_string(flag), DDLogLevelAll, flag, "x/T", "f()", 1));
-    }
-    core.flushLog();
-    EXPECT_EQ(errorsOnly->texts(), (std::vector<std::string>{"1"}));
-    EXPECT_EQ(everything->count(), 4u);
-}
-
 // A logger that reports its own trouble through the core while it writes.
 class SelfReportingLogger final : public DDAbstractLogger {
 public:

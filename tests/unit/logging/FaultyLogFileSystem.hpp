@@ -12,25 +12,12 @@ namespace drawlume::testing {
 // The real file system, with any operation made to fail on demand.
 class FaultyLogFileSystem final : public LogFileSystem {
 public:
-    enum class Op {
-        makeDirectories,
-        listDirectory,
-        openForAppend,
-        tryLock,
-        synchronize,
-        remove,
-        setAttribute,
-        hasAttribute,
-    };
+    enum class Op { remove, setAttribute, hasAttribute };
 
     // The next `times` calls of op fail with error; a negative count fails until healed.
     void fail(Op op, int error, int times = -1) {
         std::lock_guard lock(mutex_);
         faults_[op] = Fault{error, times};
-    }
-    void heal(Op op) {
-        std::lock_guard lock(mutex_);
-        faults_.erase(op);
     }
     // Writes whose data contain marker write only `accepted` bytes, then fail with error.
     void failWritesContaining(std::string marker, int error, size_t accepted = 0) {
@@ -44,22 +31,18 @@ public:
         writeMarker_.clear();
     }
 
-    int makeDirectories(const std::string& path) override {
-        return injected(Op::makeDirectories, [&] { return real_->makeDirectories(path); });
-    }
+    int makeDirectories(const std::string& path) override { return real_->makeDirectories(path); }
     int listDirectory(const std::string& path, std::vector<std::string>& names) override {
-        return injected(Op::listDirectory, [&] { return real_->listDirectory(path, names); });
+        return real_->listDirectory(path, names);
     }
     int statPath(const std::string& path, LogFileStatus& status) override {
         return real_->statPath(path, status);
     }
     int statFile(int fd, LogFileStatus& status) override { return real_->statFile(fd, status); }
     int openForAppend(const std::string& path, bool create, int& fd) override {
-        return injected(Op::openForAppend, [&] { return real_->openForAppend(path, create, fd); });
+        return real_->openForAppend(path, create, fd);
     }
-    int tryLock(int fd) override {
-        return injected(Op::tryLock, [&] { return real_->tryLock(fd); });
-    }
+    int tryLock(int fd) override { return real_->tryLock(fd); }
     void unlock(int fd) override { real_->unlock(fd); }
     int write(int fd, const char* data, size_t size, size_t& written) override {
         std::unique_lock lock(mutex_);
@@ -79,9 +62,7 @@ public:
         return real_->currentOffset(fd, offset);
     }
     int truncate(int fd, uint64_t size) override { return real_->truncate(fd, size); }
-    int synchronize(int fd) override {
-        return injected(Op::synchronize, [&] { return real_->synchronize(fd); });
-    }
+    int synchronize(int fd) override { return real_->synchronize(fd); }
     int close(int fd) override { return real_->close(fd); }
     int remove(const std::string& path) override {
         return injected(Op::remove, [&] { return real_->remove(path); });

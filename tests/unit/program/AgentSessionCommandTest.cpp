@@ -104,36 +104,6 @@ TEST_F(AgentSessionCommandTest, ASecondAgentIsRefusedWhileOneOffCommandsRunBesid
     ASSERT_TRUE(holds(*next)) << next->errors();
 }
 
-TEST_F(AgentSessionCommandTest, ASecondLaunchWithWindowsBringsTheFirstWindowForward) {
-    auto first = launch({"--print-events"}, environment(true));
-    ASSERT_TRUE(holds(*first)) << first->errors();
-    auto second = launch({}, environment(true));
-    ASSERT_EQ(second->wait(20.0), 0) << second->errors();
-    EXPECT_EQ(second->output(), "drawlume-agent: already running (pid " +
-                                    std::to_string(first->pid()) + "); its window is in front\n");
-    EXPECT_EQ(second->errors(), "");
-    EXPECT_EQ(first->stop(SIGTERM), 0) << first->errors();
-    EXPECT_NE(logText().find("Another launch of the agent: main window shown"), std::string::npos)
-        << logText();
-}
-
-TEST_F(AgentSessionCommandTest, WithoutARuntimeDirectoryAgentsRunUncheckedAndSaySo) {
-    Environment unset = environment(false);
-    unset[0].second = "";
-    auto first = launch({"--headless", "--print-events"}, unset);
-    auto second = launch({"--headless", "--print-events"}, unset);
-    for (ChildProcess* agent : {first.get(), second.get()}) {
-        EXPECT_TRUE(eventually([&] { return !agent->errors().empty(); })) << agent->pid();
-        // Both then write one log file, and may say so on later lines.
-        EXPECT_EQ(agent->errors().rfind("drawlume-agent: XDG_RUNTIME_DIR is not set; not "
-                                        "checking for another agent in this session\n",
-                                        0),
-                  0U)
-            << agent->errors();
-        EXPECT_FALSE(agent->wait(0.3).has_value()) << "refused: " << agent->errors();
-    }
-}
-
 // The windowed agent serves the same watcher on Qt's loop.
 TEST_F(AgentSessionCommandTest, BothAgentsLetGoForSleepAndComeBackAfterWake) {
     testing::PrivateBus bus;

@@ -68,18 +68,6 @@ TEST(LoginItemTest, SwitchingOnWritesTheAutostartEntryAndOffRemovesIt) {
     EXPECT_FALSE(item.setEnabled(false).failed());
 }
 
-TEST(LoginItemTest, DefaultPathIgnoresARelativeConfigHomeAndNeedsAHome) {
-    testing::TempDirectory home;
-    ScopedEnvironment xdg("XDG_CONFIG_HOME", "relative/config");
-    ScopedEnvironment homeVariable("HOME", home.str().c_str());
-    EXPECT_EQ(LoginItem::defaultEntryPath(),
-              (home.path() / ".config" / "autostart" / "drawlume-agent.desktop").string());
-
-    LoginItem homeless("", {"drawlume-agent"});
-    EXPECT_FALSE(homeless.isEnabled());
-    EXPECT_EQ(homeless.setEnabled(true).code, ENOENT);
-}
-
 TEST(LoginItemTest, AnEntryTurnedOffInTheDesktopsSettingsReadsAsOff) {
     testing::TempDirectory config;
     const fs::path entry = config.path() / "drawlume-agent.desktop";

@@ -65,21 +65,5 @@ TEST_F(StartupLoggingTest, LaunchLinesReachTheLogFileAtLevelSeven) {
     EXPECT_EQ(stripped, lines);
 }
 
-TEST_F(StartupLoggingTest, VersionLineIsLeftOutWhenTheBuildIsUnknown) {
-    testing::LogCapture log;
-    SystemInformation information;
-    information.appVersion = "1.2.3";
-    information.osVersion = "6.1.0";
-    information.architecture = "x86_64";
-    logSystemInformation(information);
-    const std::vector<std::string> texts = log.lines();
-    ASSERT_EQ(texts.size(), 5u);
-    EXPECT_EQ(texts[1], "OS Version: 6.1.0");
-    for (const DDLogMessage& message : log.messages()) {
-        EXPECT_EQ(message.file, "Drawlume___Bluetooth_Agent/AppDelegate");
-        EXPECT_EQ(message.function, "logSystemInformation()");
-    }
-}
-
 }  // namespace
 }  // namespace drawlume

@@ -24,15 +24,5 @@ TEST(SettingsDocumentTest, RejectsNestingWithoutEnd) {
     EXPECT_NE(parsed.error.find("nested"), std::string::npos) << parsed.error;
 }
 
-TEST(SettingsDocumentTest, ReportsChangesOnlyWhenTheStoredValueChanges) {
-    SettingsDocument document = *SettingsDocument::parse(R"({"a": 1, "odd": null})").document;
-    EXPECT_FALSE(document.set("a", int64_t{1}));
-    EXPECT_TRUE(document.set("a", true));
-    EXPECT_TRUE(document.set("odd", std::string("now readable")));
-    EXPECT_EQ(document.object("odd"), DefaultsValue(std::string("now readable")));
-    EXPECT_FALSE(document.remove("missing"));
-    EXPECT_TRUE(document.remove("a"));
-}
-
 }  // namespace
 }  // namespace drawlume

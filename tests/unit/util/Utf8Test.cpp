@@ -10,6 +10,8 @@ namespace {
 TEST(Utf8Test, RejectsMalformedSequencesAndSaysWhere) {
     size_t offset = 0;
     EXPECT_TRUE(isValidUtf8("plain \xC3\xA9 \xE2\x80\xA6 \xF0\x9F\x96\x8A"));
+    // The lowest code point of each length is the shortest form, not an overlong one.
+    EXPECT_TRUE(isValidUtf8("\xC2\x80 \xE0\xA0\x80 \xF0\x90\x80\x80"));
     for (const std::string bad : {"ab\xC3", "ab\x80", "ab\xC0\xAF", "ab\xED\xA0\x80",
                                   "ab\xF4\x90\x80\x80", "ab\xE2\x28\xA1"}) {
         EXPECT_FALSE(isValidUtf8(bad, &offset)) << bad;

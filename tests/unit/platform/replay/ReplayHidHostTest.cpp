@@ -115,34 +115,6 @@ TEST_F(ReplayHidHostTest, ReportsWhileClosedAreDroppedAndLongReportsAreCut) {
                                               "removed pad", "finished"}));
 }
 
-TEST_F(ReplayHidHostTest, EachDeviceWaitsForItsOwnOpenAndTimeGoesOn) {
-    ReplayHidHost host(
-        {recording("first", "E: 0.5 3 03 01 00\n"), recording("second", "E: 0.25 3 03 02 00\n")},
-        ReplayPacing::asFastAsPossible);
-    start(host);
-    ASSERT_EQ(devices_.size(), 2u);
-    openAndListen(*devices_[0], host.clocks());
-    loop_.runUntilIdle();
-    EXPECT_FALSE(host.isFinished());
-    openAndListen(*devices_[1], host.clocks());
-    loop_.runUntilIdle();
-    EXPECT_EQ(log_, (std::vector<std::string>{"matched first", "matched second",
-                                              "report 3 1 len 3 at 1000.500000", "removed first",
-                                              "report 3 2 len 3 at 1000.750000", "removed second",
-                                              "finished"}));
-}
-
-TEST_F(ReplayHidHostTest, RecordingsOfOneDeviceAreTwoDevicesWithTheirOwnSerialNumbers) {
-    const HidRecording pad = recording("pad", "E: 0.0 3 03 01 00\n");
-    ReplayHidHost host({pad, pad}, ReplayPacing::asFastAsPossible);
-    start(host);
-    ASSERT_EQ(devices_.size(), 2u);
-    EXPECT_EQ(devices_[0]->getProperty(kIOHIDSerialNumberKey),
-              HidPropertyValue(std::string("pad.hid (device 0)")));
-    EXPECT_EQ(devices_[1]->getProperty(kIOHIDSerialNumberKey),
-              HidPropertyValue(std::string("pad.hid (device 0, copy 2)")));
-}
-
 TEST_F(ReplayHidHostTest, DeviceThatDoesNotMatchIsNotPlayedAndTheSessionStillEnds) {
     auto keyboard = recording("keyboard", "E: 0.0 3 03 01 00\n");
     keyboard.devices[0].descriptor.applicationCollections = {{0x01, 0x06}};

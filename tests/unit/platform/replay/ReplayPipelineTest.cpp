@@ -121,8 +121,9 @@ TEST(ReplayPipelineSessionTest, WhatARecordingLeavesHeldIsReleasedAndPrintedAtIt
 }
 
 INSTANTIATE_TEST_SUITE_P(Recordings, ReplayPipelineTest,
-                         ::testing::Values("pen-stroke", "pen-hover-barrel", "pen-eraser", "mouse",
-                                           "keyboard"),
+                         ::testing::Values("pen-stroke", "pen-hover-barrel", "pen-eraser",
+                                           "pen-turns", "pen-clicks", "mouse", "mouse-buttons",
+                                           "keyboard", "keyboard-chords"),
                          [](const auto& info) {
                              std::string name = info.param;
                              std::erase(name, '-');

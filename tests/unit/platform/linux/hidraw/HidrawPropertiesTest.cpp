@@ -27,23 +27,6 @@ TEST(HidrawPropertiesTest, BluetoothCompanionIsNamedByItsHidFields) {
                                           {"MaxInputReportSize", int64_t{12}}}));
 }
 
-TEST(HidrawPropertiesTest, UsbStringsWinOverTheJoinedHidName) {
-    const UeventFields uevent{
-        {"HID_ID", "0003:00001234:0000ABCD"}, {"HID_NAME", "Acme Pad Pro"}, {"HID_UNIQ", ""}};
-    const HidPropertyMap properties =
-        hidrawProperties(uevent, UsbStrings{"Acme", "Pad Pro", "SN-77"}, twelveBytePen());
-    EXPECT_EQ(findProperty(properties, "Manufacturer"), HidPropertyValue(std::string("Acme")));
-    EXPECT_EQ(findProperty(properties, "Product"), HidPropertyValue(std::string("Pad Pro")));
-    EXPECT_EQ(findProperty(properties, "SerialNumber"), HidPropertyValue(std::string("SN-77")));
-    EXPECT_EQ(findProperty(properties, "Transport"), HidPropertyValue(std::string("USB")));
-
-    // A USB device that gives no strings falls back to HID_NAME and has no serial.
-    const HidPropertyMap bare = hidrawProperties(uevent, UsbStrings{}, twelveBytePen());
-    EXPECT_EQ(findProperty(bare, "Product"), HidPropertyValue(std::string("Acme Pad Pro")));
-    EXPECT_EQ(bare.count("Manufacturer"), 0u);
-    EXPECT_EQ(bare.count("SerialNumber"), 0u);
-}
-
 TEST(HidrawPropertiesTest, MissingOrMalformedHidIdLeavesIdsOutAndTransportUnknown) {
     for (const char* hidId : {"", "0005:46D", "0005:XYZ:0001", "0005:0001:0002:0003", "0006"}) {
         const HidPropertyMap properties =

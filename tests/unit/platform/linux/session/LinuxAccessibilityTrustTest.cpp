@@ -71,16 +71,6 @@ TEST(LinuxAccessibilityTrustTest, PostingWorksButAnUnreadableCompanionIsReported
                                        "/dev/input/event5", EACCES, ""}));
 }
 
-TEST(LinuxAccessibilityTrustTest, DeniedAccessNamesTheNodeAndBothFixes) {
-    AccessibilityTrustState state{false, AccessibilityTrustReason::outputDenied, "/dev/uinput",
-                                  EACCES, "input"};
-    EXPECT_EQ(describeAccessibilityTrust(state),
-              "Input permission denied: /dev/uinput cannot be opened for writing (Permission "
-              "denied). Fix: install the udev rule 70-drawlume-agent.rules (see the README: Input "
-              "permissions) and log in again, or add your user to the group \"input\" that owns "
-              "/dev/uinput");
-}
-
 // A sysfs tree as the kernel lays it out for one Bluetooth and one USB HID device.
 class SystemInputNodeProbeTest : public ::testing::Test {
 protected:

@@ -50,20 +50,6 @@ TEST(LogindSleepWatcherTest, DelayLockIsHeldThroughSleepHandlingThenTakenAgainAf
     EXPECT_FALSE(logind.lastLockReleased());
 }
 
-TEST(LogindSleepWatcherTest, WithoutABusItWarnsOnceAndHoldsNothing) {
-    testing::LogCapture log;
-    PollRunLoop loop;
-    bool told = false;
-    LogindSleepWatcher watcher(loop, [&](bool) { told = true; });
-    EXPECT_FALSE(watcher.start("unix:path=/nonexistent/drawlume-test/bus"));
-    EXPECT_FALSE(watcher.holdsDelayLock());
-    const std::vector<std::string> lines = log.lines();
-    ASSERT_EQ(lines.size(), 1U);
-    EXPECT_EQ(lines[0].rfind("No system bus: sleep and wake will not be followed (", 0), 0U)
-        << lines[0];
-    EXPECT_FALSE(told);
-}
-
 TEST(LogindSleepWatcherTest, ABusThatGoesAwayIsLetGoOfWithOneWarning) {
     testing::LogCapture log;
     PollRunLoop loop;

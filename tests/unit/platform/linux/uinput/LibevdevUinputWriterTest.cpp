@@ -22,14 +22,6 @@ TEST(LibevdevUinputWriterTest, AMissingNodeIsReportedWithItsPathAndErrno) {
     EXPECT_EQ(result.failure, "open(/nonexistent/drawlume/uinput): No such file or directory");
 }
 
-TEST(LibevdevUinputWriterTest, ANodeThatIsNotUinputFailsTheCreationCleanly) {
-    const LibevdevUinputWriter::Result result = LibevdevUinputWriter::create("/dev/null");
-    EXPECT_EQ(result.writer, nullptr);
-    EXPECT_NE(result.error, 0);
-    EXPECT_EQ(result.failure.rfind("creating the uinput device \"Draw Quill\": ", 0), 0u)
-        << result.failure;
-}
-
 // A node that is missing, or that opens but is no uinput device (what a
 // broken module or a wrong node gives): the output says why as a permission
 // state and posts nothing.

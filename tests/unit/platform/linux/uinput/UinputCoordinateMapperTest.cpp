@@ -62,24 +62,6 @@ TEST(UinputCoordinateMapperTest, EveryColumnAndRowLandsOnItsPixelThroughLibinput
     EXPECT_EQ(checked, 3840 + 2160 + 3840 + 1080 + 4480 + 1440 + 800 + 600);
 }
 
-TEST(UinputCoordinateMapperTest, ThePensCornersLandOnTheDesktopsCorners) {
-    UinputCoordinateMapper mapper(0, 32767);
-    mapper.setScreens(std::vector<ScreenDescription>{{"", Rect{{0, 0}, {1920, 1080}}},
-                                                     {"", Rect{{-2560, 0}, {2560, 1440}}}});
-    const Rect& desktop = mapper.desktopBounds();
-    // The pen spans its display from origin to far edge (report 0 and 32767).
-    EXPECT_EQ(mapper.axisX(desktop.minX()), 3);
-    EXPECT_EQ(mapper.axisY(desktop.minY()), 11);
-    EXPECT_EQ(mapper.axisX(desktop.maxX()), 32767);
-    EXPECT_EQ(mapper.axisY(desktop.maxY()), 32767);
-    EXPECT_EQ(xPixel(mapper.axisX(desktop.minX()), desktop.width()), 0);
-    EXPECT_EQ(xPixel(mapper.axisX(desktop.maxX()), desktop.width()), 4479);
-    EXPECT_EQ(xPixel(mapper.axisY(desktop.maxY()), desktop.height()), 1439);
-    // The primary's origin is a corner too: 2560 columns and 360 rows in.
-    EXPECT_EQ(libinputPixel(mapper.axisX(0), desktop.width()), 2560);
-    EXPECT_EQ(libinputPixel(mapper.axisY(0), desktop.height()), 360);
-}
-
 TEST(UinputCoordinateMapperTest, APenRangedOverOneDisplayHitsEachOfItsPixels) {
     // A 3840 x 2160 display right of the primary and 540 rows lower, its top
     // edge at y 540 in event coordinates. The desktop spreads the pen over

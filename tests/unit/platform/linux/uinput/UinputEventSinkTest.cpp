@@ -32,7 +32,7 @@ TEST_F(UinputEventSinkTest, PointerLandsOnTheRecordsLocationAndIsClampedOutside)
               Frames{pointerFrame({{EV_ABS, ABS_X, 32767}, {EV_ABS, ABS_Y, 0}})});
 }
 
-TEST_F(UinputEventSinkTest, TheAxesSpanEveryDisplayWhereverTheOthersSitAroundThePrimary) {
+TEST_F(UinputEventSinkTest, TheAxesSpanADisplayLeftOfThePrimaryForPenAndPointer) {
     // A second display left of the primary: the desktop is 2048 wide and
     // starts at event x -1024.
     screens_.setScreens(
@@ -43,19 +43,9 @@ TEST_F(UinputEventSinkTest, TheAxesSpanEveryDisplayWhereverTheOthersSitAroundThe
     EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{-1024, 0}, kCGMouseButtonLeft)),
               Frames{pointerFrame({{EV_ABS, ABS_X, 8}, {EV_ABS, ABS_Y, 32}})});
 
-    // A display above the primary (bottom-left frame origin y = 512): event
-    // y runs from -512 to 512.
-    screens_.setScreens(
-        {{"Primary", Rect{{0, 0}, {1024, 512}}}, {"Above", Rect{{0, 512}, {1024, 512}}}});
-    sink_->screensChanged();
-    EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{512, 256}, kCGMouseButtonLeft)),
-              Frames{pointerFrame({{EV_ABS, ABS_X, 16400}, {EV_ABS, ABS_Y, 24592}})});
-    EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{512, -512}, kCGMouseButtonLeft)),
-              Frames{pointerFrame({{EV_ABS, ABS_Y, 16}})});
-
     // The pen uses the same desktop.
-    EXPECT_EQ(post(R::proximityEnter(Point{0, -512}, false)).front().events.at(0),
-              (EvdevEvent{EV_ABS, ABS_X, 16}));
+    EXPECT_EQ(post(R::proximityEnter(Point{-1024, 0}, false)).front().events.at(0),
+              (EvdevEvent{EV_ABS, ABS_X, 8}));
 }
 
 TEST_F(UinputEventSinkTest, MouseButtonsPressAndReleaseWhereTheyHappen) {
@@ -329,23 +319,6 @@ private:
     std::optional<Point>& position_;
 };
 
-TEST_F(UinputEventSinkTest, PointerLocationIsTheLastOneSetWithoutAWindowSystemToAsk) {
-    EXPECT_EQ(sink_->currentPointerLocation(), (Point{512, 256}));
-    post(R::mouse(kCGEventMouseMoved, Point{10.25, 20.5}, kCGMouseButtonLeft));
-    EXPECT_EQ(sink_->currentPointerLocation(), (Point{10.25, 20.5}));
-    post(R::proximityEnter(Point{30, 40}, false));
-    EXPECT_EQ(sink_->currentPointerLocation(), (Point{30, 40}));
-    // Keys and wheels do not move the pointer.
-    post(R::key(0, true));
-    post(R::scroll(1, 0));
-    EXPECT_EQ(sink_->currentPointerLocation(), (Point{30, 40}));
-
-    UinputEventSink withoutDevices(nullptr, screens_);
-    EXPECT_FALSE(withoutDevices.canCreateEvent());
-    EXPECT_EQ(withoutDevices.currentPointerLocation(), std::nullopt);
-    withoutDevices.post(R::key(0, true));
-}
-
 TEST_F(UinputEventSinkTest, WindowSystemPositionWinsOnlyWhenAnotherDeviceMovedThePointer) {
     // The X root window starts at the desktop's top-left: here a display
     // left of the primary puts it at event x -1024.
@@ -423,15 +396,6 @@ TEST_F(UinputEventSinkTest, RelativeMotionWritesTheReportsCountsUnacceleratedOnO
     EXPECT_EQ(desktopScales.linearScalingMouseAcceleration(), 1);
     EXPECT_EQ(
         UserDefaultsHidSystemParameters(services.userDefaults).linearScalingMouseAcceleration(), 0);
-}
-
-TEST_F(UinputEventSinkTest, WithoutDisplaysEverythingGoesToTheCornerWithAWarning) {
-    screens_.setScreens({});
-    sink_->screensChanged();
-    EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{100, 50}, kCGMouseButtonLeft)), Frames{});
-    EXPECT_EQ(logTexts().back(),
-              "No displays listed: pen and pointer positions all go to the desktop's top-left "
-              "corner");
 }
 
 }  // namespace
