@@ -20,12 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "CompanionDescriptor.hpp"
-#include "CompanionReports.hpp"
-#include "EvdevReader.hpp"
-#include "ExternalProgram.hpp"
-#include "ScriptPlayer.hpp"
-#include "SysfsNodes.hpp"
+#include "Companion.hpp"
+#include "Evdev.hpp"
 
 using namespace drawlume::e2e;
 

@@ -14,7 +14,7 @@ unprivileged_user
 access_device() {
     echo "wait /tmp/access-end 120000" >/tmp/access-script.txt
     rm -f "/tmp/access-$1"
-    e2e_companion --descriptor "$3" --name "$1" --uniq "$2" --twins "$4" --ready "/tmp/access-$1" \
+    e2e companion --descriptor "$3" --name "$1" --uniq "$2" --twins "$4" --ready "/tmp/access-$1" \
         --timeout-ms 8000 /tmp/access-script.txt 2>>/tmp/access-devices.err &
     access_pids="$access_pids $!"
     wait_for_file "/tmp/access-$1" 10
@@ -90,7 +90,7 @@ if start_udevd access.udevd_runs; then
                 [ "$(readlink "$fd")" = "$pen_hidraw" ] && opened=yes
             done
             if [ $opened = no ] &&
-                e2e_grab_checker --companion $ACCESS_PEN --twins 1 --expect free >&2; then
+                e2e grab --companion $ACCESS_PEN --twins 1 --expect free >&2; then
                 pass access.pen_digitizer_left_alone
             else
                 fail access.pen_digitizer_left_alone "opened: $opened; or its twin is grabbed"

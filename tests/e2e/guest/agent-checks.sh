@@ -32,7 +32,7 @@ rm -f /tmp/go-* /tmp/sent-* /tmp/holding
     echo "wait /tmp/go-end 60000"
 } >/tmp/agent-companion.txt
 
-e2e_companion --descriptor "$DESCRIPTOR" --uniq $FIRST --ready /tmp/companion-ready \
+e2e companion --descriptor "$DESCRIPTOR" --uniq $FIRST --ready /tmp/companion-ready \
     --timeout-ms 10000 /tmp/agent-companion.txt &
 companion=$!
 wait_for_file /tmp/companion-ready 10 || fail agent.companion "the companion did not appear"
@@ -52,7 +52,7 @@ log_has() {
 
 if held_by_agent $agent $FIRST 15; then
     # Seized: while it runs, another reader of the twins gets nothing.
-    e2e_grab_checker --companion $FIRST --expect held --silent-ms 3000 >/tmp/silent.out 2>&1 &
+    e2e grab --companion $FIRST --expect held --silent-ms 3000 >/tmp/silent.out 2>&1 &
     silent=$!
     agent_frames agent.pen_stroke /tmp/go-pen-stroke $EXPECTED/pen-stroke.frames \
         "$AGENT_PEN_DEVICE"
@@ -93,7 +93,7 @@ if held_by_agent $agent $FIRST 15; then
     # A second companion is listed, not opened: its twins stay free and the agent
     # holds no descriptor of its nodes; the first stays seized.
     echo "wait /tmp/go-end 60000" >/tmp/second.txt
-    e2e_companion --descriptor "$DESCRIPTOR" --uniq $SECOND --name "Drawlume Second Companion" \
+    e2e companion --descriptor "$DESCRIPTOR" --uniq $SECOND --name "Drawlume Second Companion" \
         --ready /tmp/second-ready /tmp/second.txt &
     second=$!
     if wait_for_file /tmp/second-ready 10; then
@@ -109,7 +109,7 @@ if held_by_agent $agent $FIRST 15; then
         done
         if [ -z "$listed" ]; then
             fail agent.second_companion_listed_not_opened "the agent's log does not list it"
-        elif ! e2e_grab_checker --companion $SECOND --expect free >&2; then
+        elif ! e2e grab --companion $SECOND --expect free >&2; then
             fail agent.second_companion_listed_not_opened "the second companion was seized"
         elif [ -n "$opened" ]; then
             fail agent.second_companion_listed_not_opened "the agent opened$opened"
@@ -125,7 +125,7 @@ if held_by_agent $agent $FIRST 15; then
     # The service stopped: the first companion is released.
     kill -TERM $agent
     wait $agent
-    if e2e_grab_checker --companion $FIRST --expect free >&2; then
+    if e2e grab --companion $FIRST --expect free >&2; then
         pass agent.stop_releases_companion
     else
         fail agent.stop_releases_companion "the first companion's twins are still held"

@@ -79,7 +79,7 @@ fault_missing_uinput() {
         fail fault.missing_uinput "standard error does not give the reason"
     elif [ $((after - before)) -gt $((3 * hz / 10)) ]; then
         fail fault.missing_uinput "the agent used $((after - before)) ticks of CPU in 3 s while waiting"
-    elif ! e2e_grab_checker --companion aa:bb:cc:dd:ee:62 --expect free >&2; then
+    elif ! e2e grab --companion aa:bb:cc:dd:ee:62 --expect free >&2; then
         fail fault.missing_uinput "the companion was seized without a way to post its events"
     else
         pass fault.missing_uinput
@@ -148,12 +148,12 @@ fault_sigterm_mid_stroke() {
         return
     fi
     # Both readers read until the devices go away with the agent.
-    e2e_evdev_reader --name "$AGENT_KEYBOARD_DEVICE" --virtual --ready /tmp/sigterm-keyboard-ready \
+    e2e read --name "$AGENT_KEYBOARD_DEVICE" --virtual --ready /tmp/sigterm-keyboard-ready \
         --expect $DATA/expected/agent/sigterm-keyboard.frames --in-order --quiet-ms 30000 \
         --timeout-ms 30000 >/tmp/sigterm-keyboard.out 2>&1 &
     keyboard=$!
     wait_for_file /tmp/sigterm-keyboard-ready 10
-    e2e_evdev_reader --name "$AGENT_PEN_DEVICE" --virtual --ready /tmp/go-sigterm \
+    e2e read --name "$AGENT_PEN_DEVICE" --virtual --ready /tmp/go-sigterm \
         --expect $DATA/expected/agent/sigterm-pen.frames --in-order --quiet-ms 30000 \
         --timeout-ms 30000 >/tmp/sigterm-pen.out 2>&1 &
     pen=$!

@@ -54,7 +54,7 @@ cpu_ticks() {
 # held_by_agent PID UNIQ SECONDS: the agent (process PID) seizes the companion within
 # the time: it holds the hidraw node and every twin open, and the twins are grabbed.
 held_by_agent() {
-    e2e_grab_checker --companion "$2" --expect held --opened-by "$1" \
+    e2e grab --companion "$2" --expect held --opened-by "$1" \
         --timeout-ms "$(($3 * 1000))" >&2
 }
 
@@ -69,7 +69,7 @@ seized() {
 nothing_held() {
     verdict=""
     for device in "$AGENT_PEN_DEVICE" "$AGENT_POINTER_DEVICE" "$AGENT_KEYBOARD_DEVICE"; do
-        e2e_evdev_reader --name "$device" --virtual --timeout-ms 5000 --nothing-held >&2
+        e2e read --name "$device" --virtual --timeout-ms 5000 --nothing-held >&2
         case $? in
             0) ;;
             1) verdict="$verdict '$device' holds a key or button;" ;;
@@ -83,7 +83,7 @@ nothing_held() {
 holds() {
     device=$1
     shift
-    held=$(e2e_evdev_reader --name "$device" --virtual --timeout-ms 5000 --nothing-held)
+    held=$(e2e read --name "$device" --virtual --timeout-ms 5000 --nothing-held)
     for code in "$@"; do
         case " ${held#* holds } " in
             *" $code "*) ;;
@@ -99,11 +99,34 @@ agent_frames() {
     check=$1 ready=$2 expected=$3 device=$4
     shift 4
     out=/tmp/frames-$(basename "$expected" .frames)
-    e2e_evdev_reader --name "$device" --virtual --ready "$ready" --expect "$expected" \
+    e2e read --name "$device" --virtual --ready "$ready" --expect "$expected" \
         --in-order --quiet-ms 1000 --timeout-ms 20000 "$@" >"$out.out" 2>"$out.err"
     if [ $? -eq 0 ]; then pass "$check"; else
         cat "$out.out" "$out.err" >&2
         fail "$check" "$(tail -n 1 "$out.err")"
+    fi
+}
+
+# twin_frames CHECK UNIQ TWIN SCRIPT [COMPANION OPTIONS...]: a new companion plays
+# data/scripts/SCRIPT.txt once a reader of its TWIN is ready, and the reader gets
+# exactly the frames of data/expected/twin/SCRIPT.frames.
+twin_frames() {
+    check=$1 uniq=$2 twin=$3 script=$4
+    shift 4
+    rm -f /tmp/reader-ready
+    e2e read --companion $uniq --twin $twin --ready /tmp/reader-ready --timeout-ms 15000 \
+        --expect "$DATA/expected/twin/$script.frames" >/tmp/reader.out 2>/tmp/reader.err &
+    reader=$!
+    echo "wait /tmp/reader-ready 10000" >/tmp/sync.txt
+    if ! timeout 20 e2e companion --descriptor "$DESCRIPTOR" --uniq $uniq "$@" /tmp/sync.txt \
+        "$DATA/scripts/$script.txt"; then
+        stop $reader
+        fail $check "the companion failed"
+    elif wait $reader; then
+        pass $check
+    else
+        cat /tmp/reader.out /tmp/reader.err >&2
+        fail $check "$(tail -n 1 /tmp/reader.err)"
     fi
 }
 
@@ -142,7 +165,7 @@ scenario_setup() {
     rm -rf "/tmp/$1" && mkdir -p "/tmp/$1/config" "/tmp/$1/state"
     export XDG_CONFIG_HOME=/tmp/$1/config XDG_STATE_HOME=/tmp/$1/state
     rm -f "/tmp/$1-ready"
-    e2e_companion --descriptor "$DESCRIPTOR" --uniq "$2" --ready "/tmp/$1-ready" \
+    e2e companion --descriptor "$DESCRIPTOR" --uniq "$2" --ready "/tmp/$1-ready" \
         --timeout-ms 10000 "/tmp/$1.txt" &
     companion=$!
     wait_for_file "/tmp/$1-ready" 10

@@ -14,11 +14,11 @@ rm -f /tmp/li-*
 } >/tmp/li-companion.txt
 
 if start_udevd libinput.udevd_runs; then
-    timeout 120 e2e_libinput_client --ready /tmp/li-ready --done /tmp/li-done \
+    timeout 120 e2e libinput --ready /tmp/li-ready --done /tmp/li-done \
         --timeout-ms 90000 2>/tmp/li-client.err &
     client=$!
     wait_for_file /tmp/li-ready 20 || fail libinput.client_started "no libinput context on seat0"
-    e2e_companion --descriptor "$DESCRIPTOR" --uniq $LIBINPUT_UNIQ --ready /tmp/li-companion \
+    e2e companion --descriptor "$DESCRIPTOR" --uniq $LIBINPUT_UNIQ --ready /tmp/li-companion \
         --timeout-ms 10000 /tmp/li-companion.txt &
     companion=$!
     wait_for_file /tmp/li-companion 10 || fail libinput.companion "the companion did not appear"

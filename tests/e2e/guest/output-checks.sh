@@ -36,7 +36,7 @@ output_permission_fixed_later() {
     if ! wait_for_text /tmp/fixed.err "Input permission denied: /dev/uinput" 15; then
         cat /tmp/fixed.err >&2
         fail output.denied_uinput_told "standard error does not give the reason"
-    elif ! e2e_grab_checker --companion aa:bb:cc:dd:ee:70 --expect free >&2; then
+    elif ! e2e grab --companion aa:bb:cc:dd:ee:70 --expect free >&2; then
         fail output.denied_uinput_told "the companion was seized without a way to post its events"
     else
         pass output.denied_uinput_told
@@ -77,7 +77,7 @@ output_uinput_refuses_devices() {
     sleep 11
     if ! kill -0 $agent 2>/dev/null; then
         verdict="$verdict the agent ended;"
-    elif ! e2e_grab_checker --companion aa:bb:cc:dd:ee:71 --expect free >&2; then
+    elif ! e2e grab --companion aa:bb:cc:dd:ee:71 --expect free >&2; then
         verdict="$verdict the companion was seized without a way to post its events;"
     elif grep -lqx "$AGENT_PEN_DEVICE" /sys/class/input/*/name 2>/dev/null; then
         verdict="$verdict a pen device exists;"

@@ -1,51 +1,28 @@
 # The companion simulator, the evdev reader and the grab checker as separate
 # processes, the way the agent scenario uses them, against hid-input's own twins.
 
-# A reader in another process gets the stroke's frames from the Stylus twin.
-tool_reader_gets_stroke() {
-    uniq=aa:bb:cc:dd:ee:10
-    rm -f /tmp/reader-ready
-    e2e_evdev_reader --companion $uniq --twin Stylus --ready /tmp/reader-ready \
-        --expect "$DATA/expected/twin/pen-stroke.frames" --timeout-ms 15000 \
-        >/tmp/reader.out 2>/tmp/reader.err &
-    reader=$!
-    echo "wait /tmp/reader-ready 10000" >/tmp/sync.txt
-    if ! timeout 20 e2e_companion --descriptor "$DESCRIPTOR" --uniq $uniq \
-        /tmp/sync.txt "$DATA/scripts/pen-stroke.txt"; then
-        stop $reader
-        fail tools.reader_gets_stroke_from_twin "the companion failed"
-        return
-    fi
-    if wait $reader; then
-        pass tools.reader_gets_stroke_from_twin
-    else
-        cat /tmp/reader.err >&2
-        fail tools.reader_gets_stroke_from_twin "$(tail -n 1 /tmp/reader.err)"
-    fi
-}
-
 # The grab checker tells a held twin from a free one.
 tool_grab_checker() {
     uniq=aa:bb:cc:dd:ee:11
     rm -f /tmp/companion-ready /tmp/grab-ready /tmp/done
     echo "wait /tmp/done 20000" >/tmp/hold.txt
-    e2e_companion --descriptor "$DESCRIPTOR" --uniq $uniq --ready /tmp/companion-ready \
+    e2e companion --descriptor "$DESCRIPTOR" --uniq $uniq --ready /tmp/companion-ready \
         /tmp/hold.txt &
     companion=$!
     verdict=""
     if ! wait_for_file /tmp/companion-ready 10; then
         verdict="the companion did not appear"
-    elif ! e2e_grab_checker --companion $uniq --expect free >&2; then
+    elif ! e2e grab --companion $uniq --expect free >&2; then
         verdict="twins reported held before anyone grabbed them"
     else
-        e2e_evdev_reader --companion $uniq --twin Stylus --grab --ready /tmp/grab-ready \
+        e2e read --companion $uniq --twin Stylus --grab --ready /tmp/grab-ready \
             --timeout-ms 20000 --quiet-ms 20000 >/dev/null &
         holder=$!
         if ! wait_for_file /tmp/grab-ready 10; then
             verdict="the grabbing reader did not start"
-        elif ! e2e_grab_checker --companion $uniq --twin Stylus --expect held >&2; then
+        elif ! e2e grab --companion $uniq --twin Stylus --expect held >&2; then
             verdict="the grabbed Stylus twin was reported free"
-        elif ! e2e_grab_checker --companion $uniq --twin Mouse --expect free >&2; then
+        elif ! e2e grab --companion $uniq --twin Mouse --expect free >&2; then
             verdict="the Mouse twin was reported held though only the Stylus was grabbed"
         fi
         stop $holder
@@ -56,5 +33,6 @@ tool_grab_checker() {
         fail tools.grab_checker_tells_held_from_free "$verdict"; fi
 }
 
-tool_reader_gets_stroke
+# A reader in another process gets the stroke's frames from the Stylus twin.
+twin_frames tools.reader_gets_stroke_from_twin aa:bb:cc:dd:ee:10 Stylus pen-stroke
 tool_grab_checker

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "CompanionReports.hpp"
-#include "Frame.hpp"
+#include "Companion.hpp"
+#include "Evdev.hpp"
 
 namespace drawlume::e2e {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "Deadline.hpp"
+#include "System.hpp"
 
 namespace drawlume::e2e {
 
@@ -27,14 +27,8 @@ struct CompanionNodes {
     const InputNode* twin(const std::string& suffix) const;
 };
 
-// The hid device whose HID_UNIQ is `uniq`, or "" when there is none.
-std::string findHidDevice(const std::string& uniq);
-
-// Reads the hidraw node and the twins of a hid device as they are now.
-CompanionNodes readCompanionNodes(const std::string& hidPath);
-
-// Waits until the companion with `uniq` has its hidraw node and `twinCount` twins,
-// each with its /dev node. Returns false and sets `error` when the deadline passes.
+// Waits until the hid device whose HID_UNIQ is `uniq` has its hidraw node and
+// `twinCount` twins, each with its /dev node.
 bool waitForCompanionNodes(const std::string& uniq, size_t twinCount, const Deadline& deadline,
                            CompanionNodes& nodes, std::string& error);
 
@@ -42,24 +36,16 @@ bool waitForCompanionNodes(const std::string& uniq, size_t twinCount, const Dead
 bool waitForCompanionGone(const std::string& uniq, const std::vector<std::string>& devNodes,
                           const Deadline& deadline, std::string& error);
 
-// The evdev node of an input device, given its sysfs directory ("" when it has none yet).
-std::string eventNodeOf(const std::string& inputSysPath);
-
-// Waits until an input device has its evdev node in /dev.
+// Waits until an input device (its sysfs directory) has its evdev node in /dev.
 bool waitForEventNode(const std::string& inputSysPath, const Deadline& deadline, std::string& node,
                       std::string& error);
 
-// Input devices named `name` whose sysfs path `accept` takes (an empty filter takes
-// all). uinput devices live under /sys/devices/virtual/input, hid-input's twins
-// under their hid device.
+// Waits for exactly one input device named `name` whose sysfs path `accept` takes (an
+// empty filter takes all), with its /dev node. uinput devices live under
+// /sys/devices/virtual/input, hid-input's twins under their hid device.
 using SysPathFilter = std::function<bool(const std::string& sysPath)>;
-std::vector<InputNode> findInputDevices(const std::string& name, const SysPathFilter& accept = {});
-
-// Waits for exactly one such device with its /dev node.
 bool waitForInputDevice(const std::string& name, const SysPathFilter& accept,
                         const Deadline& deadline, InputNode& node, std::string& error);
-
-// Filters for the above.
 SysPathFilter onlyUinputDevices();
 SysPathFilter notUnder(const std::string& parent);
 

@@ -1,0 +1,543 @@
+// e2e libinput --ready FILE --done FILE [--timeout-ms MS]
+// A libinput client on the udev seat, as a desktop is one: creates the ready file once
+// the seat is assigned, keeps the events of the agent's three devices until the done
+// file appears and they have been quiet for a moment, then checks them against what
+// data/scripts/libinput.txt sent and prints one result line per check, after the
+// events of the pen's first hover ("libinput: ..."); every event and libinput's log
+// go to standard error. Positions are scaled onto the headless agent's 1920 x 1080
+// display.
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <set>
+#include <tuple>
+
+#include <fcntl.h>
+#include <libinput.h>
+#include <libudev.h>
+#include <linux/input-event-codes.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include "System.hpp"
+#include "Tool.hpp"
+
+namespace drawlume::e2e {
+namespace {
+
+constexpr double kWidth = 1920;
+constexpr double kHeight = 1080;
+constexpr double kReportMaximum = 32767;
+constexpr const char* kPen = "Draw Quill";
+constexpr const char* kPointer = "Draw Quill Pointer";
+constexpr const char* kKeyboard = "Draw Quill Keyboard";
+
+enum class Kind {
+    added,  // caps: "tablet-tool", "pointer" or "keyboard", joined by ","
+    proximityIn,
+    proximityOut,
+    tipDown,
+    tipUp,
+    axis,
+    toolButton,  // code, pressed
+    motion,      // relative: dx, dy
+    absoluteMotion,
+    button,
+    wheel,  // vertical and horizontal v120
+    key,
+};
+constexpr const char* kKindNames[] = {"added",    "proximity-in", "proximity-out", "tip-down",
+                                      "tip-up",   "axis",         "tool-button",   "motion",
+                                      "absolute", "button",       "wheel",         "key"};
+
+struct Event {
+    Kind kind = Kind::added;
+    std::string device, caps, tool;
+    double x = 0, y = 0, pressure = 0, tiltX = 0, tiltY = 0, rotation = 0;
+    double dx = 0, dy = 0, vertical = 0, horizontal = 0;
+    uint32_t code = 0;
+    bool pressed = false;
+};
+
+std::string describe(const Event& e) {
+    char text[320];
+    std::snprintf(text, sizeof text,
+                  "%s %s %s%s x=%.2f y=%.2f pressure=%.4f tilt=%.2f/%.2f rotation=%.1f code=%u %s "
+                  "d=%.2f/%.2f v120=%.0f/%.0f",
+                  e.device.c_str(), kKindNames[static_cast<int>(e.kind)], e.tool.c_str(),
+                  e.caps.c_str(), e.x, e.y, e.pressure, e.tiltX, e.tiltY, e.rotation, e.code,
+                  e.pressed ? "pressed" : "released", e.dx, e.dy, e.vertical, e.horizontal);
+    return text;
+}
+
+std::vector<std::string> logLines;
+
+void logHandler(libinput* /*context*/, libinput_log_priority /*priority*/, const char* format,
+                va_list args) {
+    char line[512];
+    std::vsnprintf(line, sizeof line, format, args);
+    std::string text(line);
+    text.erase(text.find_last_not_of('\n') + 1);
+    std::fprintf(stderr, "libinput log: %s\n", text.c_str());
+    logLines.push_back(text);
+}
+
+// One libinput event as a record; false for the kinds the checks do not read. An
+// event is asked only for its own kind's part: asking for another is a client bug
+// in libinput's log.
+// One case for each kind of libinput event the checks read.
+// NOLINTNEXTLINE(readability-function-size)
+bool record(libinput_event* event, Event& out) {
+    libinput_device* device = libinput_event_get_device(event);
+    out.device = libinput_device_get_name(device);
+    const auto type = libinput_event_get_type(event);
+    if (type >= LIBINPUT_EVENT_TABLET_TOOL_AXIS && type <= LIBINPUT_EVENT_TABLET_TOOL_BUTTON) {
+        libinput_event_tablet_tool* tablet = libinput_event_get_tablet_tool_event(event);
+        out.x = libinput_event_tablet_tool_get_x_transformed(tablet, kWidth);
+        out.y = libinput_event_tablet_tool_get_y_transformed(tablet, kHeight);
+        out.pressure = libinput_event_tablet_tool_get_pressure(tablet);
+        out.tiltX = libinput_event_tablet_tool_get_tilt_x(tablet);
+        out.tiltY = libinput_event_tablet_tool_get_tilt_y(tablet);
+        out.rotation = libinput_event_tablet_tool_get_rotation(tablet);
+        const auto tool =
+            libinput_tablet_tool_get_type(libinput_event_tablet_tool_get_tool(tablet));
+        out.tool = tool == LIBINPUT_TABLET_TOOL_TYPE_PEN      ? "pen"
+                   : tool == LIBINPUT_TABLET_TOOL_TYPE_ERASER ? "eraser"
+                                                              : "other";
+        out.kind = Kind::axis;
+        if (type == LIBINPUT_EVENT_TABLET_TOOL_PROXIMITY) {
+            out.kind = libinput_event_tablet_tool_get_proximity_state(tablet) ==
+                               LIBINPUT_TABLET_TOOL_PROXIMITY_STATE_IN
+                           ? Kind::proximityIn
+                           : Kind::proximityOut;
+        } else if (type == LIBINPUT_EVENT_TABLET_TOOL_TIP) {
+            out.kind =
+                libinput_event_tablet_tool_get_tip_state(tablet) == LIBINPUT_TABLET_TOOL_TIP_DOWN
+                    ? Kind::tipDown
+                    : Kind::tipUp;
+        } else if (type == LIBINPUT_EVENT_TABLET_TOOL_BUTTON) {
+            out.kind = Kind::toolButton;
+            out.code = libinput_event_tablet_tool_get_button(tablet);
+            out.pressed = libinput_event_tablet_tool_get_button_state(tablet) ==
+                          LIBINPUT_BUTTON_STATE_PRESSED;
+        }
+        return true;
+    }
+    if (type == LIBINPUT_EVENT_KEYBOARD_KEY) {
+        libinput_event_keyboard* keyboard = libinput_event_get_keyboard_event(event);
+        out.kind = Kind::key;
+        out.code = libinput_event_keyboard_get_key(keyboard);
+        out.pressed = libinput_event_keyboard_get_key_state(keyboard) == LIBINPUT_KEY_STATE_PRESSED;
+        return true;
+    }
+    if (type == LIBINPUT_EVENT_DEVICE_ADDED) {
+        out.kind = Kind::added;
+        constexpr std::pair<libinput_device_capability, const char*> kCaps[] = {
+            {LIBINPUT_DEVICE_CAP_KEYBOARD, "keyboard"},
+            {LIBINPUT_DEVICE_CAP_POINTER, "pointer"},
+            {LIBINPUT_DEVICE_CAP_TOUCH, "touch"},
+            {LIBINPUT_DEVICE_CAP_TABLET_TOOL, "tablet-tool"},
+            {LIBINPUT_DEVICE_CAP_TABLET_PAD, "tablet-pad"},
+            {LIBINPUT_DEVICE_CAP_GESTURE, "gesture"},
+            {LIBINPUT_DEVICE_CAP_SWITCH, "switch"}};
+        for (const auto& [cap, name] : kCaps) {
+            if (libinput_device_has_capability(device, cap) != 0) {
+                out.caps += (out.caps.empty() ? "" : ",") + std::string(name);
+            }
+        }
+        return true;
+    }
+    if (type < LIBINPUT_EVENT_POINTER_MOTION || type > LIBINPUT_EVENT_POINTER_SCROLL_WHEEL ||
+        type == LIBINPUT_EVENT_POINTER_AXIS) {
+        return false;
+    }
+    libinput_event_pointer* pointer = libinput_event_get_pointer_event(event);
+    if (type == LIBINPUT_EVENT_POINTER_MOTION) {
+        out.kind = Kind::motion;
+        out.dx = libinput_event_pointer_get_dx(pointer);
+        out.dy = libinput_event_pointer_get_dy(pointer);
+    } else if (type == LIBINPUT_EVENT_POINTER_MOTION_ABSOLUTE) {
+        out.kind = Kind::absoluteMotion;
+        out.x = libinput_event_pointer_get_absolute_x_transformed(pointer, kWidth);
+        out.y = libinput_event_pointer_get_absolute_y_transformed(pointer, kHeight);
+    } else if (type == LIBINPUT_EVENT_POINTER_BUTTON) {
+        out.kind = Kind::button;
+        out.code = libinput_event_pointer_get_button(pointer);
+        out.pressed =
+            libinput_event_pointer_get_button_state(pointer) == LIBINPUT_BUTTON_STATE_PRESSED;
+    } else {
+        out.kind = Kind::wheel;
+        for (const auto& [axis, value] :
+             {std::pair{LIBINPUT_POINTER_AXIS_SCROLL_VERTICAL, &out.vertical},
+              std::pair{LIBINPUT_POINTER_AXIS_SCROLL_HORIZONTAL, &out.horizontal}}) {
+            if (libinput_event_pointer_has_axis(pointer, axis) != 0) {
+                *value = libinput_event_pointer_get_scroll_value_v120(pointer, axis);
+            }
+        }
+    }
+    return true;
+}
+
+// Reads the agent's devices until the done file has appeared and they have been
+// quiet for half a second: 0, or 1 when the time ran out first, 2 without a seat.
+int collect(const std::string& ready, const std::string& done, long timeoutMs,
+            std::vector<Event>& events) {
+    static const libinput_interface kInterface = {[](const char* path, int flags, void* /*data*/) {
+                                                      const int fd =
+                                                          ::open(path, flags | O_CLOEXEC);
+                                                      return fd < 0 ? -errno : fd;
+                                                  },
+                                                  [](int fd, void* /*data*/) { ::close(fd); }};
+    udev* udev = udev_new();
+    libinput* context = libinput_udev_create_context(&kInterface, nullptr, udev);
+    libinput_log_set_handler(context, logHandler);
+    // The forced proximity out is told at debug level.
+    libinput_log_set_priority(context, LIBINPUT_LOG_PRIORITY_DEBUG);
+    if (context == nullptr || libinput_udev_assign_seat(context, "seat0") != 0) {
+        std::fprintf(stderr, "e2e libinput: no libinput context on seat0\n");
+        return 2;
+    }
+    std::ofstream(ready) << "";
+    const Deadline deadline = Deadline::afterMs(timeoutMs);
+    int64_t lastEvent = monotonicNs();
+    while (access(done.c_str(), F_OK) != 0 || monotonicNs() - lastEvent < 500'000'000) {
+        if (deadline.expired()) {
+            return 1;
+        }
+        pollfd watched{libinput_get_fd(context), POLLIN, 0};
+        poll(&watched, 1, 50);
+        libinput_dispatch(context);
+        while (libinput_event* event = libinput_get_event(context)) {
+            Event out;
+            if (record(event, out) && out.device.starts_with(kPen)) {
+                std::fprintf(stderr, "libinput event: %s\n", describe(out).c_str());
+                events.push_back(out);
+                lastEvent = monotonicNs();
+            }
+            libinput_event_destroy(event);
+        }
+    }
+    libinput_unref(context);
+    udev_unref(udev);
+    return 0;
+}
+
+// Where a report's coordinate should come out: the agent puts the point (report /
+// 32767 of the display) in the middle of a pixel's axis values, half a pixel on,
+// within one axis step.
+bool near(double actual, int report, double length) {
+    return std::fabs(actual - (report / kReportMaximum * length + 0.5)) <= length / 32768 + 1e-6;
+}
+
+bool at(const Event& event, int x, int y) {
+    return near(event.x, x, kWidth) && near(event.y, y, kHeight);
+}
+
+std::string position(const Event& event) {
+    return std::to_string(event.x) + "/" + std::to_string(event.y);
+}
+
+std::vector<Event> of(const std::vector<Event>& events, const std::string& device) {
+    std::vector<Event> found;
+    std::copy_if(events.begin(), events.end(), std::back_inserter(found),
+                 [&](const Event& event) { return event.device == device; });
+    return found;
+}
+
+// The pen's events from its n-th proximity in (0 first) to its proximity out.
+std::vector<Event> visit(const std::vector<Event>& pen, int n) {
+    std::vector<Event> found;
+    int in = -1;
+    for (const Event& event : pen) {
+        in += event.kind == Kind::proximityIn ? 1 : 0;
+        if (in == n) {
+            found.push_back(event);
+            if (event.kind == Kind::proximityOut) {
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+// The event at a report's position whose kind is one of `kinds`.
+std::optional<Event> find(const std::vector<Event>& events, int x, int y,
+                          const std::set<Kind>& kinds) {
+    for (const Event& event : events) {
+        if (kinds.count(event.kind) != 0 && at(event, x, y)) {
+            return event;
+        }
+    }
+    return std::nullopt;
+}
+
+// The changes of keys or buttons of one kind, in order: code, pressed.
+std::vector<std::pair<uint32_t, bool>> changes(const std::vector<Event>& events, Kind kind) {
+    std::vector<std::pair<uint32_t, bool>> found;
+    for (const Event& event : events) {
+        if (event.kind == kind) {
+            found.emplace_back(event.code, event.pressed);
+        }
+    }
+    return found;
+}
+
+// Pressure, tilt and twist of the stroke's three touching reports.
+struct Touch {
+    int x, y, pressure, tiltX, tiltY, twist;
+};
+constexpr Touch kTouches[] = {
+    {8200, 6100, 8000, 15, -10, 0},
+    {8400, 6200, 16000, -20, 25, 45},
+    {8600, 6300, 32767, 25, -20, 90},
+};
+
+// The checks in the order the companion's script plays them.
+// NOLINTNEXTLINE(readability-function-size)
+int runChecks(const std::vector<Event>& events) {
+    CheckReporter report;
+    const std::vector<Event> pen = of(events, kPen);
+    const std::vector<Event> pointer = of(events, kPointer);
+    // The companion sends five pen visits; the agent's own first one comes before them.
+    const std::vector<Event> firstHover = visit(pen, 1);
+    const std::vector<Event> stroke = visit(pen, 2);
+    const std::vector<Event> eraser = visit(pen, 3);
+
+    report.run("libinput.devices_classified", [&](std::string& reason) {
+        for (const auto& [device, caps] : std::map<std::string, std::string>{
+                 {kPen, "tablet-tool"}, {kPointer, "pointer"}, {kKeyboard, "keyboard"}}) {
+            const std::vector<Event> its = of(events, device);
+            if (its.empty() || its.front().kind != Kind::added || its.front().caps != caps) {
+                reason = "'" + device + "' is " + (its.empty() ? "missing" : its.front().caps) +
+                         ", not " + caps;
+                return false;
+            }
+        }
+        return true;
+    });
+
+    report.run("libinput.first_hover_stays_with_its_barrel", [&](std::string& reason) {
+        int presses = 0;
+        int releases = 0;
+        for (const Event& event : firstHover) {
+            if (event.kind == Kind::toolButton && event.code == BTN_STYLUS2) {
+                (event.pressed ? presses : releases) += 1;
+            }
+        }
+        for (const std::string& line : logLines) {
+            if (line.find("forcing proximity") != std::string::npos) {
+                reason = "libinput said: " + line;
+            }
+        }
+        if (reason.empty() && (firstHover.empty() || !at(firstHover.front(), 16000, 16000))) {
+            reason = "the first hover did not come in at the mapped position";
+        } else if (reason.empty() && (presses != 1 || releases != 1)) {
+            reason = "BTN_STYLUS2 pressed " + std::to_string(presses) + " and released " +
+                     std::to_string(releases) + " times while hovering (1 each wanted)";
+        }
+        return reason.empty();
+    });
+
+    report.run("libinput.pen_unsmoothed", [&](std::string& reason) {
+        // The first axis event after the hover's jump is already at the new place.
+        for (const Event& event : firstHover) {
+            if (event.kind == Kind::axis && !at(event, 16000, 16000)) {
+                reason = at(event, 20000, 12000)
+                             ? ""
+                             : "the jump came out at " + position(event) + " (averaged)";
+                return reason.empty();
+            }
+        }
+        reason = "no hover motion";
+        return false;
+    });
+
+    report.run("libinput.proximity_at_mapped_position", [&](std::string& reason) {
+        for (const auto& [visited, x, y] :
+             {std::tuple{&stroke, 8000, 6000}, std::tuple{&eraser, 4000, 4000}}) {
+            if (visited->empty() || !at(visited->front(), x, y)) {
+                reason =
+                    "came in at " + (visited->empty() ? "nowhere" : position(visited->front()));
+                return false;
+            }
+        }
+        return true;
+    });
+
+    // A check of each touching report's event: `wrong` says what is wrong, or nothing.
+    // Each of the stroke's touching reports, and the event libinput made of it.
+    const struct {
+        const char* check;
+        bool (*right)(const Touch& touch, const Event& event);
+    } properties[] = {
+        {"libinput.pressure",
+         [](const Touch& touch, const Event& event) {
+             return std::fabs(event.pressure - touch.pressure / kReportMaximum) <= 0.001;
+         }},
+        {"libinput.tilt",
+         [](const Touch& touch, const Event& event) {
+             return std::fabs(event.tiltX - touch.tiltX) <= 0.05 &&
+                    std::fabs(event.tiltY - touch.tiltY) <= 0.05;
+         }},
+        {"libinput.rotation",
+         [](const Touch& touch, const Event& event) {
+             const double off = std::fmod(event.rotation - touch.twist + 720.0, 360.0);
+             return std::min(off, 360.0 - off) <= 0.1;
+         }},
+    };
+    for (const auto& property : properties) {
+        report.run(property.check, [&](std::string& reason) {
+            for (const Touch& touch : kTouches) {
+                const std::optional<Event> event =
+                    find(stroke, touch.x, touch.y, {Kind::tipDown, Kind::axis});
+                if (!event || !property.right(touch, *event)) {
+                    reason = "report p=" + std::to_string(touch.pressure) +
+                             " tx=" + std::to_string(touch.tiltX) +
+                             " ty=" + std::to_string(touch.tiltY) +
+                             " twist=" + std::to_string(touch.twist) + " came out as " +
+                             (event ? describe(*event) : "nothing");
+                    return false;
+                }
+            }
+            return true;
+        });
+    }
+
+    report.run("libinput.eraser_is_the_rubber_tool", [&](std::string& reason) {
+        const std::optional<Event> tip = find(eraser, 4000, 4000, {Kind::tipDown});
+        if (eraser.empty() || eraser.front().tool != "eraser") {
+            reason =
+                "the inverted pen came in as " + (eraser.empty() ? "nothing" : eraser.front().tool);
+        } else if (!tip || std::fabs(tip->pressure - 12000 / kReportMaximum) > 0.001) {
+            reason = "the eraser did not touch with its pressure";
+        }
+        return reason.empty();
+    });
+
+    report.run("libinput.pointer_unaccelerated", [&](std::string& reason) {
+        // From where the eraser left it, the first move of a burst: +10, -5 pixels.
+        const double x = 4000 / kReportMaximum * kWidth + 10 + 0.5;
+        const double y = 4000 / kReportMaximum * kHeight - 5 + 0.5;
+        for (const Event& event : pointer) {
+            if (event.kind == Kind::motion || event.kind == Kind::absoluteMotion) {
+                const bool there = event.kind == Kind::absoluteMotion &&
+                                   std::fabs(event.x - x) <= kWidth / 32768 &&
+                                   std::fabs(event.y - y) <= kHeight / 32768;
+                reason = there                        ? ""
+                         : event.kind == Kind::motion ? "relative motion from an absolute pointer"
+                                                      : "moved to " + position(event);
+                return there;
+            }
+        }
+        reason = "no motion";
+        return false;
+    });
+
+    report.run("libinput.wheel_detents", [&](std::string& reason) {
+        std::vector<std::pair<double, double>> wheels;
+        for (const Event& event : pointer) {
+            if (event.kind == Kind::wheel) {
+                wheels.emplace_back(event.vertical, event.horizontal);
+                reason += " " + std::to_string(static_cast<int>(event.vertical)) + "/" +
+                          std::to_string(static_cast<int>(event.horizontal));
+            }
+        }
+        // wheel=1 is up (negative in libinput), pan=1 left, as on evdev.
+        const std::vector<std::pair<double, double>> wanted = {
+            {-120, 0}, {120, 0}, {0, -120}, {0, 120}};
+        reason = std::to_string(wheels.size()) + " wheel events, not the four detents" + reason;
+        return wheels == wanted;
+    });
+
+    report.run("libinput.buttons_and_keys", [&](std::string& reason) {
+        using Change = std::pair<uint32_t, bool>;
+        const std::vector<Change> buttons = changes(pointer, Kind::button);
+        const std::vector<Change> keys = changes(of(events, kKeyboard), Kind::key);
+        const std::vector<Change> click = {{BTN_LEFT, true}, {BTN_LEFT, false}};
+        if (buttons.size() < 2 || !std::equal(click.begin(), click.end(), buttons.begin())) {
+            reason = "the left click did not come";
+            return false;
+        }
+        // Shift and A down, then both up (the order of the two releases is the
+        // desktop's no concern).
+        const bool typed = keys.size() >= 4 && keys[0] == Change{KEY_LEFTSHIFT, true} &&
+                           keys[1] == Change{KEY_A, true} &&
+                           std::set(keys.begin() + 2, keys.begin() + 4) ==
+                               std::set<Change>{{KEY_LEFTSHIFT, false}, {KEY_A, false}};
+        reason = typed ? "" : "Shift+A did not come as typed";
+        return typed;
+    });
+
+    report.run("libinput.removal_leaves_nothing_held", [&](std::string& reason) {
+        // Played through: what is still down once everything arrived.
+        std::set<std::pair<std::string, uint32_t>> held;
+        bool touching = false;
+        bool inProximity = false;
+        bool strokeSeen = false;
+        for (const Event& event : events) {
+            touching = event.kind == Kind::tipDown || (touching && event.kind != Kind::tipUp);
+            strokeSeen = strokeSeen || (event.kind == Kind::tipDown && at(event, 9100, 9000));
+            inProximity = event.kind == Kind::proximityIn ||
+                          (inProximity && event.kind != Kind::proximityOut);
+            if (event.kind == Kind::toolButton || event.kind == Kind::button ||
+                event.kind == Kind::key) {
+                if (event.pressed) {
+                    held.insert({event.device, event.code});
+                } else {
+                    held.erase({event.device, event.code});
+                }
+            }
+        }
+        if (!strokeSeen) {
+            reason = "the last stroke never touched";
+        } else if (touching || inProximity) {
+            reason = touching ? "the tip is still down" : "the pen is still in proximity";
+        } else if (!held.empty()) {
+            reason = std::to_string(held.size()) + " keys or buttons still down, the first " +
+                     std::to_string(held.begin()->second) + " on '" + held.begin()->first + "'";
+        }
+        return reason.empty();
+    });
+    return report.failures();
+}
+
+}  // namespace
+
+int libinputCommand(int argc, char** argv) {
+    const Options options(argc, argv, {"ready", "done", "timeout-ms"});
+    const long timeoutMs = options.number("timeout-ms", 60000);
+    if (!options.valid() || options.text("ready").empty() || options.text("done").empty()) {
+        std::fprintf(stderr, "usage: see tools/Libinput.cpp\n");
+        return 2;
+    }
+    std::vector<Event> events;
+    const int collected = collect(options.text("ready"), options.text("done"), timeoutMs, events);
+    if (collected == 2) {
+        return 2;
+    }
+    // The pen's first hover as the client saw it: the agent's own visit, then the
+    // companion's hover with its barrel click.
+    int outs = 0;
+    for (const Event& event : of(events, kPen)) {
+        if (event.kind != Kind::added) {
+            std::printf("libinput: %s\n", describe(event).c_str());
+            if (event.kind == Kind::proximityOut && ++outs == 2) {
+                break;
+            }
+        }
+    }
+    std::fflush(stdout);
+    if (collected != 0) {
+        std::printf("FAIL libinput.scenario_finished: the done file did not appear in %ld ms\n",
+                    timeoutMs);
+    }
+    return runChecks(events) == 0 && collected == 0 ? 0 : 1;
+}
+
+}  // namespace drawlume::e2e
