@@ -75,6 +75,7 @@ void TabletViewModel::forwardChanges() {
     forward(isDebugLogEnabled);
     forward(eventsPerSecond);
     forward(permissionState);
+    forward(penMayLandElsewhere);
     // Observers hear of the new value before it is stored; the collector
     // only needs to end up with it.
     forwarders_.push_back(isDebugLogEnabled.subscribe(
@@ -137,6 +138,7 @@ void TabletViewModel::startService() {
         publishPermission(*failure);
         return;
     }
+    mapPenToSelectedMonitor();
     DDLogInfo("startService()", "Starting tablet event interceptor...");
     deviceManager_ = services_.makeDeviceManager(ownerBridge_);
     deviceManager_->start();
@@ -218,6 +220,17 @@ void TabletViewModel::selectMonitor(const MonitorInfo& monitor) {
     selectedMonitor.set(monitor);
     DDLogInfo("selectMonitor(_:)",
               "Monitor selection changed to: " + services_.monitorDisplayText(monitor));
+    mapPenToSelectedMonitor();
+}
+
+void TabletViewModel::mapPenToSelectedMonitor() {
+    if (services_.eventOutput == nullptr) {
+        return;
+    }
+    const int64_t index = selectedMonitor.get() ? selectedMonitor.get()->id
+                                                : services_.monitorPreferences.selectedMonitor().id;
+    penMayLandElsewhere.set(services_.eventOutput->mapPenToDisplay(index) ==
+                            PenDisplayMapping::refused);
 }
 
 void TabletViewModel::updateAvailableMonitors() {
@@ -225,6 +238,7 @@ void TabletViewModel::updateAvailableMonitors() {
     preferences.setCachedScreenFrame(std::nullopt);
     availableMonitors.set(getAvailableMonitors(preferences.screenList()));
     selectedMonitor.set(preferences.selectedMonitor());
+    mapPenToSelectedMonitor();
     DDLogDebug("updateAvailableMonitors()",
                "Available monitors updated: " + std::to_string(availableMonitors.get().size()) +
                    " monitors");

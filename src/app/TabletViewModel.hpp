@@ -73,6 +73,9 @@ public:
     Published<int64_t> eventsPerSecond{0};
     // Why posting is or is not permitted, for the permission block.
     Published<AccessibilityTrustState> permissionState;
+    // The desktop maps pens onto one display of its own choosing and would
+    // not take the chosen one: the window says how to map it by hand.
+    Published<bool> penMayLandElsewhere{false};
 
     // Told before any published property changes.
     [[nodiscard]] Subscription subscribeToChanges(std::function<void()> observer) const;
@@ -95,6 +98,8 @@ private:
     // Nothing when the event output exists now; otherwise why it cannot.
     std::optional<AccessibilityTrustState> openEventOutput();
     void forwardChanges();
+    // Tells the event output which display the pen is for.
+    void mapPenToSelectedMonitor();
     void setupAppActivationObserver();
     void setupScreenChangeObserver();
     void setupSleepWakeObservers();

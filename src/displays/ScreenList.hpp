@@ -11,6 +11,8 @@ namespace drawlume {
 
 // One display as the window system describes it. The frame has its origin at
 // the bottom-left corner of the primary display, y upward.
+// The name is the window system's own name of the output, such as "DP-1",
+// by which a desktop can be told to map a device onto it; empty when unknown.
 struct ScreenDescription {
     std::string name;
     Rect frame;

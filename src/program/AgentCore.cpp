@@ -15,7 +15,7 @@ namespace drawlume {
 
 AgentCore::AgentCore(AgentPlatform platform)
     : platform_(std::move(platform)),
-      hidSystemParameters_(*platform_.defaults),
+      hidSystemParameters_(*platform_.defaults, platform_.desktopScalesPointer),
       localization_(std::make_unique<AppLocalization>(
           platform_.defaults, StringTableCatalog::embedded(),
           [] { return preferredLanguages(LocaleEnvironment::current()); })),

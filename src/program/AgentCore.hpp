@@ -39,6 +39,9 @@ struct AgentPlatform {
     // The devices behind the event sink, created while the service runs;
     // none when nothing needs creating.
     EventOutput* eventOutput = nullptr;
+    // The desktop accelerates the pointer motion it is given, as it does for
+    // any mouse, so ours must not.
+    bool desktopScalesPointer = false;
 };
 
 // Everything between the platform and the windows: the language setting, the

@@ -3,10 +3,33 @@
 #include <cstdio>
 #include <iostream>
 
+#include "logging/LogMacros.hpp"
+#include "platform/linux/session/KWinTabletMapping.hpp"
 #include "platform/linux/uinput/DesktopEventSink.hpp"
+#include "platform/linux/uinput/PointerSession.hpp"
+#include "platform/linux/uinput/UinputDeviceLayout.hpp"
 #include "platform/replay/HidRecordingParser.hpp"
 
 namespace drawlume {
+
+namespace {
+
+constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/AgentIo";
+
+PenDisplayMapping mapPenInKWin(const std::string& penNode, const std::string& outputName) {
+    const KWinTabletMapping kwin(uinputDeviceLayout(UinputDeviceRole::pen).name);
+    switch (kwin.mapToOutput(penNode, outputName).outcome) {
+        case KWinTabletMapping::Outcome::absent:
+            return PenDisplayMapping::wholeDesktop;
+        case KWinTabletMapping::Outcome::mapped:
+            return PenDisplayMapping::mapped;
+        case KWinTabletMapping::Outcome::refused:
+            return PenDisplayMapping::refused;
+    }
+    return PenDisplayMapping::wholeDesktop;
+}
+
+}  // namespace
 
 AgentIo::AgentIo(const AgentOptions& options, const std::vector<HidRecording>& recordings,
                  const ScreenList& screens) {
@@ -17,7 +40,15 @@ AgentIo::AgentIo(const AgentOptions& options, const std::vector<HidRecording>& r
         printer_ =
             std::make_unique<PrintingEventSink>(std::cout, Point{size.width / 2, size.height / 2});
     } else {
-        desktop_ = makeDesktopEventOutput(screens);
+        const PointerSessionChoice choice = choosePointerMotion(SessionEnvironment::current());
+        desktopScalesPointer_ = choice.motion == PointerMotion::relative;
+        DDLogInfo("AgentIo(options:)",
+                  desktopScalesPointer_
+                      ? strf("Companion mouse: relative motion (%s: the pointer's position "
+                             "cannot be read; the desktop accelerates it)",
+                             choice.reason)
+                      : strf("Companion mouse: absolute positions (%s)", choice.reason));
+        desktop_ = makeDesktopEventOutput(screens, choice.motion, mapPenInKWin);
         linuxTrust_.emplace(probe_);
     }
     if (options.replays()) {

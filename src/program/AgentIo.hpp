@@ -37,6 +37,9 @@ public:
     // printer, which prints the releases.
     HeldInputReleaser* heldInputReleaser();
     EventOutput* eventOutput() const { return desktop_.get(); }
+    // Whether the companion's mouse moves on a relative device, which the
+    // desktop scales itself, so that our accelerator stays off.
+    bool desktopScalesPointer() const { return desktopScalesPointer_; }
     AccessibilityTrust& accessibilityTrust();
     HidHost& hidHost();
     const Clocks& clocks() const;
@@ -53,6 +56,7 @@ private:
 
     std::unique_ptr<PrintingEventSink> printer_;
     std::unique_ptr<UinputEventOutput> desktop_;
+    bool desktopScalesPointer_ = false;
     SystemInputNodeProbe probe_;
     std::optional<LinuxAccessibilityTrust> linuxTrust_;
     PrintingTrust printingTrust_;

@@ -51,10 +51,10 @@ AgentCore& AgentRun::assemble(const ShellServices& shell) {
         shell.systemEvents.addObserver(SystemEvent::screenParametersChanged,
                                        [desktop] { desktop->screensChanged(); });
     }
-    core_ = std::make_unique<AgentCore>(
-        AgentPlatform{shell.runLoop, shell.systemEvents, io_->accessibilityTrust(),
-                      io_->eventSink(), io_->heldInputReleaser(), io_->hidHost(), shell.alerts,
-                      io_->clocks(), shell.screens, defaults_, io_->eventOutput()});
+    core_ = std::make_unique<AgentCore>(AgentPlatform{
+        shell.runLoop, shell.systemEvents, io_->accessibilityTrust(), io_->eventSink(),
+        io_->heldInputReleaser(), io_->hidHost(), shell.alerts, io_->clocks(), shell.screens,
+        defaults_, io_->eventOutput(), io_->desktopScalesPointer()});
     return *core_;
 }
 

@@ -26,7 +26,8 @@ void recheckPermissionPeriodically(PollRunLoop& loop, SystemEventsHub& events) {
 }  // namespace
 
 std::vector<ScreenDescription> headlessScreens() {
-    return {{"Display", Rect{{0, 0}, {1920, 1080}}}};
+    // No output name: a display assumed, not one the desktop could be told of.
+    return {{"", Rect{{0, 0}, {1920, 1080}}}};
 }
 
 int runHeadlessAgent(const AgentOptions& options, const SessionLock* session) {

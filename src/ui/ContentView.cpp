@@ -113,6 +113,7 @@ ContentView::ContentView(TabletViewModel& model, AppLocalization& localization, 
     watch(model_.permissionState, permissionPart);
     watch(model_.availableMonitors, displaysPart);
     watch(model_.selectedMonitor, displaysPart);
+    watch(model_.penMayLandElsewhere, displaysPart);
     watch(model_.isDebugLogEnabled, debugStatePart);
     watch(model_.debugLogs, debugLinesPart);
     watch(model_.eventsPerSecond, debugLinesPart);
@@ -240,6 +241,10 @@ void ContentView::build() {
     displayRows_ = new RowList(QStringLiteral("displayRow"), this);
     displays->addWidget(displayDescription_);
     displays->addWidget(displayRows_);
+    displayUnmapped_ = wrappingLabel(this);
+    displayUnmapped_->setObjectName(QStringLiteral("displayUnmapped"));
+    setPointScale(displayUnmapped_, 0.85);
+    displays->addWidget(displayUnmapped_);
     layout->addLayout(displays);
 
     // Notice.
@@ -431,6 +436,9 @@ void ContentView::refreshDisplays() {
                         [this, monitor] { model_.selectMonitor(monitor); }});
     }
     displayRows_->setRows(std::move(rows));
+    // Said only where the desktop would not take the chosen display.
+    displayUnmapped_->setText(text("display.target.unmapped"));
+    displayUnmapped_->setVisible(model_.penMayLandElsewhere);
 }
 
 void ContentView::refreshLanguageMenu() {

@@ -119,6 +119,7 @@ private:
     QLabel* displayTitle_ = nullptr;
     QLabel* displayDescription_ = nullptr;
     RowList* displayRows_ = nullptr;
+    QLabel* displayUnmapped_ = nullptr;
     QLabel* noticeTitle_ = nullptr;
     QLabel* noticeMessage_ = nullptr;
     DebugLogPanel* debugPanel_ = nullptr;

@@ -7,9 +7,10 @@ namespace drawlume {
 
 namespace {
 
+// The output's own name (on Wayland the compositor's connector name, such
+// as "DP-1"), which desktops know the display by when told to map a pen.
 QString describe(const QScreen* screen) {
-    const QString model = (screen->manufacturer() + u' ' + screen->model()).trimmed();
-    return model.isEmpty() ? screen->name() : model;
+    return screen->name();
 }
 
 }  // namespace

@@ -44,6 +44,14 @@ private slots:
         QTRY_VERIFY(shell.find<QPushButton>("displayRow1") != nullptr);
         QTest::mouseClick(shell.find<QPushButton>("displayRow1"), Qt::LeftButton);
         QCOMPARE(shell.model().selectedMonitor.get()->id, 1);
+        // The note on mapping the pen by hand shows only while the desktop refuses.
+        auto* unmapped = shell.find<QLabel>("displayUnmapped");
+        QVERIFY(unmapped != nullptr && unmapped->isHidden());
+        shell.model().penMayLandElsewhere.set(true);
+        QTRY_VERIFY(!unmapped->isHidden());
+        QVERIFY(unmapped->text().contains(QStringLiteral("Draw Quill")));
+        shell.model().penMayLandElsewhere.set(false);
+        QTRY_VERIFY(unmapped->isHidden());
     }
 
     // Pressed, held while the debug view takes a thousand lines a second,

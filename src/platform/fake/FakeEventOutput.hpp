@@ -2,13 +2,14 @@
 
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "services/EventOutput.hpp"
 
 namespace drawlume {
 
 // An event output for tests: fails with whatever state it was given, or
-// opens; counts the creations and removals.
+// opens; counts the creations and removals, records the pen's displays.
 class FakeEventOutput final : public EventOutput {
 public:
     std::optional<AccessibilityTrustState> open() override {
@@ -28,7 +29,14 @@ public:
         }
     }
 
+    PenDisplayMapping mapPenToDisplay(int64_t screenIndex) override {
+        penDisplays.push_back(screenIndex);
+        return penMapping;
+    }
+
     std::optional<AccessibilityTrustState> failure;
+    PenDisplayMapping penMapping = PenDisplayMapping::wholeDesktop;
+    std::vector<int64_t> penDisplays;
     bool isOpen = false;
     int opens = 0;
     int closes = 0;

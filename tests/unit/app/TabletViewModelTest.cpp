@@ -158,6 +158,29 @@ TEST_F(TabletViewModelTest, EventOutputExistsExactlyWhileTheServiceRuns) {
     EXPECT_EQ(host_.managersCreated(), 1);
 }
 
+// The output hears of the pen's display when the service starts, when the
+// user chooses another and when the displays change; a refusal is published.
+TEST_F(TabletViewModelTest, ThePensDisplayReachesTheOutputAndARefusalIsPublished) {
+    FakeEventOutput output;
+    eventOutput_ = &output;
+    defaults_->set(MonitorPreferences::selectedMonitorKey, int64_t{1});
+    launch();
+    ASSERT_TRUE(model_->isRunning);
+    EXPECT_EQ(output.penDisplays, (std::vector<int64_t>{1, 1}));
+    EXPECT_FALSE(model_->penMayLandElsewhere);
+
+    output.penMapping = PenDisplayMapping::refused;
+    model_->selectMonitor(model_->availableMonitors.get().at(0));
+    EXPECT_EQ(output.penDisplays.back(), 0);
+    EXPECT_TRUE(model_->penMayLandElsewhere);
+
+    output.penMapping = PenDisplayMapping::mapped;
+    events_.post(SystemEvent::screenParametersChanged);
+    services_.runLoop.runUntilIdle();
+    EXPECT_EQ(output.penDisplays, (std::vector<int64_t>{1, 1, 0, 0}));
+    EXPECT_FALSE(model_->penMayLandElsewhere);
+}
+
 TEST_F(TabletViewModelTest, FirstDeviceIsSelectedAndARemovedSelectionPassesToTheEarliestOther) {
     launch();
     auto first = companion("aa:01", "First");

@@ -6,15 +6,23 @@
 namespace drawlume {
 
 std::unique_ptr<UinputEventOutput> makeDesktopEventOutput(const ScreenList& screens,
+                                                          PointerMotion motion,
+                                                          UinputEventOutput::MapPen mapPen,
                                                           const std::string& uinputPath) {
+    UinputEventOutput::OpenPointerSource openPointerSource;
+    if (motion == PointerMotion::absolute) {
+        openPointerSource = [] { return X11PointerPositionSource::openIfAvailable(); };
+    }
     return std::make_unique<UinputEventOutput>(
         screens, uinputPath,
-        [](const std::string& path) {
-            LibevdevUinputWriter::Result created = LibevdevUinputWriter::create(path);
+        [motion](const std::string& path) {
+            LibevdevUinputWriter::Result created = LibevdevUinputWriter::create(path, motion);
+            std::string penNode =
+                created.writer ? created.writer->devnode(UinputDeviceRole::pen) : std::string();
             return UinputEventOutput::Devices{std::move(created.writer), created.error,
-                                              std::move(created.failure)};
+                                              std::move(created.failure), std::move(penNode)};
         },
-        [] { return X11PointerPositionSource::openIfAvailable(); });
+        std::move(openPointerSource), motion, std::move(mapPen));
 }
 
 }  // namespace drawlume

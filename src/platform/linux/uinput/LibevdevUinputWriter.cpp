@@ -62,11 +62,13 @@ int describe(const UinputDeviceLayout& layout, std::unique_ptr<libevdev, Libevde
 
 }  // namespace
 
-LibevdevUinputWriter::Result LibevdevUinputWriter::create(const std::string& uinputPath) {
+LibevdevUinputWriter::Result LibevdevUinputWriter::create(const std::string& uinputPath,
+                                                          PointerMotion motion) {
     Result result;
     std::unique_ptr<LibevdevUinputWriter> writer(new LibevdevUinputWriter());
     for (int role = 0; role < kUinputDeviceRoleCount; ++role) {
-        const UinputDeviceLayout& layout = uinputDeviceLayout(static_cast<UinputDeviceRole>(role));
+        const UinputDeviceLayout& layout =
+            uinputDeviceLayout(static_cast<UinputDeviceRole>(role), motion);
         Device& device = writer->devices_[static_cast<size_t>(role)];
         device.fd = ::open(uinputPath.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         if (device.fd < 0) {

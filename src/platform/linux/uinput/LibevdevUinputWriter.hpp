@@ -22,7 +22,8 @@ public:
 
     // Opens the uinput node once per device (O_WRONLY | O_NONBLOCK | O_CLOEXEC)
     // and creates the pen, the pointer and the keyboard. All or nothing.
-    static Result create(const std::string& uinputPath = "/dev/uinput");
+    static Result create(const std::string& uinputPath = "/dev/uinput",
+                         PointerMotion motion = PointerMotion::absolute);
 
     ~LibevdevUinputWriter() override;
     LibevdevUinputWriter(const LibevdevUinputWriter&) = delete;

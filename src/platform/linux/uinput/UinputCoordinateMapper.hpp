@@ -22,6 +22,10 @@ public:
     // Frames with the origin at the primary display's bottom-left, y up; the
     // primary first. An empty list maps every point to the minimum.
     void setScreens(std::span<const ScreenDescription> screens);
+    // Ranges the axis over one rectangle of event coordinates instead: for a
+    // device the desktop spreads over a single display. The primary's centre
+    // stays what the screens said.
+    void setArea(const Rect& area);
 
     bool hasScreens() const { return hasScreens_; }
     // The bounding box of all displays in event coordinates.
@@ -31,6 +35,10 @@ public:
 
     int32_t axisX(double x) const { return scale(x - bounds_.minX(), bounds_.width()); }
     int32_t axisY(double y) const { return scale(y - bounds_.minY(), bounds_.height()); }
+
+    // A screen's bottom-left frame in event coordinates, `primary` being the
+    // first screen's frame.
+    static Rect eventFrame(const Rect& frame, const Rect& primary);
 
 private:
     int32_t scale(double offset, double length) const;

@@ -45,6 +45,10 @@ constexpr std::array<UinputAxis, 2> kPointerAxes = {{
 }};
 constexpr std::array<uint16_t, 4> kPointerWheels = {REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES,
                                                     REL_HWHEEL_HI_RES};
+// The wheels travel with the motion: compositors take buttons and wheels on
+// another device for a second pointer.
+constexpr std::array<uint16_t, 6> kMouseAxes = {
+    REL_X, REL_Y, REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES, REL_HWHEEL_HI_RES};
 
 // KEY_ESC through KEY_D make udev call the device a keyboard; the mapped keys
 // are what can actually arrive.
@@ -68,7 +72,23 @@ const std::vector<uint16_t>& keyboardKeys() {
 
 }  // namespace
 
-const UinputDeviceLayout& uinputDeviceLayout(UinputDeviceRole role) {
+const UinputDeviceLayout& uinputDeviceLayout(UinputDeviceRole role, PointerMotion motion) {
+    // A plain relative mouse, which the desktop accelerates as it does the
+    // user's own.
+    static const UinputDeviceLayout mouse = {UinputDeviceRole::pointer,
+                                             "Draw Quill Mouse",
+                                             "drawlume-agent/mouse",
+                                             BUS_VIRTUAL,
+                                             kVendor,
+                                             0x0004,
+                                             1,
+                                             kPointerKeys,
+                                             {},
+                                             kMouseAxes,
+                                             {}};
+    if (role == UinputDeviceRole::pointer && motion == PointerMotion::relative) {
+        return mouse;
+    }
     // The pen's name shares no three-letter run with a display maker's EDID
     // code, so no compositor ties it to a monitor by name. Pointers and
     // keyboards are never tied to a monitor, so their names are free.

@@ -40,6 +40,9 @@ struct UinputDeviceLayout {
     std::span<const uint16_t> properties;
 };
 
-const UinputDeviceLayout& uinputDeviceLayout(UinputDeviceRole role);
+// The layout of a role; `motion` chooses between the absolute and the
+// relative pointer and changes nothing for the other roles.
+const UinputDeviceLayout& uinputDeviceLayout(UinputDeviceRole role,
+                                             PointerMotion motion = PointerMotion::absolute);
 
 }  // namespace drawlume

@@ -12,11 +12,14 @@ constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/UinputEventOutput";
 
 UinputEventOutput::UinputEventOutput(const ScreenList& screens, std::string uinputPath,
                                      CreateDevices createDevices,
-                                     OpenPointerSource openPointerSource)
+                                     OpenPointerSource openPointerSource, PointerMotion motion,
+                                     MapPen mapPen)
     : screens_(screens),
       uinputPath_(std::move(uinputPath)),
       createDevices_(std::move(createDevices)),
-      openPointerSource_(std::move(openPointerSource)) {}
+      openPointerSource_(std::move(openPointerSource)),
+      motion_(motion),
+      mapPen_(std::move(mapPen)) {}
 
 UinputEventOutput::~UinputEventOutput() {
     close();
@@ -37,7 +40,10 @@ std::optional<AccessibilityTrustState> UinputEventOutput::open() {
     }
     loggedFailure_.clear();
     sink_ = std::make_unique<UinputEventSink>(std::move(devices.writer), screens_,
-                                              openPointerSource_ ? openPointerSource_() : nullptr);
+                                              openPointerSource_ ? openPointerSource_() : nullptr,
+                                              motion_);
+    penNode_ = devices.penNode;
+    sink_->setPenDisplay(penScreen_, false);
     exitGuard_.emplace(*sink_);
     return std::nullopt;
 }
@@ -51,6 +57,28 @@ void UinputEventOutput::close() {
     // The sink lets go of everything, then the devices are removed with it.
     sink_.reset();
     DDLogInfo("close()", "Removed the uinput devices");
+}
+
+PenDisplayMapping UinputEventOutput::mapPenToDisplay(int64_t screenIndex) {
+    const std::span<const ScreenDescription> screens = screens_.screens();
+    penScreen_.reset();
+    if (screenIndex >= 0 && static_cast<size_t>(screenIndex) < screens.size()) {
+        penScreen_ = static_cast<size_t>(screenIndex);
+    }
+    if (!sink_) {
+        return PenDisplayMapping::wholeDesktop;
+    }
+    PenDisplayMapping mapping = PenDisplayMapping::wholeDesktop;
+    if (mapPen_ && penScreen_ && !penNode_.empty()) {
+        const std::string& output = screens[*penScreen_].name;
+        if (!output.empty()) {
+            mapping = mapPen_(penNode_, output);
+        }
+    }
+    // Only a desktop that took the mapping spreads the pen over one display;
+    // everywhere else its range stays the whole desktop.
+    sink_->setPenDisplay(penScreen_, mapping == PenDisplayMapping::mapped);
+    return mapping;
 }
 
 bool UinputEventOutput::canCreateEvent() {

@@ -66,15 +66,18 @@ bool isRelease(CGEventType type) {
 }  // namespace
 
 UinputEventSink::UinputEventSink(std::unique_ptr<UinputWriter> writer, const ScreenList& screens,
-                                 std::unique_ptr<PointerPositionSource> pointerSource)
+                                 std::unique_ptr<PointerPositionSource> pointerSource,
+                                 PointerMotion motion)
     : writer_(std::move(writer)),
       screens_(screens),
       pointerSource_(std::move(pointerSource)),
-      mapper_(0, kUinputPositionMaximum) {
+      motion_(motion),
+      mapper_(0, kUinputPositionMaximum),
+      penMapper_(0, kUinputPositionMaximum) {
     // Start from the values the kernel gives a new device.
     for (size_t role = 0; role < kRoles; ++role) {
         for (const UinputAxis& axis :
-             uinputDeviceLayout(static_cast<UinputDeviceRole>(role)).absoluteAxes) {
+             uinputDeviceLayout(static_cast<UinputDeviceRole>(role), motion).absoluteAxes) {
             abs_[role][axis.code] = axis.initialValue;
         }
     }
@@ -91,7 +94,8 @@ bool UinputEventSink::canCreateEvent() {
 
 void UinputEventSink::screensChanged() {
     mapper_.setScreens(screens_.screens());
-    if (!hasPosted_) {
+    updatePenArea();
+    if (!hasPosted_ || motion_ == PointerMotion::relative) {
         lastLocation_ = mapper_.primaryCentre();
     }
     if (!mapper_.hasScreens()) {
@@ -101,9 +105,34 @@ void UinputEventSink::screensChanged() {
     }
 }
 
+void UinputEventSink::setPenDisplay(std::optional<size_t> screenIndex, bool spanDisplayAlone) {
+    penScreen_ = screenIndex;
+    penSpansDisplay_ = spanDisplayAlone;
+    updatePenArea();
+}
+
+void UinputEventSink::updatePenArea() {
+    const std::span<const ScreenDescription> screens = screens_.screens();
+    penMapper_.setScreens(screens);
+    penDisplayFrame_.reset();
+    if (penScreen_ && *penScreen_ < screens.size()) {
+        penDisplayFrame_ =
+            UinputCoordinateMapper::eventFrame(screens[*penScreen_].frame, screens.front().frame);
+        if (penSpansDisplay_) {
+            penMapper_.setArea(*penDisplayFrame_);
+        }
+    }
+}
+
 std::optional<Point> UinputEventSink::currentPointerLocation() {
     if (!writer_) {
         return std::nullopt;
+    }
+    if (motion_ == PointerMotion::relative) {
+        // A fixed point of reference: the generator's target minus this point
+        // is the motion, and the primary's centre is far enough from every
+        // edge that keeping the target on the displays never cuts it short.
+        return mapper_.primaryCentre();
     }
     if (pointerSource_) {
         if (const std::optional<Point> desktop = pointerSource_->pointerPosition()) {
@@ -153,8 +182,21 @@ void UinputEventSink::post(const EventRecord& record) {
 void UinputEventSink::postPointer(const EventRecord& record) {
     constexpr UinputDeviceRole kRole = UinputDeviceRole::pointer;
     EvdevFrame frame;
-    pushAbs(frame, kRole, ABS_X, mapper_.axisX(record.location.x));
-    pushAbs(frame, kRole, ABS_Y, mapper_.axisY(record.location.y));
+    if (motion_ == PointerMotion::relative) {
+        // Counts as they came: the desktop applies its own acceleration.
+        const Point origin = mapper_.primaryCentre();
+        const int32_t dx = clampToInt32(std::llround(record.location.x - origin.x));
+        const int32_t dy = clampToInt32(std::llround(record.location.y - origin.y));
+        if (dx != 0) {
+            frame.push(EV_REL, REL_X, dx);
+        }
+        if (dy != 0) {
+            frame.push(EV_REL, REL_Y, dy);
+        }
+    } else {
+        pushAbs(frame, kRole, ABS_X, mapper_.axisX(record.location.x));
+        pushAbs(frame, kRole, ABS_Y, mapper_.axisY(record.location.y));
+    }
     if (const std::optional<uint16_t> button = buttonOf(record)) {
         if (isPress(record.type)) {
             pushKey(frame, kRole, *button, true);

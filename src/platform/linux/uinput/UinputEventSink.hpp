@@ -28,8 +28,12 @@ class UinputEventSink final : public EventSink, public HeldInputReleaser {
 public:
     // Without a writer nothing can be posted: canCreateEvent() is false.
     // Without a pointer source the pointer is where this sink last put it.
+    // With relative motion the pointer device writes the difference between a
+    // record's location and currentPointerLocation(), which then stays at the
+    // primary's centre, so the desktop moves the pointer from where it is.
     UinputEventSink(std::unique_ptr<UinputWriter> writer, const ScreenList& screens,
-                    std::unique_ptr<PointerPositionSource> pointerSource = nullptr);
+                    std::unique_ptr<PointerPositionSource> pointerSource = nullptr,
+                    PointerMotion motion = PointerMotion::absolute);
     ~UinputEventSink() override;
 
     UinputEventSink(const UinputEventSink&) = delete;
@@ -42,6 +46,10 @@ public:
 
     // Reads the screen list again; call whenever the displays change.
     void screensChanged();
+    // The display the pen is meant for (a position in the screen list), which
+    // keeps the pen inside it; with `spanDisplayAlone` the pen's range covers
+    // that display only, for desktops that spread the pen over one output.
+    void setPenDisplay(std::optional<size_t> screenIndex, bool spanDisplayAlone);
 
     // Writes the frames that release everything held and nothing else: no
     // state changes, no logging, no allocation, only write(2) through the
@@ -56,6 +64,10 @@ private:
     void postScroll(const EventRecord& record);
     void postKey(const EventRecord& record);
 
+    // The pen's range and the display it stays on, from the screens.
+    void updatePenArea();
+    // The record's pen location kept on the pen's display.
+    Point penLocation(Point location) const;
     bool penIn(uint16_t tool, Point location);
     uint16_t penTool() const;
     // The in frame of a tool that was not in proximity: every axis.
@@ -74,7 +86,12 @@ private:
     std::unique_ptr<UinputWriter> writer_;
     const ScreenList& screens_;
     std::unique_ptr<PointerPositionSource> pointerSource_;
+    PointerMotion motion_;
     UinputCoordinateMapper mapper_;
+    UinputCoordinateMapper penMapper_;
+    std::optional<size_t> penScreen_;
+    bool penSpansDisplay_ = false;
+    std::optional<Rect> penDisplayFrame_;
 
     std::array<HeldKeySet, kRoles> held_;
     std::array<std::array<int32_t, ABS_CNT>, kRoles> abs_{};

@@ -1,5 +1,7 @@
 // The pen part of UinputEventSink: tablet records become frames of the pen device.
 
+#include <algorithm>
+
 #include "platform/linux/uinput/UinputDeviceLayout.hpp"
 #include "platform/linux/uinput/UinputEventSink.hpp"
 #include "platform/linux/uinput/UinputSinkValues.hpp"
@@ -24,11 +26,24 @@ uint16_t UinputEventSink::penTool() const {
     return 0;
 }
 
+Point UinputEventSink::penLocation(Point location) const {
+    // A report at the pen's full range names the chosen display's far edge,
+    // the first pixel past it: where no display continues there the desktop
+    // drops the event, and where one does the pen lands on the wrong display.
+    const Rect area = penDisplayFrame_ ? *penDisplayFrame_ : mapper_.desktopBounds();
+    if (!(area.width() >= 1.0) || !(area.height() >= 1.0)) {
+        return location;
+    }
+    return Point{std::clamp(location.x, area.minX(), area.maxX() - 1.0),
+                 std::clamp(location.y, area.minY(), area.maxY() - 1.0)};
+}
+
 void UinputEventSink::postPen(const EventRecord& record) {
     if (record.type == kCGEventTabletPointer) {
         // Announces the press that follows, which carries everything itself.
         return;
     }
+    const Point at = penLocation(record.location);
     if (record.type == kCGEventTabletProximity) {
         if (integerField(record, kCGTabletProximityEventEnterProximity).value_or(0) == 0) {
             releaseRole(kPen, true);
@@ -36,7 +51,7 @@ void UinputEventSink::postPen(const EventRecord& record) {
         }
         const bool eraser =
             integerField(record, kCGTabletProximityEventPointerType) == kEraserPointerType;
-        penIn(eraser ? BTN_TOOL_RUBBER : BTN_TOOL_PEN, record.location);
+        penIn(eraser ? BTN_TOOL_RUBBER : BTN_TOOL_PEN, at);
         return;
     }
     // The tablet buttons field carries the tip in bit 0; up events carry the
@@ -45,7 +60,7 @@ void UinputEventSink::postPen(const EventRecord& record) {
     // With no tool in proximity (everything was released under the
     // translation's feet) a release has nothing left to do, and anything else
     // brings the last tool back first: libinput ignores positions without a tool.
-    if (penTool() == 0 && (up || !penIn(lastTool_, record.location))) {
+    if (penTool() == 0 && (up || !penIn(lastTool_, at))) {
         return;
     }
     const int64_t buttons = integerField(record, kCGTabletEventPointButtons).value_or(0);
@@ -64,8 +79,8 @@ void UinputEventSink::postPen(const EventRecord& record) {
         pressure = value ? touchPressureValue(*value) : touchPressureValue(0.0);
     }
     pushAbs(frame, kPen, ABS_PRESSURE, pressure);
-    pushAbs(frame, kPen, ABS_X, mapper_.axisX(record.location.x));
-    pushAbs(frame, kPen, ABS_Y, mapper_.axisY(record.location.y));
+    pushAbs(frame, kPen, ABS_X, penMapper_.axisX(at.x));
+    pushAbs(frame, kPen, ABS_Y, penMapper_.axisY(at.y));
     if (const std::optional<double> tiltX = doubleField(record, kCGTabletEventTiltX)) {
         pushAbs(frame, kPen, ABS_TILT_X, tiltValue(*tiltX));
     }
@@ -80,7 +95,7 @@ void UinputEventSink::postPen(const EventRecord& record) {
     // Desktops take BTN_STYLUS2 for the secondary button: the barrel.
     pushKey(frame, kPen, BTN_STYLUS2, barrel);
     if (frame.empty() || write(kPen, frame)) {
-        lastLocation_ = record.location;
+        lastLocation_ = at;
         hasPosted_ = true;
     }
 }
@@ -89,8 +104,8 @@ bool UinputEventSink::penIn(uint16_t tool, Point location) {
     const uint16_t current = penTool();
     if (current == tool) {
         EvdevFrame frame;
-        pushAbs(frame, kPen, ABS_X, mapper_.axisX(location.x));
-        pushAbs(frame, kPen, ABS_Y, mapper_.axisY(location.y));
+        pushAbs(frame, kPen, ABS_X, penMapper_.axisX(location.x));
+        pushAbs(frame, kPen, ABS_Y, penMapper_.axisY(location.y));
         if (!frame.empty() && !write(kPen, frame)) {
             return false;
         }
@@ -127,8 +142,8 @@ bool UinputEventSink::writeWholeInFrame(uint16_t tool, Point location) {
     // Every axis, so that the new tool inherits nothing of the old one, at
     // zero pressure: hovering before any contact.
     EvdevFrame frame;
-    frame.push(EV_ABS, ABS_X, mapper_.axisX(location.x));
-    frame.push(EV_ABS, ABS_Y, mapper_.axisY(location.y));
+    frame.push(EV_ABS, ABS_X, penMapper_.axisX(location.x));
+    frame.push(EV_ABS, ABS_Y, penMapper_.axisY(location.y));
     frame.push(EV_ABS, ABS_PRESSURE, 0);
     frame.push(EV_ABS, ABS_TILT_X, 0);
     frame.push(EV_ABS, ABS_TILT_Y, 0);

@@ -11,6 +11,12 @@ enum class UinputDeviceRole : uint8_t { pen = 0, pointer = 1, keyboard = 2 };
 
 inline constexpr int kUinputDeviceRoleCount = 3;
 
+// How the pointer device moves the pointer. Absolute positions need to know
+// where the pointer is, which only an X11 session tells; elsewhere relative
+// counts let the desktop move the pointer from wherever the user's own mouse
+// left it.
+enum class PointerMotion : uint8_t { absolute, relative };
+
 // One evdev event without its time stamp; the kernel stamps what uinput receives.
 struct EvdevEvent {
     uint16_t type = 0;

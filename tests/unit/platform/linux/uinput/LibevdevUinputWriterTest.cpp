@@ -36,7 +36,8 @@ TEST(LibevdevUinputWriterTest, ANodeThatIsNotUinputFailsTheCreationCleanly) {
 TEST(LibevdevUinputWriterTest, ADesktopOutputWithoutDevicesSaysWhyAndPostsNothing) {
     FixedScreenList screens({{"Primary", Rect{{0, 0}, {800, 600}}}});
     for (const std::string path : {"/nonexistent/drawlume/uinput", "/dev/null"}) {
-        const std::unique_ptr<UinputEventOutput> output = makeDesktopEventOutput(screens, path);
+        const std::unique_ptr<UinputEventOutput> output =
+            makeDesktopEventOutput(screens, PointerMotion::absolute, {}, path);
         const std::optional<AccessibilityTrustState> failure = output->open();
         ASSERT_TRUE(failure) << path;
         EXPECT_FALSE(failure->trusted);

@@ -28,11 +28,12 @@ protected:
 
     void TearDown() override { sink_.reset(); }
 
-    void makeSink(std::unique_ptr<PointerPositionSource> pointer = nullptr) {
+    void makeSink(std::unique_ptr<PointerPositionSource> pointer = nullptr,
+                  PointerMotion motion = PointerMotion::absolute) {
         sink_.reset();
         log_->frames.clear();
         sink_ = std::make_unique<UinputEventSink>(std::make_unique<RecordingUinputWriter>(log_),
-                                                  screens_, std::move(pointer));
+                                                  screens_, std::move(pointer), motion);
     }
 
     std::vector<WrittenFrame> post(const EventRecord& record) {

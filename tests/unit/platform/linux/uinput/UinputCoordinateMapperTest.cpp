@@ -80,6 +80,30 @@ TEST(UinputCoordinateMapperTest, ThePensCornersLandOnTheDesktopsCorners) {
     EXPECT_EQ(libinputPixel(mapper.axisY(0), desktop.height()), 360);
 }
 
+TEST(UinputCoordinateMapperTest, APenRangedOverOneDisplayHitsEachOfItsPixels) {
+    // A 3840 x 2160 display right of the primary and 540 rows lower, its top
+    // edge at y 540 in event coordinates. The desktop spreads the pen over
+    // that output alone, as libinput scales it onto the output's pixels.
+    const std::vector<ScreenDescription> screens{{"eDP-1", Rect{{0, 0}, {1920, 1080}}},
+                                                 {"DP-1", Rect{{1920, -1620}, {3840, 2160}}}};
+    UinputCoordinateMapper mapper(0, 32767);
+    mapper.setScreens(screens);
+    const Rect display = UinputCoordinateMapper::eventFrame(screens[1].frame, screens[0].frame);
+    ASSERT_EQ(display, (Rect{{1920, 540}, {3840, 2160}}));
+    mapper.setArea(display);
+    int64_t missed = 0;
+    for (int row = 0; row < 2160; ++row) {
+        const int32_t y = mapper.axisY(display.minY() + row);
+        for (int column = 0; column < 3840; ++column) {
+            const int32_t x = mapper.axisX(display.minX() + column);
+            missed += libinputPixel(x, 3840) != column || libinputPixel(y, 2160) != row ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(missed, 0);
+    // The primary's centre does not move with the pen's area.
+    EXPECT_EQ(mapper.primaryCentre(), (Point{960, 540}));
+}
+
 TEST(UinputCoordinateMapperTest, BoundsAndPrimaryCentreFollowTheDisplayArrangement) {
     UinputCoordinateMapper mapper(0, 32767);
     // Primary 1920 x 1080; a 1280 x 1024 display to its right, bottom-aligned

@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 #include <linux/input-event-codes.h>
 
+#include "events/EventGenerator.hpp"
+#include "events/UserDefaultsHidSystemParameters.hpp"
 #include "input/InputReportHandler.hpp"
+#include "platform/fake/FakeTranslationServices.hpp"
 #include "platform/linux/uinput/SinkFixture.hpp"
 #include "platform/linux/uinput/UinputEventOutput.hpp"
 
@@ -208,9 +211,9 @@ TEST_F(UinputEventSinkTest, TheOutputsDevicesLiveFromOpenToCloseAndAFailureIsLog
         ++attempts;
         EXPECT_EQ(path, "/dev/uinput");
         if (failWith != 0) {
-            return UinputEventOutput::Devices{nullptr, failWith, "creating the uinput device"};
+            return UinputEventOutput::Devices{nullptr, failWith, "creating the uinput device", ""};
         }
-        return UinputEventOutput::Devices{std::make_unique<RecordingUinputWriter>(log_), 0, ""};
+        return UinputEventOutput::Devices{std::make_unique<RecordingUinputWriter>(log_), 0, "", ""};
     });
     log_->take();
     output.post(R::key(0, true));
@@ -238,6 +241,57 @@ TEST_F(UinputEventSinkTest, TheOutputsDevicesLiveFromOpenToCloseAndAFailureIsLog
               (std::vector<std::string>{
                   "Cannot create the uinput devices: creating the uinput device",
                   "Released 1 held tools, buttons and keys", "Removed the uinput devices"}));
+}
+
+// The desktop is asked to map the pen by the chosen output's name once the
+// devices exist; only where it says yes does the pen span that display alone.
+TEST_F(UinputEventSinkTest, ThePenSpansTheChosenDisplayAloneOnlyWhereTheDesktopMappedIt) {
+    screens_.setScreens(
+        {{"eDP-1", Rect{{0, 0}, {1024, 512}}}, {"DP-2", Rect{{1024, 0}, {1024, 512}}}});
+    std::vector<std::string> asked;
+    PenDisplayMapping answer = PenDisplayMapping::mapped;
+    UinputEventOutput output(
+        screens_, "/dev/uinput",
+        [&](const std::string&) {
+            return UinputEventOutput::Devices{std::make_unique<RecordingUinputWriter>(log_), 0, "",
+                                              "/dev/input/event9"};
+        },
+        {}, PointerMotion::absolute,
+        [&](const std::string& node, const std::string& name) {
+            asked.push_back(node + " " + name);
+            return answer;
+        });
+    EXPECT_EQ(output.mapPenToDisplay(1), PenDisplayMapping::wholeDesktop);  // no devices yet
+    EXPECT_TRUE(asked.empty());
+    ASSERT_EQ(output.open(), std::nullopt);
+    struct Case {
+        int64_t display;
+        PenDisplayMapping answer;
+        int32_t centreX;  // ABS_X of the chosen display's centre
+    };
+    const Case cases[] = {
+        {1, PenDisplayMapping::mapped, 16400},   // the middle of DP-2 alone
+        {1, PenDisplayMapping::refused, 24584},  // three quarters across the desktop
+        {1, PenDisplayMapping::wholeDesktop, 24584}, {0, PenDisplayMapping::mapped, 16400},
+        {5, PenDisplayMapping::mapped, 24584},  // no such display: nothing asked
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.display);
+        answer = c.answer;
+        asked.clear();
+        EXPECT_EQ(output.mapPenToDisplay(c.display),
+                  c.display == 5 ? PenDisplayMapping::wholeDesktop : c.answer);
+        EXPECT_EQ(asked, c.display == 5
+                             ? std::vector<std::string>{}
+                             : std::vector<std::string>{"/dev/input/event9 " +
+                                                        screens_.screens()[c.display].name});
+        log_->take();
+        output.post(R::proximityEnter(Point{c.display == 0 ? 512.0 : 1536.0, 256}, false));
+        const Frames frames = log_->take();
+        ASSERT_FALSE(frames.empty());
+        EXPECT_EQ(frames.back().events.at(0), (EvdevEvent{EV_ABS, ABS_X, c.centreX}));
+        output.post(R::proximityExit(Point{}, false));
+    }
 }
 
 TEST_F(UinputEventSinkTest, ReleasingManyKeysSplitsThemOverFrames) {
@@ -313,6 +367,62 @@ TEST_F(UinputEventSinkTest, WindowSystemPositionWinsOnlyWhenAnotherDeviceMovedTh
     // No answer from the window system: the last known position.
     root.reset();
     EXPECT_EQ(sink_->currentPointerLocation(), (Point{476, 300}));
+}
+
+// Where the pointer's position cannot be read, the real generator drives a
+// relative pointer: the counts of each report as they came, however fast the
+// hand moves (the desktop accelerates them itself), buttons and wheels on
+// the same device, and the pointer never pulled back to where we left it.
+TEST_F(UinputEventSinkTest, RelativeMotionWritesTheReportsCountsUnacceleratedOnOneDevice) {
+    makeSink(nullptr, PointerMotion::relative);
+    FakeTranslationServices services;
+    const UserDefaultsHidSystemParameters desktopScales(services.userDefaults, true);
+    const TranslationEnvironment environment{
+        *sink_,          services.userDefaults,      screens_,     services.targetFrame,
+        services.clocks, services.debugLogCollector, desktopScales};
+    EventGenerator generator(kCGHIDEventTap, environment);
+    ASSERT_TRUE(generator.pointerAccelerator().has_value());
+    struct Step {
+        CGEventType type;
+        int8_t dx, dy;
+        CGMouseButton button;
+        Frames expected;
+    };
+    const Step steps[] = {
+        {kCGEventMouseMoved, 10, 0, kCGMouseButtonLeft, {pointerFrame({{EV_REL, REL_X, 10}})}},
+        // Fast moves 8 ms apart: our curve would triple them.
+        {kCGEventMouseMoved,
+         127,
+         -128,
+         kCGMouseButtonLeft,
+         {pointerFrame({{EV_REL, REL_X, 127}, {EV_REL, REL_Y, -128}})}},
+        {kCGEventMouseMoved,
+         127,
+         -128,
+         kCGMouseButtonLeft,
+         {pointerFrame({{EV_REL, REL_X, 127}, {EV_REL, REL_Y, -128}})}},
+        {kCGEventLeftMouseDown, 0, 0, kCGMouseButtonLeft, {pointerFrame({{EV_KEY, BTN_LEFT, 1}})}},
+        {kCGEventLeftMouseDragged,
+         -3,
+         1,
+         kCGMouseButtonLeft,
+         {pointerFrame({{EV_REL, REL_X, -3}, {EV_REL, REL_Y, 1}})}},
+        {kCGEventLeftMouseUp, 0, 0, kCGMouseButtonLeft, {pointerFrame({{EV_KEY, BTN_LEFT, 0}})}},
+    };
+    for (const Step& step : steps) {
+        services.clocks.advance(0.008);
+        generator.postRelativeMouseEvent(step.type, step.dx, step.dy, step.button, 0);
+        EXPECT_EQ(log_->take(), step.expected) << step.type << " " << int{step.dx};
+        EXPECT_EQ(sink_->currentPointerLocation(), (Point{512, 256}));
+    }
+    generator.postScrollEvent(-2, 0);
+    EXPECT_EQ(log_->take(),
+              Frames{pointerFrame({{EV_REL, REL_WHEEL_HI_RES, -240}, {EV_REL, REL_WHEEL, -2}})});
+    // Whatever is stored, the desktop's own scaling wins on this path.
+    services.userDefaults.set(UserDefaultsHidSystemParameters::kLinearScalingKey, int64_t{0});
+    EXPECT_EQ(desktopScales.linearScalingMouseAcceleration(), 1);
+    EXPECT_EQ(
+        UserDefaultsHidSystemParameters(services.userDefaults).linearScalingMouseAcceleration(), 0);
 }
 
 TEST_F(UinputEventSinkTest, WithoutDisplaysEverythingGoesToTheCornerWithAWarning) {

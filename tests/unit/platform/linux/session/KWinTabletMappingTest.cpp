@@ -1,0 +1,233 @@
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <systemd/sd-bus.h>
+
+#include "LogCapture.hpp"
+#include "PrivateBus.hpp"
+#include "platform/linux/session/KWinTabletMapping.hpp"
+
+namespace drawlume {
+namespace {
+
+using Outcome = KWinTabletMapping::Outcome;
+
+// Stands in for KWin's input devices on a private bus, on a thread of its
+// own since the mapping's calls block: the manager lists the devices, each
+// device has a writable output name and, as on Plasma 6, a workspace switch.
+// It records every property set, in order.
+class StandInKWin {
+public:
+    struct Behaviour {
+        bool plasma6 = false;
+        bool mapToWorkspace = false;  // the switch's value before anything is set
+        bool refuses = false;         // every set fails, as a read-only property would
+        std::chrono::milliseconds listedAfter{0};
+    };
+
+    StandInKWin(const std::string& address, Behaviour behaviour)
+        : behaviour_(behaviour), mapToWorkspace_(behaviour.mapToWorkspace) {
+        if (sd_bus_new(&bus_) < 0 || sd_bus_set_address(bus_, address.c_str()) < 0 ||
+            sd_bus_set_bus_client(bus_, 1) < 0 || sd_bus_start(bus_) < 0 ||
+            sd_bus_add_object_vtable(bus_, nullptr, "/org/kde/KWin/InputDevice",
+                                     "org.kde.KWin.InputDeviceManager", managerTable(), this) < 0 ||
+            sd_bus_add_object_vtable(
+                bus_, nullptr, "/org/kde/KWin/InputDevice/event7", "org.kde.KWin.InputDevice",
+                behaviour.plasma6 ? plasma6Table() : plasma5Table(), this) < 0 ||
+            sd_bus_request_name(bus_, "org.kde.KWin", 0) < 0) {
+            bus_ = sd_bus_flush_close_unref(bus_);
+            return;
+        }
+        started_ = std::chrono::steady_clock::now();
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                if (sd_bus_process(bus_, nullptr) == 0) {
+                    sd_bus_wait(bus_, 10'000);
+                }
+            }
+        });
+    }
+    ~StandInKWin() {
+        stop_ = true;
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        sd_bus_flush_close_unref(bus_);
+    }
+    StandInKWin(const StandInKWin&) = delete;
+    StandInKWin& operator=(const StandInKWin&) = delete;
+
+    bool running() const { return bus_ != nullptr; }
+    std::vector<std::string> sets() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return sets_;
+    }
+
+private:
+    static int devices(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply,
+                       void* self, sd_bus_error*) {
+        auto& kwin = *static_cast<StandInKWin*>(self);
+        const bool listed =
+            std::chrono::steady_clock::now() - kwin.started_ >= kwin.behaviour_.listedAfter;
+        const char* some[] = {"event3", "event7", nullptr};
+        const char* none[] = {"event3", nullptr};
+        return sd_bus_message_append_strv(reply, const_cast<char**>(listed ? some : none));
+    }
+    static int getOutput(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply,
+                         void* self, sd_bus_error*) {
+        auto& kwin = *static_cast<StandInKWin*>(self);
+        const std::lock_guard<std::mutex> lock(kwin.mutex_);
+        return sd_bus_message_append(reply, "s", kwin.outputName_.c_str());
+    }
+    static int setOutput(sd_bus*, const char*, const char*, const char*, sd_bus_message* value,
+                         void* self, sd_bus_error* error) {
+        auto& kwin = *static_cast<StandInKWin*>(self);
+        const char* name = nullptr;
+        if (kwin.behaviour_.refuses || sd_bus_message_read(value, "s", &name) < 0) {
+            return sd_bus_error_set(error, SD_BUS_ERROR_ACCESS_DENIED, "not for you");
+        }
+        const std::lock_guard<std::mutex> lock(kwin.mutex_);
+        kwin.outputName_ = name;
+        kwin.sets_.push_back(std::string("outputName=") + name);
+        return 0;
+    }
+    static int getWorkspace(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply,
+                            void* self, sd_bus_error*) {
+        auto& kwin = *static_cast<StandInKWin*>(self);
+        const std::lock_guard<std::mutex> lock(kwin.mutex_);
+        return sd_bus_message_append(reply, "b", static_cast<int>(kwin.mapToWorkspace_));
+    }
+    static int setWorkspace(sd_bus*, const char*, const char*, const char*, sd_bus_message* value,
+                            void* self, sd_bus_error* error) {
+        auto& kwin = *static_cast<StandInKWin*>(self);
+        int on = 0;
+        if (kwin.behaviour_.refuses || sd_bus_message_read(value, "b", &on) < 0) {
+            return sd_bus_error_set(error, SD_BUS_ERROR_ACCESS_DENIED, "not for you");
+        }
+        const std::lock_guard<std::mutex> lock(kwin.mutex_);
+        kwin.mapToWorkspace_ = on != 0;
+        kwin.sets_.push_back(on != 0 ? "mapToWorkspace=true" : "mapToWorkspace=false");
+        return 0;
+    }
+
+    static const sd_bus_vtable* managerTable() {
+        static const sd_bus_vtable table[] = {
+            SD_BUS_VTABLE_START(0),
+            SD_BUS_PROPERTY("devicesSysNames", "as", devices, 0, 0),
+            SD_BUS_VTABLE_END,
+        };
+        return table;
+    }
+    static const sd_bus_vtable* plasma5Table() {
+        static const sd_bus_vtable table[] = {
+            SD_BUS_VTABLE_START(0),
+            SD_BUS_WRITABLE_PROPERTY("outputName", "s", getOutput, setOutput, 0,
+                                     SD_BUS_VTABLE_UNPRIVILEGED),
+            SD_BUS_VTABLE_END,
+        };
+        return table;
+    }
+    static const sd_bus_vtable* plasma6Table() {
+        static const sd_bus_vtable table[] = {
+            SD_BUS_VTABLE_START(0),
+            SD_BUS_WRITABLE_PROPERTY("outputName", "s", getOutput, setOutput, 0,
+                                     SD_BUS_VTABLE_UNPRIVILEGED),
+            SD_BUS_WRITABLE_PROPERTY("mapToWorkspace", "b", getWorkspace, setWorkspace, 0,
+                                     SD_BUS_VTABLE_UNPRIVILEGED),
+            SD_BUS_VTABLE_END,
+        };
+        return table;
+    }
+
+    Behaviour behaviour_;
+    sd_bus* bus_ = nullptr;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::chrono::steady_clock::time_point started_;
+    std::mutex mutex_;
+    std::string outputName_;
+    bool mapToWorkspace_;
+    std::vector<std::string> sets_;
+};
+
+TEST(KWinTabletMappingTest, ThePenIsMappedByOutputNameOnPlasma5AndPlasma6) {
+    struct Case {
+        const char* kwin;
+        StandInKWin::Behaviour behaviour;
+        Outcome outcome;
+        std::vector<std::string> sets;
+        const char* readBack;
+        std::optional<bool> mapToWorkspace;
+    };
+    const Case cases[] = {
+        {"5.27", {}, Outcome::mapped, {"outputName=DP-2"}, "DP-2", std::nullopt},
+        {"6.x, whole workspace on",
+         {true, true},
+         Outcome::mapped,
+         {"mapToWorkspace=false", "outputName=DP-2"},
+         "DP-2",
+         false},
+        {"6.x", {true, false}, Outcome::mapped, {"outputName=DP-2"}, "DP-2", false},
+        {"5.27, device listed late",
+         {false, false, false, std::chrono::milliseconds(200)},
+         Outcome::mapped,
+         {"outputName=DP-2"},
+         "DP-2",
+         std::nullopt},
+        {"6.x refusing", {true, true, true}, Outcome::refused, {}, "", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kwin);
+        testing::PrivateBus bus;
+        if (bus.address().empty()) {
+            GTEST_SKIP() << "dbus-daemon could not be started";
+        }
+        StandInKWin kwin(bus.address(), c.behaviour);
+        ASSERT_TRUE(kwin.running());
+        testing::LogCapture log;
+        const KWinTabletMapping::Answer answer =
+            KWinTabletMapping("Draw Quill", bus.address()).mapToOutput("/dev/input/event7", "DP-2");
+        EXPECT_EQ(answer.outcome, c.outcome);
+        EXPECT_EQ(answer.outputName, c.readBack);
+        EXPECT_EQ(answer.mapToWorkspace, c.mapToWorkspace);
+        EXPECT_EQ(kwin.sets(), c.sets);
+        const std::vector<std::string> lines = log.lines();
+        ASSERT_EQ(lines.size(), 1U);
+        if (c.outcome == Outcome::mapped) {
+            EXPECT_EQ(lines[0].rfind("KWin maps the pen (event7) onto output DP-2: outputName "
+                                     "reads \"DP-2\"",
+                                     0),
+                      0U)
+                << lines[0];
+        } else {
+            EXPECT_NE(lines[0].find("not for you"), std::string::npos) << lines[0];
+            EXPECT_NE(lines[0].find("The pen may land on another display; map it by hand"),
+                      std::string::npos)
+                << lines[0];
+            EXPECT_NE(lines[0].find("choose DP-2 for the tablet \"Draw Quill\""), std::string::npos)
+                << lines[0];
+        }
+    }
+}
+
+TEST(KWinTabletMappingTest, WithoutKWinOrWithoutABusNothingIsSetAndNothingIsRefused) {
+    testing::PrivateBus bus;
+    if (bus.address().empty()) {
+        GTEST_SKIP() << "dbus-daemon could not be started";
+    }
+    for (const std::string& address : {bus.address(), std::string("unix:path=/nonexistent/bus")}) {
+        SCOPED_TRACE(address);
+        const KWinTabletMapping::Answer answer =
+            KWinTabletMapping("Draw Quill", address).mapToOutput("/dev/input/event7", "DP-2");
+        EXPECT_EQ(answer.outcome, Outcome::absent);
+        EXPECT_EQ(answer.outputName, "");
+    }
+}
+
+}  // namespace
+}  // namespace drawlume
