@@ -122,7 +122,11 @@ wl_buffer* whiteBuffer(int width, int height) {
     const int stride = width * 4;
     const int size = stride * height;
     const int fd = memfd_create("e2e-wayland", MFD_CLOEXEC);
-    if (fd < 0 || ftruncate(fd, size) != 0) {
+    if (fd < 0) {
+        return nullptr;
+    }
+    if (ftruncate(fd, size) != 0) {
+        close(fd);
         return nullptr;
     }
     void* pixels = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
