@@ -32,6 +32,8 @@ for section in $SECTIONS; do
         access) . $E2E/guest/access-checks.sh ;;
         faults) . $E2E/guest/fault-checks.sh ;;
         output) . $E2E/guest/output-checks.sh ;;
+        # A real Wayland desktop: where the pen and the pointer land.
+        wayland) . $E2E/guest/wayland-checks.sh ;;
         soak) . $E2E/guest/soak.sh ;;
         *) fail "vm.section_$section" "no such part of the run" ;;
     esac

@@ -496,4 +496,44 @@ int kernelCommand(int argc, char** argv) {
     return reporter.failures() == 0 ? 0 : 1;
 }
 
+// The user's own mouse beside the companion: a relative uinput mouse that, once
+// told to go, moves DX DY STEPS times and says when the desktop has it all.
+int userMouseCommand(int argc, char** argv) {
+    const Options options(argc, argv, {"ready", "go", "moved"});
+    if (!options.valid() || options.words().size() != 3) {
+        std::fprintf(stderr,
+                     "usage: e2e user-mouse --ready FILE --go FILE --moved FILE DX DY STEPS\n");
+        return 2;
+    }
+    const auto touch = [](const std::string& path) {
+        close(open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+    };
+    UinputDevice mouse;
+    std::string error;
+    if (!mouse.create("E2E User Mouse", "BTN_LEFT BTN_RIGHT BTN_MIDDLE REL_X REL_Y", error)) {
+        std::fprintf(stderr, "e2e user-mouse: %s\n", error.c_str());
+        return 1;
+    }
+    touch(options.text("ready"));
+    const std::string go = options.text("go");
+    if (!pollUntil(Deadline::afterMs(30000), [&go] { return access(go.c_str(), F_OK) == 0; })) {
+        std::fprintf(stderr, "e2e user-mouse: %s never came\n", go.c_str());
+        return 1;
+    }
+    Frame motion;
+    motion.events = {{EV_REL, REL_X, std::stoi(options.words()[0]), {}},
+                     {EV_REL, REL_Y, std::stoi(options.words()[1]), {}}};
+    for (int step = std::stoi(options.words()[2]); step > 0; --step) {
+        if (!mouse.emit(motion, error)) {
+            std::fprintf(stderr, "e2e user-mouse: %s\n", error.c_str());
+            return 1;
+        }
+        sleepMs(10);
+    }
+    // The compositor reads the last frame before the mouse goes away.
+    sleepMs(200);
+    touch(options.text("moved"));
+    return 0;
+}
+
 }  // namespace drawlume::e2e

@@ -259,12 +259,14 @@ int main(int argc, char** argv) {
         int (*run)(int, char**);
     } commands[] = {{"companion", companionCommand}, {"read", readCommand},
                     {"grab", grabCommand},           {"soak", soakCommand},
-                    {"kernel", kernelCommand},       {"libinput", libinputCommand}};
+                    {"kernel", kernelCommand},       {"libinput", libinputCommand},
+                    {"user-mouse", userMouseCommand}};
     for (const auto& command : commands) {
         if (argc > 1 && std::strcmp(argv[1], command.name) == 0) {
             return command.run(argc - 2, argv + 2);
         }
     }
-    std::fprintf(stderr, "usage: e2e companion|read|grab|soak|kernel|libinput OPTIONS...\n");
+    std::fprintf(stderr,
+                 "usage: e2e companion|read|grab|soak|kernel|libinput|user-mouse OPTIONS...\n");
     return 2;
 }

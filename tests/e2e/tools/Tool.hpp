@@ -35,5 +35,6 @@ int grabCommand(int argc, char** argv);
 int soakCommand(int argc, char** argv);
 int kernelCommand(int argc, char** argv);
 int libinputCommand(int argc, char** argv);
+int userMouseCommand(int argc, char** argv);
 
 }  // namespace drawlume::e2e
