@@ -168,13 +168,14 @@ bool startTrace(ExternalProgram& tracer, const std::vector<pid_t>& pids, const s
 }
 
 // The count of strace -c's table: the total, and each call that came to at least
-// one in ten reports.
+// one in a hundred reports. The whole table goes to the console.
 int printSystemCalls(const std::string& variant, const std::string& file, long reports) {
     std::ifstream in(file);
     std::string line;
     long total = -1;
     std::string calls;
     while (std::getline(in, line)) {
+        std::fprintf(stderr, "%s: %s\n", variant.c_str(), line.c_str());
         std::istringstream words(line);
         std::string percent;
         double seconds = 0;
@@ -189,7 +190,7 @@ int printSystemCalls(const std::string& variant, const std::string& file, long r
         }
         if (last == "total") {
             total = count;
-        } else if (count * 10 >= reports) {
+        } else if (count * 100 >= reports) {
             char part[64];
             std::snprintf(part, sizeof part, " %s=%.2f", last.c_str(),
                           static_cast<double>(count) / static_cast<double>(reports));

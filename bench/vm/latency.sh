@@ -35,12 +35,15 @@ while [ $round -le "$ROUNDS" ]; do
 done
 
 # The agent's and the relay's system calls per report, traced apart from the timed
-# rounds (tracing slows every call many times over).
+# rounds (tracing slows every call many times over). Paced, so that each report
+# finds the program waiting: sent one after the other, the next report would be
+# there before a traced program got back to waiting, and it would never wait.
 for name in agent relay; do
     if [ "$name" = agent ]; then set -- "exec $AGENT --headless" "$AGENT_PEN_DEVICE"
     else set -- "$RELAY" "$RELAY_DEVICE"; fi
     if timeout 600 e2e_latency_probe --descriptor "$DESCRIPTOR" --count "$TRACED" \
-        --variant "$name" --command "$1" --device "$2" --strace "/tmp/strace-$name.txt"; then
+        --variant "$name" --command "$1" --device "$2" --strace "/tmp/strace-$name.txt" \
+        --rate "$TRACED_RATE" --warmup 0; then
         pass "bench.syscalls_$name"
     else
         fail "bench.syscalls_$name" "no count (see the console)"
