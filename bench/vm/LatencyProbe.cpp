@@ -4,24 +4,38 @@
 //   --variant kernel            the companion's own Stylus twin (hid-input: the floor)
 //   --variant NAME --command CMD --device DEVICE
 //                               a re-injecting process started with `sh -c CMD` (with
-//                               {twin} replaced by the twin's node), read from the
-//                               input device named DEVICE that it creates (named
-//                               {twinname} for the twin's own name)
+//                               {twin} replaced by the twin's node and {hidraw} by the
+//                               hidraw node), read from the input device named DEVICE
+//                               that it creates (named {twinname} for the twin's own name)
 // An external variant is measured once its process holds the twin grabbed: reports
 // sent before then would reach nobody. One report at a time: write, wait for its
 // frame, next. Prints
 //   BENCH latency NAME: n=N median_us=M p99_us=P mean_us=A max_us=X
+// With --rate R (reports a second) the reports are paced instead, and what is printed
+// is the CPU time the external variant's processes took per report:
+//   BENCH cpu NAME: reports=N rate=R cpu_us_per_report=C
+// With --strace FILE the external variant's processes are traced (strace -c -f) over
+// the reports, and their system calls counted per report:
+//   BENCH syscalls NAME: reports=N calls=M per_report=X (CALL=X ...)
 // Exit status 0 measured, 1 failed.
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Companion.hpp"
 #include "Evdev.hpp"
+#include "Sysfs.hpp"
+#include "System.hpp"
 
 using namespace drawlume::e2e;
 
@@ -34,6 +48,8 @@ struct Options {
     std::string device;
     long count = 5000;
     long warmup = 200;
+    double rate = 0;        // reports a second; 0: one after the other
+    std::string strace;     // count the system calls into this file
     std::string samples;    // append the latencies here instead of printing
     std::string summarize;  // print the figures of the latencies in this file
 };
@@ -47,7 +63,15 @@ bool measure(UhidCompanion& companion, EvdevReader& reader, const Options& optio
              std::vector<double>& latenciesUs, std::string& error) {
     reader.discardPending();
     const long total = options.warmup + options.count;
+    const int64_t paceStart = monotonicNs();
     for (long i = 0; i < total; ++i) {
+        if (options.rate > 0) {
+            const auto due =
+                paceStart + static_cast<int64_t>(static_cast<double>(i) * 1e9 / options.rate);
+            const timespec at{static_cast<time_t>(due / 1000000000), due % 1000000000};
+            while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+            }
+        }
         // Hovering, moving far enough each time that any mapping onto a display still
         // changes the position: every report makes a frame.
         PenState pen;
@@ -82,11 +106,109 @@ bool measure(UhidCompanion& companion, EvdevReader& reader, const Options& optio
     return true;
 }
 
+// CPU time of the processes and all their threads in nanoseconds, from the
+// scheduler's own account; the clock ticks of /proc/PID/stat where that is missing.
+double cpuNs(const std::vector<pid_t>& pids) {
+    namespace fs = std::filesystem;
+    double total = 0;
+    for (const pid_t pid : pids) {
+        std::error_code error;
+        const fs::path tasks = "/proc/" + std::to_string(pid) + "/task";
+        for (fs::directory_iterator it(tasks, error), end; !error && it != end;
+             it.increment(error)) {
+            std::ifstream in(it->path() / "schedstat");
+            double runNs = 0;
+            if (!(in >> runNs)) {
+                const ProcessStats stats = sampleProcesses(pids);
+                return (stats.userSeconds + stats.systemSeconds) * 1e9;
+            }
+            total += runNs;
+        }
+    }
+    return total;
+}
+
+// Starts strace -c on the processes and waits until every thread is traced.
+bool startTrace(ExternalProgram& tracer, const std::vector<pid_t>& pids, const std::string& file,
+                std::string& error) {
+    std::string command = "exec strace -c -f -qq -o " + file;
+    for (const pid_t pid : pids) {
+        command += " -p " + std::to_string(pid);
+    }
+    if (!tracer.start(command, error)) {
+        return false;
+    }
+    const Deadline deadline = Deadline::afterMs(10000);
+    while (!deadline.expired()) {
+        bool all = true;
+        for (const pid_t pid : pids) {
+            std::error_code failed;
+            const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+            for (std::filesystem::directory_iterator it(tasks, failed), end; !failed && it != end;
+                 it.increment(failed)) {
+                std::ifstream status(it->path() / "status");
+                std::string line;
+                while (std::getline(status, line)) {
+                    if (line.rfind("TracerPid:", 0) == 0) {
+                        all = all && std::strtol(line.c_str() + 10, nullptr, 10) != 0;
+                    }
+                }
+            }
+        }
+        if (all) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    error = "strace did not attach within 10 s";
+    return false;
+}
+
+// The count of strace -c's table: the total, and each call that came to at least
+// one in a hundred reports. The whole table goes to the console.
+int printSystemCalls(const std::string& variant, const std::string& file, long reports) {
+    std::ifstream in(file);
+    std::string line;
+    long total = -1;
+    std::string calls;
+    while (std::getline(in, line)) {
+        std::fprintf(stderr, "%s: %s\n", variant.c_str(), line.c_str());
+        std::istringstream words(line);
+        std::string percent;
+        double seconds = 0;
+        long usecsPerCall = 0;
+        long count = 0;
+        if (!(words >> percent >> seconds >> usecsPerCall >> count)) {
+            continue;
+        }
+        std::string last;
+        for (std::string word; words >> word;) {
+            last = word;
+        }
+        if (last == "total") {
+            total = count;
+        } else if (count * 100 >= reports) {
+            char part[64];
+            std::snprintf(part, sizeof part, " %s=%.2f", last.c_str(),
+                          static_cast<double>(count) / static_cast<double>(reports));
+            calls += part;
+        }
+    }
+    if (total < 0) {
+        std::fprintf(stderr, "e2e_latency_probe: no strace table in %s\n", file.c_str());
+        return 1;
+    }
+    std::printf("BENCH syscalls %s: reports=%ld calls=%ld per_report=%.2f (%s)\n", variant.c_str(),
+                reports, total, static_cast<double>(total) / static_cast<double>(reports),
+                calls.empty() ? "" : calls.c_str() + 1);
+    return 0;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: e2e_latency_probe --descriptor FILE [--variant kernel | "
                  "--variant NAME --command CMD --device DEVICE] [--count N] "
-                 "[--warmup N] [--samples FILE]\n"
+                 "[--warmup N] [--samples FILE] [--rate R] [--strace FILE]\n"
                  "       e2e_latency_probe --summarize FILE --variant NAME\n");
     return 2;
 }
@@ -146,6 +268,10 @@ int main(int argc, char** argv) {
             options.count = std::strtol(value, nullptr, 10);
         } else if (arg == "--warmup") {
             options.warmup = std::strtol(value, nullptr, 10);
+        } else if (arg == "--rate") {
+            options.rate = std::strtod(value, nullptr);
+        } else if (arg == "--strace") {
+            options.strace = value;
         } else if (arg == "--samples") {
             options.samples = value;
         } else if (arg == "--summarize") {
@@ -178,7 +304,8 @@ int main(int argc, char** argv) {
     std::string node = twin->devNode;
     ExternalProgram injector;
     if (external) {
-        const std::string command = replaceAll(options.command, "{twin}", twin->devNode);
+        const std::string command = replaceAll(replaceAll(options.command, "{twin}", twin->devNode),
+                                               "{hidraw}", nodes.hidraw);
         const std::string device = replaceAll(options.device, "{twinname}", twin->name);
         InputNode created;
         if (!injector.start(command, error) ||
@@ -194,12 +321,28 @@ int main(int argc, char** argv) {
 
     EvdevReader reader;
     std::vector<double> latencies;
-    const bool measured =
-        reader.open(node, error) && measure(companion, reader, options, latencies, error);
+    ExternalProgram tracer;
+    const std::vector<pid_t> measured = injector.processes();
+    bool ok = reader.open(node, error) &&
+              (options.strace.empty() || startTrace(tracer, measured, options.strace, error));
+    const double cpuBefore = cpuNs(measured);
+    ok = ok && measure(companion, reader, options, latencies, error);
+    const double cpuAfter = cpuNs(measured);
+    tracer.stop();
     injector.stop();
-    if (!measured) {
+    if (!ok) {
         std::fprintf(stderr, "e2e_latency_probe: %s: %s\n", options.variant.c_str(), error.c_str());
         return 1;
+    }
+    const long reports = options.warmup + options.count;
+    if (!options.strace.empty()) {
+        return printSystemCalls(options.variant, options.strace, reports);
+    }
+    if (options.rate > 0) {
+        std::printf("BENCH cpu %s: reports=%ld rate=%.0f cpu_us_per_report=%.1f\n",
+                    options.variant.c_str(), reports, options.rate,
+                    (cpuAfter - cpuBefore) / 1000.0 / static_cast<double>(reports));
+        return 0;
     }
     if (options.samples.empty()) {
         return printFigures(options.variant, std::move(latencies));

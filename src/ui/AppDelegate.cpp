@@ -68,8 +68,9 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     viewModel_ = services_.makeViewModel();
 
+    // The window takes the application's icon: a set of its own would be a
+    // second copy of every size, held for the whole session.
     window_ = new MainWindow([this] { return windowShouldClose(); });
-    window_->setWindowIcon(appIcon());
     contentView_ =
         new ContentView(*viewModel_, services_.localization,
                         ContentView::Actions{[this] { openPermissionHelp(); },

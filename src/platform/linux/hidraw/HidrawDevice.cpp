@@ -1,10 +1,12 @@
 #include "platform/linux/hidraw/HidrawDevice.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include "logging/LogMacros.hpp"
@@ -15,9 +17,7 @@ namespace drawlume {
 
 namespace {
 constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/HidrawDevice";
-// The kernel queues 64 reports per reader; a wake-up reads at most that many
-// so that a flood cannot keep the run loop from its other work.
-constexpr int kReportsPerWakeUp = 64;
+constexpr size_t kUnknownReportSize = 64;
 }  // namespace
 
 HidrawDevice::HidrawDevice(HidrawNode node, RunLoop& runLoop, VanishedHandler onVanished)
@@ -51,7 +51,11 @@ IOReturn HidrawDevice::open(IOOptionBits options) {
             }
         }
     }
-    scratch_.assign(std::max<size_t>(node_.descriptor.maxInputReportSize, 64), 0);
+    // A slot holds the largest report the descriptor declares; without one, as
+    // much as any companion report could need.
+    slotSize_ = node_.descriptor.maxInputReportSize > 0 ? node_.descriptor.maxInputReportSize
+                                                        : kUnknownReportSize;
+    slotBuffer_.assign(slotSize_ * kSlotsPerRead, 0);
     watch_ = runLoop_.watchReadable(fd_, [weak = weak_from_this()] {
         if (const auto self = weak.lock()) {
             self->readReports();
@@ -112,40 +116,45 @@ void HidrawDevice::twinRemoved(const std::string& devnode) {
 }
 
 void HidrawDevice::readReports() {
-    for (int count = 0; count < kReportsPerWakeUp && isOpen(); ++count) {
-        // Held for the call: the callback may close this device.
-        const std::shared_ptr<const InputReportCallback> callback = registration_.callback();
-        const bool toCaller = registration_.isSet();
-        uint8_t* target = toCaller ? registration_.buffer() : scratch_.data();
-        const size_t capacity =
-            toCaller ? static_cast<size_t>(registration_.bufferSize()) : scratch_.size();
-        const ssize_t length = ::read(fd_, target, capacity);
-        // A hidraw read never ends the stream; an end is taken as the device gone.
-        if (length <= 0) {
-            const int error = length == 0 ? ENODEV : errno;
-            if (error == EINTR) {
-                continue;
-            }
-            if (error == EAGAIN || error == EWOULDBLOCK) {
-                return;
-            }
-            // EIO or ENODEV: the device is gone. Anything else would repeat
-            // on every wake-up, so the device is given up as well.
-            if (error != EIO && error != ENODEV) {
-                DDLogError("readReports()", strf("Reading %s failed: %s", node_.devnode.c_str(),
-                                                 errnoText(error).c_str()));
-            }
-            release();
-            if (onVanished_) {
-                onVanished_(*this);
-            }
+    // The kernel hands a hidraw reader one report per read and has no readv of
+    // its own, so a readv reads slot after slot and stops at the first read that
+    // comes short or finds the queue empty. One call a wake-up then takes every
+    // report that queued, as long as each fills its slot (the largest reports,
+    // the pen's, do); without a second read that only answers EAGAIN.
+    std::array<iovec, kSlotsPerRead> slots{};
+    for (size_t i = 0; i < slots.size(); ++i) {
+        slots[i] = {slotBuffer_.data() + i * slotSize_, slotSize_};
+    }
+    ssize_t length = 0;
+    do {
+        length = ::readv(fd_, slots.data(), static_cast<int>(slots.size()));
+    } while (length < 0 && errno == EINTR);
+    // A hidraw read never ends the stream; an end is taken as the device gone.
+    if (length <= 0) {
+        const int error = length == 0 ? ENODEV : errno;
+        if (error == EAGAIN || error == EWOULDBLOCK) {
             return;
         }
-        if (!toCaller) {
-            continue;
+        // EIO or ENODEV: the device is gone. Anything else would repeat on
+        // every wake-up, so the device is given up as well.
+        if (error != EIO && error != ENODEV) {
+            DDLogError("readReports()", strf("Reading %s failed: %s", node_.devnode.c_str(),
+                                             errnoText(error).c_str()));
         }
-        const uint32_t reportID = node_.descriptor.usesReportIDs && length > 0 ? target[0] : 0;
-        (*callback)(kIOReturnSuccess, this, kIOHIDReportTypeInput, reportID, target, length);
+        release();
+        if (onVanished_) {
+            onVanished_(*this);
+        }
+        return;
+    }
+    // Every report but the last filled its slot; the callback may close this
+    // device, which ends the delivery.
+    auto remaining = static_cast<size_t>(length);
+    for (const uint8_t* report = slotBuffer_.data(); remaining > 0 && isOpen();
+         report += slotSize_) {
+        const size_t size = std::min(remaining, slotSize_);
+        registration_.deliver(this, node_.descriptor.usesReportIDs, {report, size});
+        remaining -= size;
     }
 }
 

@@ -25,8 +25,9 @@ struct HidrawNode {
 
 // One hidraw node as a HID device. Opening it opens the node for reading
 // without blocking, and seizing it also grabs every evdev twin of the same
-// hid device. Reports are read on the run loop, one per read() (with the
-// report ID as byte 0 for devices that use IDs), into the caller's buffer.
+// hid device. Reports are read on the run loop, those that queued together
+// in one call, and handed one by one (with the report ID as byte 0 for
+// devices that use IDs) to the caller's buffer.
 // A read that finds the device gone tells the host, which removes it.
 class HidrawDevice final : public HidDevice, public std::enable_shared_from_this<HidrawDevice> {
 public:
@@ -64,8 +65,13 @@ private:
     bool seized_ = false;
     EvdevTwinGrabs grabs_;
     InputReportRegistration registration_;
-    // Reports read while no buffer is registered land here and are dropped.
-    std::vector<uint8_t> scratch_;
+    // At most this many reports a call: the kernel takes up to eight iovecs
+    // without allocating, and a flood still yields to the run loop's other work.
+    static constexpr size_t kSlotsPerRead = 8;
+    // Reports are read into these slots, then copied to the caller's buffer
+    // (or dropped while none is registered).
+    size_t slotSize_ = 0;
+    std::vector<uint8_t> slotBuffer_;
 };
 
 }  // namespace drawlume

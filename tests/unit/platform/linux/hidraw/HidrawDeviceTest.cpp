@@ -22,7 +22,8 @@ using testing::TempDirectory;
 using testing::writeFile;
 
 // A FIFO stands in for the hidraw node: the device reads it without
-// blocking, one report per read when each read asks for exactly one report.
+// blocking, and a FIFO fills the read's slots as hidraw does as long as
+// every report but the last is of the largest size.
 class HidrawDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -82,6 +83,60 @@ TEST_F(HidrawDeviceTest, ReportsReachTheCallerBufferWithTheirIDOnTheRunLoop) {
     EXPECT_FALSE(device->isOpen());
     EXPECT_EQ(device->close(kIOHIDOptionsTypeNone), kIOReturnNotOpen);
     EXPECT_EQ(device->getProperty("Product"), HidPropertyValue(std::string("Companion")));
+}
+
+// More reports queued than one read takes: each reaches the callback once, in
+// order, until the writer goes (the device vanishes) or the callback closes
+// the device, after which nothing more is delivered.
+TEST_F(HidrawDeviceTest, QueuedReportsArriveInOrderUntilTheDeviceGoesOrCloses) {
+    struct Case {
+        int fullReports;
+        int closeAfter;  // 0: never
+        int expected;
+        int vanished;
+    };
+    // The vanishing case comes last: its stop timer outlives its run.
+    for (const Case& c : {Case{20, 3, 3, 0}, Case{8, 9, 9, 0}, Case{20, 0, 21, 1}}) {
+        SCOPED_TRACE(::testing::Message() << "closeAfter " << c.closeAfter);
+        vanished_ = 0;
+        const auto device = makeDevice();
+        ASSERT_EQ(device->open(kIOHIDOptionsTypeNone), kIOReturnSuccess);
+        std::array<uint8_t, 12> buffer{};
+        std::vector<std::vector<uint8_t>> received;
+        device->registerInputReportCallback(
+            buffer.data(), buffer.size(),
+            [&](IOReturn, HidDevice*, IOHIDReportType, uint32_t, uint8_t* report, int64_t length) {
+                received.emplace_back(report, report + length);
+                if (static_cast<int>(received.size()) == c.closeAfter) {
+                    EXPECT_EQ(device->close(kIOHIDOptionsTypeNone), kIOReturnSuccess);
+                }
+            });
+        const int writer = ::open(node_.devnode.c_str(), O_WRONLY | O_CLOEXEC);
+        ASSERT_GE(writer, 0);
+        std::vector<std::vector<uint8_t>> sent;
+        std::vector<uint8_t> bytes;
+        for (int i = 0; i < c.fullReports; ++i) {
+            sent.push_back({3, static_cast<uint8_t>(i), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+        }
+        sent.push_back({1, 0xee, 5, 0xfb, 0});  // the last may be shorter
+        for (const auto& report : sent) {
+            bytes.insert(bytes.end(), report.begin(), report.end());
+        }
+        ASSERT_EQ(::write(writer, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        if (c.closeAfter == 0) {
+            ::close(writer);
+        }
+        loop_.postAfter(c.closeAfter == 0 ? 2.0 : 0.3, [&] { loop_.stop(); });
+        loop_.run();
+        if (c.closeAfter != 0) {
+            ::close(writer);
+        }
+
+        sent.resize(static_cast<size_t>(c.expected));
+        EXPECT_EQ(received, sent);
+        EXPECT_EQ(vanished_, c.vanished);
+        EXPECT_FALSE(device->isOpen());
+    }
 }
 
 TEST_F(HidrawDeviceTest, FailedOpenOrSeizeLeavesNothingOpen) {
