@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "logging/DDFileLogger.hpp"
+#include "logging/FaultyLogFileSystem.hpp"
 #include "logging/FileLoggerFixture.hpp"
 
 namespace drawlume {
@@ -118,6 +120,46 @@ TEST_F(DDFileLoggerTest, RelaunchNeverWritesThroughALinkedNewestFile) {
     write(*makeLogger(makeManager(), 1024), {"after link"});
     EXPECT_EQ(testing::readFile(target), "untouched");
     EXPECT_EQ(content(logFiles().back()), "2031/01/01 00:00:00:000  after link\n");
+}
+
+TEST_F(DDFileLoggerTest, FailedWriteTakesBackItsPartAndLosesOnlyThatLineAndIsToldOnce) {
+    auto faulty = std::make_shared<testing::FaultyLogFileSystem>();
+    auto logger = makeLogger(makeManager(faulty));
+    faulty->failWritesContaining("poison", ENOSPC, 30);
+    write(*logger, {"before", "poison line that fails half way", "after"});
+    write(*logger, {"poison two"});
+    faulty->failWritesContaining("", 0);
+    write(*logger, {"healed"});
+
+    ASSERT_EQ(logFiles().size(), 1u);
+    EXPECT_EQ(content(logFiles()[0]),
+              "2026/12/06 01:02:03:456  before\n"
+              "2026/12/06 01:02:03:456  after\n"
+              "2026/12/06 01:02:03:456  healed\n");
+    const std::string expected = "DDFileLogger: Failed to write data: " + logDir_.str() + "/" +
+                                 logFiles()[0] + ": No space left on device";
+    EXPECT_EQ(reports(), std::vector<std::string>{expected});
+}
+
+TEST_F(DDFileLoggerTest, UnusableDirectoryLosesLinesUntilItCanBeCreated) {
+    // A regular file where the log directory's parent should be: mkdir fails for real.
+    const fs::path blocker = logDir_.path() / "state";
+    testing::writeFile(blocker, "not a directory");
+    auto manager = std::make_shared<DDLogFileManagerDefault>(
+        (blocker / "Logs" / "drawlume-agent").string(), kApp, posixLogFileSystem(),
+        [this] { return now_; });
+    auto logger = makeLogger(manager);
+    write(*logger, {"lost"});
+    EXPECT_TRUE(reported("DDFileLogManagerDefault: Error creating logsDirectory: " +
+                         blocker.string() + "/Logs/drawlume-agent: Not a directory"));
+    EXPECT_TRUE(reported("DDFileLogger: Failed to create new log file: "));
+
+    fs::remove(blocker);
+    write(*logger, {"kept"});
+    const fs::path directory = blocker / "Logs" / "drawlume-agent";
+    ASSERT_TRUE(fs::is_directory(directory));
+    const auto entry = *fs::directory_iterator(directory);
+    EXPECT_EQ(testing::readFile(entry.path()), "2026/12/06 01:02:03:456  kept\n");
 }
 
 }  // namespace
