@@ -31,21 +31,6 @@ protected:
     std::optional<EventGenerator> generator;
 };
 
-TEST_F(RelativeMoveTest, MovesFromThePointerAndPostsTheTypeButtonAndClickState) {
-    EventGenerator& events = makeGenerator();
-    services.eventSink.pointerLocation = {100, 200};
-    events.postRelativeMouseEvent(kCGEventOtherMouseDragged, -5, 7, kCGMouseButtonCenter, 0);
-    ASSERT_EQ(services.eventSink.records.size(), 1u);
-    const EventRecord& record = services.eventSink.records[0];
-    EXPECT_EQ(record.kind, EventRecordKind::mouse);
-    EXPECT_EQ(record.type, kCGEventOtherMouseDragged);
-    EXPECT_EQ(record.mouseButton, kCGMouseButtonCenter);
-    EXPECT_EQ(record.location, (Point{95, 207}));
-    ASSERT_EQ(record.fieldCount, 1);
-    EXPECT_EQ(record.fields[0].field, kCGMouseEventClickState);
-    EXPECT_EQ(record.fields[0].integerValue, 0);
-}
-
 TEST_F(RelativeMoveTest, TargetsOnAScreenStayAndOthersLandOnTheNearestPointOfTheNearestScreen) {
     EventGenerator& events = makeGenerator();
     struct Case {
