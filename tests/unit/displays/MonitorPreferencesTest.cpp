@@ -75,10 +75,6 @@ TEST_F(MonitorPreferencesTest, StaleIndexFallsBackToThePrimaryAndIsRewritten) {
     EXPECT_EQ(defaults_->object(MonitorPreferences::selectedMonitorKey), DefaultsValue(int64_t{0}));
     EXPECT_EQ(preferences_.cachedScreenFrame(), std::nullopt);
 
-    preferences_.setSelectedMonitorIndex(-1);
-    EXPECT_EQ(preferences_.selectedMonitor().id, 0);
-    EXPECT_EQ(preferences_.selectedMonitorIndex(), 0);
-
     setScreens({});
     preferences_.setSelectedMonitorIndex(1);
     const MonitorInfo none = preferences_.selectedMonitor();

@@ -88,13 +88,9 @@ TEST_F(JsonFileUserDefaultsTest, CorruptFileIsMovedAsideWithATimeStampAndSetting
     EXPECT_FALSE(std::filesystem::exists(settingsPath()));
     EXPECT_EQ(readFile(aside), damaged);
 
-    const std::vector<DDLogMessage> messages = log.messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].flag, DDLogFlagWarning);
-    EXPECT_NE(messages[0].message.find(settingsPath().string() + " could not be parsed"),
-              std::string::npos)
-        << messages[0].message;
-    EXPECT_NE(messages[0].message.find("moved it to " + aside.string()), std::string::npos);
+    const std::vector<std::string> lines = log.lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("moved it to " + aside.string()), std::string::npos) << lines[0];
 
     // The next change writes a fresh file; a second damaged file of the same
     // second gets a name of its own.
