@@ -50,8 +50,6 @@ TEST(ReportDescriptorParserTest, CollectionsAndInputSizesOfSmallDescriptors) {
          {{0x0D, 0x02}},
          2},
         {"an extended usage carries its page", "05 01 0b 02 00 0d 00 a1 01 c0", {{0x0D, 0x02}}, 0},
-        {"a page after the usage applies to it", "09 02 05 0d a1 01 c0", {{0x0D, 0x02}}, 0},
-        {"a usage minimum names the collection", "05 0d 19 02 29 03 a1 01 c0", {{0x0D, 0x02}}, 0},
         // Local items do not outlive their main item; physical and nested
         // application collections are not top-level applications.
         {"locals end at the main item",
@@ -66,7 +64,6 @@ TEST(ReportDescriptorParserTest, CollectionsAndInputSizesOfSmallDescriptors) {
          "85 01 75 08 95 01 a4 85 02 75 10 81 02 b4 81 02 81 02 81 02",
          {},
          4},
-        {"empty", "", {}, 0},
     };
     for (const auto& c : cases) {
         const auto result = parseListing(c.listing);
@@ -86,14 +83,10 @@ struct MalformedCase {
 TEST(ReportDescriptorParserTest, MalformedDescriptorsAreRejectedAtTheFaultyItem) {
     const std::vector<MalformedCase> cases = {
         {"truncated short item", "05 0d 26 ff", 2, "truncated item 0x26"},
-        {"truncated long item header", "05 0d fe 04", 2, "truncated long item"},
         {"collection left open", "05 0d 09 02 a1 01", 6, "not closed"},
         {"end without collection", "a1 01 c0 c0", 3, "End Collection without"},
         {"push overflow", "a4 a4 a4 a4 a4", 4, "Push beyond"},
-        {"pop without push", "a4 b4 b4", 2, "Pop without"},
         {"report size", "76 01 01", 0, "Report Size 257"},
-        {"report count", "96 01 30", 0, "Report Count 12289"},
-        {"report ID zero", "85 00", 0, "Report ID 0"},
         {"report too long", "76 00 01 96 00 30 81 02", 6, "longer than 16383 bytes"},
         {"reserved global tag", "05 01 c5 00", 2, "reserved global item tag 0xC"},
     };

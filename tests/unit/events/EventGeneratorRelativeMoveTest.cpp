@@ -31,21 +31,6 @@ protected:
     std::optional<EventGenerator> generator;
 };
 
-TEST_F(RelativeMoveTest, MovesFromThePointerAndPostsTheTypeButtonAndClickState) {
-    EventGenerator& events = makeGenerator();
-    services.eventSink.pointerLocation = {100, 200};
-    events.postRelativeMouseEvent(kCGEventOtherMouseDragged, -5, 7, kCGMouseButtonCenter, 0);
-    ASSERT_EQ(services.eventSink.records.size(), 1u);
-    const EventRecord& record = services.eventSink.records[0];
-    EXPECT_EQ(record.kind, EventRecordKind::mouse);
-    EXPECT_EQ(record.type, kCGEventOtherMouseDragged);
-    EXPECT_EQ(record.mouseButton, kCGMouseButtonCenter);
-    EXPECT_EQ(record.location, (Point{95, 207}));
-    ASSERT_EQ(record.fieldCount, 1);
-    EXPECT_EQ(record.fields[0].field, kCGMouseEventClickState);
-    EXPECT_EQ(record.fields[0].integerValue, 0);
-}
-
 TEST_F(RelativeMoveTest, TargetsOnAScreenStayAndOthersLandOnTheNearestPointOfTheNearestScreen) {
     EventGenerator& events = makeGenerator();
     struct Case {
@@ -96,18 +81,6 @@ TEST_F(RelativeMoveTest, AnAxisThatHitsAnEdgeLosesItsRemainderAndTheOtherKeepsIt
     EXPECT_EQ(postedAt().x, 0);
     EXPECT_EQ(accelerator.remainderX(), 0.0);
     EXPECT_EQ(accelerator.remainderY(), remainderY);
-}
-
-TEST_F(RelativeMoveTest, AButtonChangeLeavesTheAcceleratorUntouchedAndPostsWhereThePointerIs) {
-    services.userDefaults.remove("pointerAcceleration");
-    EventGenerator& events = makeGenerator();
-    events.postRelativeMouseEvent(kCGEventMouseMoved, 2, 0, 0, 0);
-    const std::optional<double> lastArrival = events.pointerAccelerator()->lastArrival();
-    services.clocks.advance(0.05);
-    services.eventSink.pointerLocation = {640, 480};
-    events.postRelativeMouseEvent(kCGEventLeftMouseDown, 0, 0, kCGMouseButtonLeft, 1);
-    EXPECT_EQ(events.pointerAccelerator()->lastArrival(), lastArrival);
-    EXPECT_EQ(postedAt(), (Point{640, 480}));
 }
 
 }  // namespace

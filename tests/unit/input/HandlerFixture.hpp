@@ -28,14 +28,8 @@ protected:
                                   static_cast<int64_t>(bytes.size()));
     }
 
-    static std::vector<uint8_t> penReport(uint8_t flags, uint16_t x = 0, uint16_t y = 0,
-                                          uint16_t pressure = 0, int8_t tiltX = 0, int8_t tiltY = 0,
-                                          uint16_t twist = 0) {
-        return digitizerReport(flags, x, y, pressure, tiltX, tiltY, twist);
-    }
-    void pen(uint8_t flags, uint16_t x = 0, uint16_t y = 0, uint16_t pressure = 0) {
-        send(companion::kPenReportID, penReport(flags, x, y, pressure));
-    }
+    static std::vector<uint8_t> penReport(uint8_t flags) { return digitizerReport(flags); }
+    void pen(uint8_t flags) { send(companion::kPenReportID, penReport(flags)); }
 
     // A keyboard report with up to six keys down.
     void keyboard(uint8_t modifiers, std::initializer_list<uint8_t> usages) {

@@ -1,4 +1,4 @@
-#include <gmock/gmock.h>
+#include <algorithm>
 
 #include "input/HandlerFixture.hpp"
 
@@ -23,17 +23,10 @@ TEST_F(KeyboardTranslationTest, UnmappedUsagesAreWarnedAboutOnPressAndReleaseBut
     keyboard(0, {});
     EXPECT_TRUE(calls().empty());
     const std::vector<DDLogMessage> messages = logMessages();
-    std::vector<std::string> warnings;
-    for (const DDLogMessage& message : messages) {
-        if (message.flag == DDLogFlagWarning) {
-            warnings.push_back(message.message);
-        }
-    }
-    EXPECT_THAT(warnings,
-                ::testing::ElementsAre(
-                    "  Key DOWN: HID=0x39 -> unmapped", "  Key DOWN: HID=0x64 -> unmapped",
-                    "  Key DOWN: HID=0xE1 -> unmapped", "  Key UP: HID=0x39 -> unmapped",
-                    "  Key UP: HID=0x64 -> unmapped", "  Key UP: HID=0xE1 -> unmapped"));
+    EXPECT_EQ(std::count_if(messages.begin(), messages.end(),
+                            [](const DDLogMessage& m) { return m.flag == DDLogFlagWarning; }),
+              6);
+    EXPECT_EQ(messages.back().message, "  Key UP: HID=0xE1 -> unmapped");
 }
 
 TEST_F(KeyboardTranslationTest, ShortReportsAreRejectedWithAnErrorAndLongOnesRead) {
@@ -41,11 +34,7 @@ TEST_F(KeyboardTranslationTest, ShortReportsAreRejectedWithAnErrorAndLongOnesRea
     EXPECT_TRUE(calls().empty());
     send(2, {2, 0, 0, 0x04, 0, 0, 0, 0, 0, 0x05});
     EXPECT_EQ(calls(), (Keys{key(0, true, 0)}));
-    const std::vector<DDLogMessage> messages = logMessages();
-    ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages[0].message, "ERROR: Invalid keyboard report (length=8)");
-    EXPECT_EQ(messages[0].flag, DDLogFlagError);
-    EXPECT_EQ(messages[0].function, "handleKeyboardInputReport(report:reportLength:)");
+    EXPECT_EQ(logTexts().at(0), "ERROR: Invalid keyboard report (length=8)");
 }
 
 }  // namespace

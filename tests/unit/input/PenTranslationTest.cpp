@@ -71,19 +71,6 @@ TEST_F(PenTranslationTest, EachStateAndReportPostsTheRowsEventsInOrder) {
     }
 }
 
-TEST_F(PenTranslationTest, AFirstTouchingReportEntersPointsAndPressesWithClickOne) {
-    pen(kInRange | kTip, 16384, 8192, 16384);
-    ASSERT_EQ(operations(), (std::vector<Op>{Op::proximityEnter, Op::tabletPointer, Op::penDown}));
-    const GeneratorCall& down = calls()[2];
-    EXPECT_EQ(down.clickCount, 1);
-    EXPECT_FALSE(down.withBarrel);
-    EXPECT_DOUBLE_EQ(down.pressure, 16384 / 32767.0);
-    EXPECT_DOUBLE_EQ(down.at.x, 100 + 16384 / 32767.0 * 1600);
-    EXPECT_DOUBLE_EQ(down.at.y, 50 + 8192 / 32767.0 * 900);
-    EXPECT_EQ(calls()[0].at, down.at);
-    EXPECT_EQ(calls()[1].at, down.at);
-}
-
 TEST_F(PenTranslationTest, ShortDigitizerReportsAreDropped) {
     std::vector<uint8_t> report = penReport(kInRange | kTip);
     report.pop_back();

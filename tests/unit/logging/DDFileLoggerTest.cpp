@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "logging/DDFileLogger.hpp"
+#include "logging/FaultyLogFileSystem.hpp"
 #include "logging/FileLoggerFixture.hpp"
 
 namespace drawlume {
@@ -24,21 +26,13 @@ const std::string kText102(102, 'x');
 class DDFileLoggerTest : public FileLoggerFixture {};
 
 TEST_F(DDFileLoggerTest, NamesAndLinesCarryUtcTimeWhateverTheTimeZone) {
-    const char* saved = std::getenv("TZ");
-    const std::string savedZone = saved != nullptr ? saved : "";
+    // No other test of this process reads the local time.
     ::setenv("TZ", "Asia/Tokyo", 1);
     ::tzset();
 
     auto logger = makeLogger(makeManager());
     now_ = utc(2026, 12, 6, 23, 59, 59, 7);  // already the next day in Tokyo
     write(*logger, {"héllo wörld"});
-
-    if (saved != nullptr) {
-        ::setenv("TZ", savedZone.c_str(), 1);
-    } else {
-        ::unsetenv("TZ");
-    }
-    ::tzset();
 
     ASSERT_EQ(logFiles(), std::vector<std::string>{"drawlume-agent 2026-12-06--23-59-59-007.log"});
     EXPECT_EQ(content(logFiles()[0]), "2026/12/06 23:59:59:007  héllo wörld\n");
@@ -118,6 +112,46 @@ TEST_F(DDFileLoggerTest, RelaunchNeverWritesThroughALinkedNewestFile) {
     write(*makeLogger(makeManager(), 1024), {"after link"});
     EXPECT_EQ(testing::readFile(target), "untouched");
     EXPECT_EQ(content(logFiles().back()), "2031/01/01 00:00:00:000  after link\n");
+}
+
+TEST_F(DDFileLoggerTest, FailedWriteTakesBackItsPartAndLosesOnlyThatLineAndIsToldOnce) {
+    auto faulty = std::make_shared<testing::FaultyLogFileSystem>();
+    auto logger = makeLogger(makeManager(faulty));
+    faulty->failWritesContaining("poison", ENOSPC, 30);
+    write(*logger, {"before", "poison line that fails half way", "after"});
+    write(*logger, {"poison two"});
+    faulty->failWritesContaining("", 0);
+    write(*logger, {"healed"});
+
+    ASSERT_EQ(logFiles().size(), 1u);
+    EXPECT_EQ(content(logFiles()[0]),
+              "2026/12/06 01:02:03:456  before\n"
+              "2026/12/06 01:02:03:456  after\n"
+              "2026/12/06 01:02:03:456  healed\n");
+    const std::string expected = "DDFileLogger: Failed to write data: " + logDir_.str() + "/" +
+                                 logFiles()[0] + ": No space left on device";
+    EXPECT_EQ(reports(), std::vector<std::string>{expected});
+}
+
+TEST_F(DDFileLoggerTest, UnusableDirectoryLosesLinesUntilItCanBeCreated) {
+    // A regular file where the log directory's parent should be: mkdir fails for real.
+    const fs::path blocker = logDir_.path() / "state";
+    testing::writeFile(blocker, "not a directory");
+    auto manager = std::make_shared<DDLogFileManagerDefault>(
+        (blocker / "Logs" / "drawlume-agent").string(), kApp, posixLogFileSystem(),
+        [this] { return now_; });
+    auto logger = makeLogger(manager);
+    write(*logger, {"lost"});
+    EXPECT_TRUE(reported("DDFileLogManagerDefault: Error creating logsDirectory: " +
+                         blocker.string() + "/Logs/drawlume-agent: Not a directory"));
+    EXPECT_TRUE(reported("DDFileLogger: Failed to create new log file: "));
+
+    fs::remove(blocker);
+    write(*logger, {"kept"});
+    const fs::path directory = blocker / "Logs" / "drawlume-agent";
+    ASSERT_TRUE(fs::is_directory(directory));
+    const auto entry = *fs::directory_iterator(directory);
+    EXPECT_EQ(testing::readFile(entry.path()), "2026/12/06 01:02:03:456  kept\n");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <map>
+#include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -9,26 +10,18 @@
 
 namespace drawlume::testing {
 
-// The real file system, with any operation made to fail on demand.
+// The real file system, with deletion or writes made to fail on demand.
 class FaultyLogFileSystem final : public LogFileSystem {
 public:
-    enum class Op { remove, setAttribute, hasAttribute };
-
-    // The next `times` calls of op fail with error; a negative count fails until healed.
-    void fail(Op op, int error, int times = -1) {
-        std::lock_guard lock(mutex_);
-        faults_[op] = Fault{error, times};
-    }
-    // Writes whose data contain marker write only `accepted` bytes, then fail with error.
+    // Every deletion fails with error.
+    void failRemovals(int error) { removeError_ = error; }
+    // Writes whose data contain marker write only `accepted` bytes, then fail
+    // with error; an empty marker heals them.
     void failWritesContaining(std::string marker, int error, size_t accepted = 0) {
         std::lock_guard lock(mutex_);
         writeMarker_ = std::move(marker);
         writeError_ = error;
         writeAccepted_ = accepted;
-    }
-    void healWrites() {
-        std::lock_guard lock(mutex_);
-        writeMarker_.clear();
     }
 
     int makeDirectories(const std::string& path) override { return real_->makeDirectories(path); }
@@ -65,44 +58,23 @@ public:
     int synchronize(int fd) override { return real_->synchronize(fd); }
     int close(int fd) override { return real_->close(fd); }
     int remove(const std::string& path) override {
-        return injected(Op::remove, [&] { return real_->remove(path); });
+        const int error = removeError_.load();
+        return error != 0 ? error : real_->remove(path);
     }
     int rename(const std::string& from, const std::string& to) override {
         return real_->rename(from, to);
     }
     int setAttribute(const std::string& path, const std::string& name) override {
-        return injected(Op::setAttribute, [&] { return real_->setAttribute(path, name); });
+        return real_->setAttribute(path, name);
     }
     int hasAttribute(const std::string& path, const std::string& name, bool& present) override {
-        present = false;
-        return injected(Op::hasAttribute, [&] { return real_->hasAttribute(path, name, present); });
+        return real_->hasAttribute(path, name, present);
     }
 
 private:
-    struct Fault {
-        int error;
-        int remaining;
-    };
-
-    template <class Call>
-    int injected(Op op, Call call) {
-        {
-            std::lock_guard lock(mutex_);
-            auto found = faults_.find(op);
-            if (found != faults_.end()) {
-                const int error = found->second.error;
-                if (found->second.remaining > 0 && --found->second.remaining == 0) {
-                    faults_.erase(found);
-                }
-                return error;
-            }
-        }
-        return call();
-    }
-
     std::shared_ptr<LogFileSystem> real_ = posixLogFileSystem();
     std::mutex mutex_;
-    std::map<Op, Fault> faults_;
+    std::atomic<int> removeError_ = 0;
     std::string writeMarker_;
     int writeError_ = 0;
     size_t writeAccepted_ = 0;

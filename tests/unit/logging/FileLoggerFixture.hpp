@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -19,17 +18,11 @@
 
 namespace drawlume::testing {
 
-inline std::chrono::system_clock::time_point utc(int year, int month, int day, int hour, int minute,
-                                                 int second, int millis) {
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_sec = second;
-    return std::chrono::system_clock::from_time_t(::timegm(&fields)) +
-           std::chrono::milliseconds(millis);
+inline std::chrono::system_clock::time_point utc(int year, unsigned month, unsigned day, int hour,
+                                                 int minute, int second, int millis) {
+    using namespace std::chrono;
+    return sys_days{std::chrono::year{year} / month / day} + hours{hour} + minutes{minute} +
+           seconds{second} + milliseconds{millis};
 }
 
 // A log directory of its own, a clock the test sets, and the stderr reports collected.

@@ -73,13 +73,11 @@ TEST_F(AgentSessionCommandTest, ASecondAgentIsRefusedWhileOneOffCommandsRunBesid
         std::string stderrHas;
     };
     const std::vector<Case> cases = {
-        {{"--headless"}, false, 1, "an agent is already running in this session " + pid},
         {{}, false, 1, "an agent is already running in this session " + pid},
         {{}, true, 1, "an agent without windows is already running in this session " + pid},
         // A replay that posts to the desktop is an agent too.
         {{"--replay", recording, "--fast"}, true, 1, "not starting another"},
         {{"--print-events", "--replay", recording, "--fast"}, false, 0, ""},
-        {{"--version"}, true, 0, ""},
         {{"--start-at-login=off"}, false, 0, ""},
     };
     for (const Case& c : cases) {

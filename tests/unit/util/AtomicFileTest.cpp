@@ -51,12 +51,5 @@ TEST(AtomicFileTest, FailedReplaceLeavesTargetAndNoTemporaryFile) {
     EXPECT_EQ(entryCount(folder.path()), 1u);
 }
 
-TEST(AtomicFileTest, ReadingTellsAbsentFromUnreadable) {
-    testing::TempDirectory folder;
-    std::string contents;
-    EXPECT_EQ(readWholeFile((folder.path() / "absent").string(), contents).code, ENOENT);
-    EXPECT_EQ(readWholeFile(folder.str(), contents).code, EISDIR);
-}
-
 }  // namespace
 }  // namespace drawlume

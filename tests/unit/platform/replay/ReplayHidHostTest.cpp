@@ -66,27 +66,6 @@ protected:
     std::vector<std::string> log_;
 };
 
-TEST_F(ReplayHidHostTest, PlaysFromTheFirstOpenThenRemovesTheDeviceAndFinishes) {
-    ReplayHidHost host({recording("pad", "E: 0.100000 3 03 01 00\nE: 0.300000 3 03 02 00\n")},
-                       ReplayPacing::asFastAsPossible);
-    start(host);
-    ASSERT_EQ(devices_.size(), 1u);
-    EXPECT_EQ(devices_[0]->getProperty(kIOHIDMaxInputReportSizeKey), HidPropertyValue(int64_t{3}));
-    EXPECT_EQ(devices_[0]->getProperty(kIOHIDTransportKey),
-              HidPropertyValue(std::string("Bluetooth")));
-    loop_.runUntilIdle();
-    EXPECT_EQ(log_, (std::vector<std::string>{"matched pad"}));  // waits for the open
-
-    openAndListen(*devices_[0], host.clocks());
-    loop_.runUntilIdle();
-    // The clocks stand at the recorded times of the reports, from 1000 s of uptime.
-    EXPECT_EQ(log_, (std::vector<std::string>{"matched pad", "report 3 1 len 3 at 1000.100000",
-                                              "report 3 2 len 3 at 1000.300000", "removed pad",
-                                              "finished"}));
-    EXPECT_TRUE(host.isFinished());
-    EXPECT_EQ(devices_[0]->close(kIOHIDOptionsTypeNone), kIOReturnNotOpen);  // released
-}
-
 TEST_F(ReplayHidHostTest, RecordedTimesAreKeptOnTheRunLoop) {
     ReplayHidHost host({recording("pad", "E: 0.100000 3 03 01 00\nE: 0.300000 3 03 02 00\n")},
                        ReplayPacing::recordedTimes);
