@@ -89,9 +89,7 @@ Rect MonitorPreferences::targetScreenFrame() {
     }
     const std::span<const ScreenDescription> screens = screens_->screens();
     const Rect primary = screens.empty() ? Rect{} : screens.front().frame;
-    const Rect chosen = selectedMonitor().frame;
-    // From the screens' bottom-left origin to the top-left one of events.
-    const Rect result{{chosen.origin.x, primary.maxY() - chosen.maxY()}, chosen.size};
+    const Rect result = eventFrame(selectedMonitor().frame, primary);
     cachedScreenFrame_ = result;
     return result;
 }

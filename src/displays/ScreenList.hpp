@@ -18,6 +18,12 @@ struct ScreenDescription {
     Rect frame;
 };
 
+// A display's frame in the coordinates of events: origin at the primary's
+// top-left corner, y downward.
+inline Rect eventFrame(const Rect& frame, const Rect& primary) {
+    return Rect{{frame.origin.x, primary.maxY() - frame.maxY()}, frame.size};
+}
+
 // The displays, the primary first. Read on the main thread; the span stays
 // valid until the screens change, so a reader on the report path copies nothing.
 class ScreenList {

@@ -39,10 +39,6 @@ void UinputCoordinateMapper::setArea(const Rect& area) {
     bounds_ = area;
 }
 
-Rect UinputCoordinateMapper::eventFrame(const Rect& frame, const Rect& primary) {
-    return Rect{{frame.minX(), primary.maxY() - frame.maxY()}, frame.size};
-}
-
 int32_t UinputCoordinateMapper::scale(double offset, double length) const {
     if (!(length > 0.0) || !std::isfinite(length) || !std::isfinite(offset)) {
         return minimum_;

@@ -36,10 +36,6 @@ public:
     int32_t axisX(double x) const { return scale(x - bounds_.minX(), bounds_.width()); }
     int32_t axisY(double y) const { return scale(y - bounds_.minY(), bounds_.height()); }
 
-    // A screen's bottom-left frame in event coordinates, `primary` being the
-    // first screen's frame.
-    static Rect eventFrame(const Rect& frame, const Rect& primary);
-
 private:
     int32_t scale(double offset, double length) const;
 

@@ -116,8 +116,7 @@ void UinputEventSink::updatePenArea() {
     penMapper_.setScreens(screens);
     penDisplayFrame_.reset();
     if (penScreen_ && *penScreen_ < screens.size()) {
-        penDisplayFrame_ =
-            UinputCoordinateMapper::eventFrame(screens[*penScreen_].frame, screens.front().frame);
+        penDisplayFrame_ = eventFrame(screens[*penScreen_].frame, screens.front().frame);
         if (penSpansDisplay_) {
             penMapper_.setArea(*penDisplayFrame_);
         }

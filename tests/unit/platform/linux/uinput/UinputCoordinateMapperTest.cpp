@@ -70,7 +70,7 @@ TEST(UinputCoordinateMapperTest, APenRangedOverOneDisplayHitsEachOfItsPixels) {
                                                  {"DP-1", Rect{{1920, -1620}, {3840, 2160}}}};
     UinputCoordinateMapper mapper(0, 32767);
     mapper.setScreens(screens);
-    const Rect display = UinputCoordinateMapper::eventFrame(screens[1].frame, screens[0].frame);
+    const Rect display = eventFrame(screens[1].frame, screens[0].frame);
     ASSERT_EQ(display, (Rect{{1920, 540}, {3840, 2160}}));
     mapper.setArea(display);
     int64_t missed = 0;
