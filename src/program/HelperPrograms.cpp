@@ -8,6 +8,10 @@ std::string companionCheckPath() {
     return helperProgramPath("drawlume-companion-check");
 }
 
+std::string feedDownloadModulePath() {
+    return helperProgramPath("drawlume-agent-net.so");
+}
+
 std::string agentProgramPath() {
     return executablePath();
 }

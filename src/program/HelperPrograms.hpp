@@ -8,6 +8,9 @@ namespace drawlume {
 // beside it in the build tree, in lib/drawlume-agent once installed.
 std::string companionCheckPath();
 
+// The update check's download module, in the same places.
+std::string feedDownloadModulePath();
+
 // The running agent's own program file.
 std::string agentProgramPath();
 

@@ -19,6 +19,7 @@
 #include "app/DebugLogCollector.hpp"
 #include "app/TabletViewModel.hpp"
 #include "localization/AppLocalization.hpp"
+#include "program/HelperPrograms.hpp"
 #include "program/LoginItem.hpp"
 #include "services/Alerts.hpp"
 #include "services/Workspace.hpp"
@@ -61,7 +62,9 @@ std::string AppDelegate::text(const char* key) const {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-    updaterController_ = new UpdaterController(services_.defaults, DRAWLUME_VERSION, this);
+    updaterController_ =
+        new UpdaterController(services_.defaults, DRAWLUME_VERSION,
+                              QString::fromStdString(feedDownloadModulePath()), this);
     connect(updaterController_, &UpdaterController::checkFinished, this,
             &AppDelegate::presentUpdateResult);
     updaterController_->startUpdater();

@@ -1,8 +1,7 @@
 #include "ui/UpdaterController.hpp"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include <QLibrary>
+#include <QMetaObject>
 #include <utility>
 
 #include "logging/LogMacros.hpp"
@@ -15,15 +14,18 @@ constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/UpdaterController";
 }
 
 UpdaterController::UpdaterController(UserDefaults& defaults, QString currentVersion,
-                                     QObject* parent)
-    : QObject(parent), defaults_(defaults), currentVersion_(std::move(currentVersion)) {
+                                     QString networkModule, QObject* parent)
+    : QObject(parent),
+      defaults_(defaults),
+      currentVersion_(std::move(currentVersion)),
+      networkModule_(std::move(networkModule)) {
     automaticTimer_.setInterval(kAutomaticCheckIntervalMs);
     connect(&automaticTimer_, &QTimer::timeout, this, [this] { check(false); });
 }
 
 UpdaterController::~UpdaterController() {
     if (pending_) {
-        pending_->abort();
+        QMetaObject::invokeMethod(pending_, "abort");
     }
 }
 
@@ -78,33 +80,49 @@ void UpdaterController::check(bool requestedByUser) {
         pendingRequestedByUser_ = pendingRequestedByUser_ || requestedByUser;
         return;
     }
-    if (network_ == nullptr) {
-        network_ = new QNetworkAccessManager(this);
+    pendingRequestedByUser_ = requestedByUser;
+    QString whyNot;
+    if (download_ == nullptr) {
+        download_ = loadDownload(whyNot);
+    }
+    if (download_ == nullptr) {
+        // Answered from the event loop, as a download would be.
+        QMetaObject::invokeMethod(
+            this, [this, whyNot] { finish({}, whyNot); }, Qt::QueuedConnection);
+        return;
     }
     const QUrl url = feedUrl();
     DDLogInfo("checkForUpdates()", "Checking for updates at " + url.toString().toStdString());
-    QNetworkRequest request(url);
-    request.setTransferTimeout(kTransferTimeoutMs);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-    pendingRequestedByUser_ = requestedByUser;
-    QNetworkReply* reply = network_->get(request);
-    pending_ = reply;
-    connect(reply, &QNetworkReply::finished, this, [this, reply] { finish(reply); });
+    pending_ =
+        download_(this, url, kTransferTimeoutMs,
+                  [this](const QByteArray& body, const QString& error) { finish(body, error); });
 }
 
-void UpdaterController::finish(QNetworkReply* reply) {
-    reply->deleteLater();
+DownloadFeedEntry UpdaterController::loadDownload(QString& whyNot) {
+    // The module stays loaded for the life of the process.
+    QLibrary module(networkModule_);
+    if (!module.load()) {
+        whyNot = "The update check cannot run: " + module.errorString();
+        return nullptr;
+    }
+    auto entry = reinterpret_cast<DownloadFeedEntry>(module.resolve(kDownloadFeedEntryName));
+    if (entry == nullptr) {
+        whyNot = "The update check cannot run: " + module.errorString();
+    }
+    return entry;
+}
+
+void UpdaterController::finish(const QByteArray& body, const QString& error) {
     const bool requestedByUser = pendingRequestedByUser_;
     pending_.clear();
     pendingRequestedByUser_ = false;
 
     UpdateCheckResult result;
     result.currentVersion = currentVersion_;
-    if (reply->error() != QNetworkReply::NoError) {
-        result.error = reply->errorString();
+    if (!error.isEmpty()) {
+        result.error = error;
     } else {
-        const AppcastParseResult feed = parseAppcast(reply->readAll());
+        const AppcastParseResult feed = parseAppcast(body);
         if (!feed.newest) {
             result.error = feed.error;
         } else {

@@ -7,9 +7,7 @@
 #include <QUrl>
 
 #include "settings/UserDefaults.hpp"
-
-class QNetworkAccessManager;
-class QNetworkReply;
+#include "ui/FeedDownload.hpp"
 
 namespace drawlume {
 
@@ -38,7 +36,9 @@ public:
     static constexpr int kAutomaticCheckIntervalMs = 24 * 60 * 60 * 1000;
     static constexpr int kTransferTimeoutMs = 15000;
 
-    UpdaterController(UserDefaults& defaults, QString currentVersion, QObject* parent = nullptr);
+    // networkModule: the file of the download module, loaded at the first check.
+    UpdaterController(UserDefaults& defaults, QString currentVersion, QString networkModule,
+                      QObject* parent = nullptr);
     ~UpdaterController() override;
 
     // Called once at launch: schedules automatic checks when they are on.
@@ -55,13 +55,16 @@ signals:
 
 private:
     void check(bool requestedByUser);
-    void finish(QNetworkReply* reply);
+    void finish(const QByteArray& body, const QString& error);
+    // The module's entry, loaded at the first check; why not, when it cannot be.
+    DownloadFeedEntry loadDownload(QString& whyNot);
     void scheduleAutomaticChecks();
 
     UserDefaults& defaults_;
     const QString currentVersion_;
-    QNetworkAccessManager* network_ = nullptr;  // created at the first check
-    QPointer<QNetworkReply> pending_;
+    const QString networkModule_;
+    DownloadFeedEntry download_ = nullptr;
+    QPointer<QObject> pending_;
     bool pendingRequestedByUser_ = false;
     QTimer automaticTimer_;
 };

@@ -27,6 +27,8 @@ const QByteArray kFeed =
     "  </channel>\n"
     "</rss>\n";
 
+const QString kNetworkModule = QStringLiteral(DRAWLUME_NETWORK_MODULE);
+
 }  // namespace
 
 class UpdaterControllerTest : public QObject {
@@ -34,10 +36,11 @@ class UpdaterControllerTest : public QObject {
 
 private:
     // Runs one user-requested check against the server and returns its result.
-    UpdateCheckResult checkAgainst(const QUrl& feed, const QString& running) {
+    UpdateCheckResult checkAgainst(const QUrl& feed, const QString& running,
+                                   const QString& module = kNetworkModule) {
         InMemoryUserDefaults defaults;
         defaults.set(UpdaterController::kFeedUrlKey, feed.toString().toStdString());
-        UpdaterController updater(defaults, running);
+        UpdaterController updater(defaults, running, module);
         QSignalSpy finished(&updater, &UpdaterController::checkFinished);
         updater.checkForUpdates();
         if (!finished.wait(10000)) {
@@ -86,6 +89,13 @@ private slots:
             QUrl(QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(port)), "0.1.0");
         QCOMPARE(dead.outcome, UpdateCheckResult::Outcome::failed);
         QVERIFY2(dead.error.contains("refused", Qt::CaseInsensitive), qPrintable(dead.error));
+
+        // An installation that lost the download module still answers the user.
+        const UpdateCheckResult unloadable =
+            checkAgainst(server.url(), "0.1.0", kNetworkModule + ".missing");
+        QCOMPARE(unloadable.outcome, UpdateCheckResult::Outcome::failed);
+        QVERIFY2(unloadable.error.startsWith("The update check cannot run"),
+                 qPrintable(unloadable.error));
     }
 
     void noConnectionAtLaunchUntilAutomaticChecksAreTurnedOn() {
@@ -94,7 +104,7 @@ private slots:
         InMemoryUserDefaults defaults;
         defaults.set(UpdaterController::kFeedUrlKey, server.url().toString().toStdString());
         defaults.set(UpdaterController::kAutomaticChecksKey, std::string("true"));  // not a Boolean
-        UpdaterController updater(defaults, "0.1.0");
+        UpdaterController updater(defaults, "0.1.0", kNetworkModule);
         QSignalSpy finished(&updater, &UpdaterController::checkFinished);
         updater.startUpdater();
         QTest::qWait(300);
@@ -106,7 +116,7 @@ private slots:
         QCOMPARE(server.connections(), 1);
         QCOMPARE(finished.first().at(1).toBool(), false);
 
-        UpdaterController relaunched(defaults, "0.1.0");
+        UpdaterController relaunched(defaults, "0.1.0", kNetworkModule);
         QSignalSpy relaunchedFinished(&relaunched, &UpdaterController::checkFinished);
         relaunched.startUpdater();
         QVERIFY(relaunchedFinished.wait(10000));
