@@ -19,7 +19,7 @@
 //     --silent-ms, that a reader of them gets nothing for that long; --opened-by first
 //     waits until process PID holds the hidraw node and the twins open, as probing
 //     the grab while it starts could take it from under it.
-//   e2e soak, e2e kernel, e2e libinput: see their sources.
+//   e2e soak, e2e libinput, e2e user-mouse: see their sources.
 // Exit status: 0 as expected, 1 not as expected, 2 usage or nothing to check.
 
 #include <cerrno>
@@ -259,14 +259,12 @@ int main(int argc, char** argv) {
         int (*run)(int, char**);
     } commands[] = {{"companion", companionCommand}, {"read", readCommand},
                     {"grab", grabCommand},           {"soak", soakCommand},
-                    {"kernel", kernelCommand},       {"libinput", libinputCommand},
-                    {"user-mouse", userMouseCommand}};
+                    {"libinput", libinputCommand},   {"user-mouse", userMouseCommand}};
     for (const auto& command : commands) {
         if (argc > 1 && std::strcmp(argv[1], command.name) == 0) {
             return command.run(argc - 2, argv + 2);
         }
     }
-    std::fprintf(stderr,
-                 "usage: e2e companion|read|grab|soak|kernel|libinput|user-mouse OPTIONS...\n");
+    std::fprintf(stderr, "usage: e2e companion|read|grab|soak|libinput|user-mouse OPTIONS...\n");
     return 2;
 }
