@@ -11,8 +11,6 @@ DESCRIPTOR=$DATA/companion-descriptor.txt
 
 for section in $SECTIONS; do
     case $section in
-        # The tools the agent scenario is built from, proven against the kernel's twins.
-        tools) . $E2E/guest/tool-checks.sh ;;
         agent) . $E2E/guest/agent-checks.sh ;;
         libinput) . $E2E/guest/libinput-checks.sh ;;
         # Who may reach which device: the udev rule and its companion check.
