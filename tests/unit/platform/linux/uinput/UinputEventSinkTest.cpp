@@ -32,22 +32,6 @@ TEST_F(UinputEventSinkTest, PointerLandsOnTheRecordsLocationAndIsClampedOutside)
               Frames{pointerFrame({{EV_ABS, ABS_X, 32767}, {EV_ABS, ABS_Y, 0}})});
 }
 
-TEST_F(UinputEventSinkTest, TheAxesSpanADisplayLeftOfThePrimaryForPenAndPointer) {
-    // A second display left of the primary: the desktop is 2048 wide and
-    // starts at event x -1024.
-    screens_.setScreens(
-        {{"Primary", Rect{{0, 0}, {1024, 512}}}, {"Left", Rect{{-1024, 0}, {1024, 512}}}});
-    sink_->screensChanged();
-    EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{0, 256}, kCGMouseButtonLeft)),
-              Frames{pointerFrame({{EV_ABS, ABS_X, 16392}, {EV_ABS, ABS_Y, 16416}})});
-    EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{-1024, 0}, kCGMouseButtonLeft)),
-              Frames{pointerFrame({{EV_ABS, ABS_X, 8}, {EV_ABS, ABS_Y, 32}})});
-
-    // The pen uses the same desktop.
-    EXPECT_EQ(post(R::proximityEnter(Point{-1024, 0}, false)).front().events.at(0),
-              (EvdevEvent{EV_ABS, ABS_X, 8}));
-}
-
 TEST_F(UinputEventSinkTest, MouseButtonsPressAndReleaseWhereTheyHappen) {
     struct Case {
         CGEventType down, drag, up;
@@ -282,17 +266,6 @@ TEST_F(UinputEventSinkTest, ThePenSpansTheChosenDisplayAloneOnlyWhereTheDesktopM
         EXPECT_EQ(frames.back().events.at(0), (EvdevEvent{EV_ABS, ABS_X, c.centreX}));
         output.post(R::proximityExit(Point{}, false));
     }
-}
-
-TEST_F(UinputEventSinkTest, ReleasingManyKeysSplitsThemOverFrames) {
-    for (uint16_t code = 0; code < 0x30; ++code) {
-        sink_->post(R::key(code, true));
-    }
-    const size_t held = log_->take().size();
-    sink_->releaseAllHeldInput();
-    const Frames frames = log_->take();
-    ASSERT_EQ(frames.size(), 2u);
-    EXPECT_EQ(frames[0].events.size() + frames[1].events.size(), held);
 }
 
 TEST_F(UinputEventSinkTest, AFailedWriteIsLoggedOnceAndNothingCountsAsHeld) {
