@@ -6,7 +6,6 @@
 
 #include "TabletDeviceManagerFixture.hpp"
 #include "devices/TabletDeviceManager.hpp"
-#include "util/TextFormat.hpp"
 
 namespace drawlume {
 namespace {
@@ -30,33 +29,6 @@ TEST_F(TabletDeviceManagerDiscoveryTest, DevicesPresentAtOpenAreReportedOnceTheL
     EXPECT_EQ(info.manufacturer, "Acme");
     EXPECT_EQ(logTexts().back(), "Device discovered: Pad (VID: 0x1234, PID: 0x5678)");
     EXPECT_EQ(host.connectedDevices()[0]->openCount(), 0);  // nothing selected yet
-}
-
-TEST_F(TabletDeviceManagerDiscoveryTest, DeviceIdsFallBackToAFingerprintAndUnknownNames) {
-    createManager();
-    auto emptySerial = companion("");
-    connect(emptySerial);
-    auto bare = std::make_shared<FakeHidDevice>(FakeHidDevice::companionDescriptor());
-    connect(bare);
-    auto numeric = std::make_shared<FakeHidDevice>(FakeHidDevice::companionDescriptor());
-    numeric->setProperty(kIOHIDProductKey, int64_t{42});
-    numeric->setProperty(kIOHIDVendorIDKey, 4660.9);             // truncated
-    numeric->setProperty(kIOHIDProductIDKey, int64_t{0x1ABCD});  // five hex digits
-    numeric->setProperty(kIOHIDTransportKey, std::string("USB"));
-    numeric->setProperty(kIOHIDSerialNumberKey, int64_t{7});
-    connect(numeric);
-
-    ASSERT_EQ(owner->discovered.size(), 3u);
-    EXPECT_EQ(owner->discovered[0].id, "fp:Bluetooth:Acme:Pad:4660:22136");
-    EXPECT_EQ(owner->discovered[1].id, "fp:Unknown:Unknown:Unknown:0:0");
-    EXPECT_EQ(owner->discovered[1].displayName(), "Unknown (VID: 0x0000, PID: 0x0000)");
-    EXPECT_EQ(owner->discovered[2].id, "serial:USB:7");
-    EXPECT_EQ(owner->discovered[2].displayName(), "42 (VID: 0x1234, PID: 0x1ABCD)");
-
-    // Equal ids are the same device, whatever the names.
-    DeviceInfo renamed = owner->discovered[0];
-    renamed.productName = "Other";
-    EXPECT_EQ(renamed, owner->discovered[0]);
 }
 
 TEST_F(TabletDeviceManagerDiscoveryTest, NewReferenceReplacesTheOldAndItsStaleRemovalIsIgnored) {

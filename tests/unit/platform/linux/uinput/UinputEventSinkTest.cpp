@@ -268,21 +268,6 @@ TEST_F(UinputEventSinkTest, ThePenSpansTheChosenDisplayAloneOnlyWhereTheDesktopM
     }
 }
 
-TEST_F(UinputEventSinkTest, AFailedWriteIsLoggedOnceAndNothingCountsAsHeld) {
-    log_->failWith = ENODEV;
-    sink_->post(R::key(0, true));
-    sink_->post(R::mouse(kCGEventLeftMouseDown, Point{1, 1}, kCGMouseButtonLeft));
-    sink_->post(R::key(1, true));
-    EXPECT_EQ(logTexts(), (std::vector<std::string>{
-                              "Cannot write to the uinput keyboard device: No such device",
-                              "Cannot write to the uinput pointer device: No such device"}));
-    log_->failWith = 0;
-    sink_->releaseAllHeldInput();
-    EXPECT_EQ(log_->take(), Frames{});
-    // Once writing works again, the next change goes out in full.
-    EXPECT_EQ(post(R::key(0, true)), Frames{keyboardFrame({{EV_KEY, KEY_A, 1}})});
-}
-
 class FakePointerSource final : public PointerPositionSource {
 public:
     explicit FakePointerSource(std::optional<Point>& position) : position_(position) {}
