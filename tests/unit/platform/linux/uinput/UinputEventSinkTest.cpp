@@ -32,54 +32,6 @@ TEST_F(UinputEventSinkTest, PointerLandsOnTheRecordsLocationAndIsClampedOutside)
               Frames{pointerFrame({{EV_ABS, ABS_X, 32767}, {EV_ABS, ABS_Y, 0}})});
 }
 
-TEST_F(UinputEventSinkTest, MouseButtonsPressAndReleaseWhereTheyHappen) {
-    struct Case {
-        CGEventType down, drag, up;
-        CGMouseButton button;
-        uint16_t code;
-    };
-    const Case cases[] = {
-        {kCGEventLeftMouseDown, kCGEventLeftMouseDragged, kCGEventLeftMouseUp, kCGMouseButtonLeft,
-         BTN_LEFT},
-        {kCGEventRightMouseDown, kCGEventRightMouseDragged, kCGEventRightMouseUp,
-         kCGMouseButtonRight, BTN_RIGHT},
-        {kCGEventOtherMouseDown, kCGEventOtherMouseDragged, kCGEventOtherMouseUp,
-         kCGMouseButtonCenter, BTN_MIDDLE},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.code);
-        makeSink();
-        EXPECT_EQ(post(R::mouse(c.down, Point{100, 50}, c.button, 1)),
-                  Frames{pointerFrame(
-                      {{EV_ABS, ABS_X, 3216}, {EV_ABS, ABS_Y, 3232}, {EV_KEY, c.code, 1}})});
-        EXPECT_EQ(post(R::mouse(c.drag, Point{200, 50}, c.button)),
-                  Frames{pointerFrame({{EV_ABS, ABS_X, 6416}})});
-        EXPECT_EQ(post(R::mouse(c.up, Point{200, 50}, c.button, 1)),
-                  Frames{pointerFrame({{EV_KEY, c.code, 0}})});
-        EXPECT_EQ(post(R::mouse(c.up, Point{200, 50}, c.button, 1)), Frames{});
-    }
-    // A fourth button has no code on the pointer: only the motion goes out.
-    EXPECT_EQ(post(R::mouse(kCGEventOtherMouseDown, Point{300, 50}, 3)),
-              Frames{pointerFrame({{EV_ABS, ABS_X, 9616}})});
-}
-
-TEST_F(UinputEventSinkTest, ScrollSendsHighResolutionAndLegacyWheelsTogetherWithEvdevSigns) {
-    // Line scrolls: positive vertical is up (as on evdev), positive
-    // horizontal is left (negative on evdev).
-    EXPECT_EQ(post(R::scroll(2, 0)),
-              Frames{pointerFrame({{EV_REL, REL_WHEEL_HI_RES, 240}, {EV_REL, REL_WHEEL, 2}})});
-    EXPECT_EQ(post(R::scroll(0, 3)),
-              Frames{pointerFrame({{EV_REL, REL_HWHEEL_HI_RES, -360}, {EV_REL, REL_HWHEEL, -3}})});
-    EXPECT_EQ(post(R::scroll(-1, -1)), Frames{pointerFrame({{EV_REL, REL_WHEEL_HI_RES, -120},
-                                                            {EV_REL, REL_WHEEL, -1},
-                                                            {EV_REL, REL_HWHEEL_HI_RES, 120},
-                                                            {EV_REL, REL_HWHEEL, 1}})});
-    EXPECT_EQ(post(R::scroll(0, 0)), Frames{});
-    EXPECT_EQ(post(R::scroll(INT32_MIN, 0)),
-              Frames{pointerFrame(
-                  {{EV_REL, REL_WHEEL_HI_RES, INT32_MIN}, {EV_REL, REL_WHEEL, INT32_MIN}})});
-}
-
 TEST_F(UinputEventSinkTest, EveryUsageTheKeyboardTranslationMapsReachesItsLinuxKey) {
     // Each keyboard usage the translation maps, beside the key of the same
     // usage on a PC keyboard: the translation's usage table and the sink's key
@@ -129,13 +81,7 @@ TEST_F(UinputEventSinkTest, EveryUsageTheKeyboardTranslationMapsReachesItsLinuxK
                       Frames{keyboardFrame({{EV_KEY, expected->second, 0}})});
         }
     }
-    // The eight modifiers' virtual key codes, in the report's bit order.
-    const std::pair<uint16_t, uint16_t> modifiers[] = {
-        {59, KEY_LEFTCTRL},  {56, KEY_LEFTSHIFT},  {58, KEY_LEFTALT},  {55, KEY_LEFTMETA},
-        {62, KEY_RIGHTCTRL}, {60, KEY_RIGHTSHIFT}, {61, KEY_RIGHTALT}, {54, KEY_RIGHTMETA}};
-    for (const auto& [macKeyCode, linuxKey] : modifiers) {
-        EXPECT_EQ(post(R::key(macKeyCode, true)), Frames{keyboardFrame({{EV_KEY, linuxKey, 1}})});
-    }
+    // The eight modifiers are pinned by the keyboard-chords recording's frames.
 }
 
 TEST_F(UinputEventSinkTest, KeysSendNoRepeatsAndUnknownCodesAreDroppedWithOneWarningEach) {
