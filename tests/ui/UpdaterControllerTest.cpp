@@ -1,5 +1,4 @@
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QtTest>
 
 #include "LocalHttpServer.hpp"
@@ -64,7 +63,7 @@ private slots:
         QCOMPARE(same.latestVersion, QStringLiteral("0.10.2"));
     }
 
-    void badFeedsAndDeadServersAreAnsweredInWords() {
+    void badFeedsAreAnsweredInWords() {
         testing::LocalHttpServer server;
         server.respond(200, "<rss><channel><item><title>broken</channel>");
         const UpdateCheckResult malformed = checkAgainst(server.url(), "0.1.0");
@@ -75,20 +74,6 @@ private slots:
         const UpdateCheckResult empty = checkAgainst(server.url(), "0.1.0");
         QCOMPARE(empty.outcome, UpdateCheckResult::Outcome::failed);
         QVERIFY(!empty.error.isEmpty());
-
-        server.respond(404, "gone");
-        const UpdateCheckResult missing = checkAgainst(server.url(), "0.1.0");
-        QCOMPARE(missing.outcome, UpdateCheckResult::Outcome::failed);
-        QVERIFY2(missing.error.contains("Not Found"), qPrintable(missing.error));
-
-        QTcpServer closed;
-        closed.listen(QHostAddress::LocalHost, 0);
-        const quint16 port = closed.serverPort();
-        closed.close();
-        const UpdateCheckResult dead = checkAgainst(
-            QUrl(QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(port)), "0.1.0");
-        QCOMPARE(dead.outcome, UpdateCheckResult::Outcome::failed);
-        QVERIFY2(dead.error.contains("refused", Qt::CaseInsensitive), qPrintable(dead.error));
 
         // An installation that lost the download module still answers the user.
         const UpdateCheckResult unloadable =

@@ -11,21 +11,6 @@ DESCRIPTOR=$DATA/companion-descriptor.txt
 
 for section in $SECTIONS; do
     case $section in
-        # What the kernel does for the agent, checked without it.
-        kernel)
-            run_program kernel.checks_finished 90 e2e kernel --descriptor "$DESCRIPTOR"
-            # hid-input's frames of each script on its twin, each on a new companion
-            # (the input core remembers every value and only reports changes).
-            n=0
-            for entry in pen-stroke:Stylus pen-barrel:Stylus pen-eraser:Stylus mouse:Mouse \
-                typing:Keyboard; do
-                twin_frames kernel.twin_frames.${entry%:*} aa:bb:cc:dd:ee:3$n ${entry#*:} \
-                    ${entry%:*} --pace-ms 10
-                n=$((n + 1))
-            done
-            ;;
-        # The tools the agent scenario is built from, proven against the kernel's twins.
-        tools) . $E2E/guest/tool-checks.sh ;;
         agent) . $E2E/guest/agent-checks.sh ;;
         libinput) . $E2E/guest/libinput-checks.sh ;;
         # Who may reach which device: the udev rule and its companion check.

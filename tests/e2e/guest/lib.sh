@@ -107,29 +107,6 @@ agent_frames() {
     fi
 }
 
-# twin_frames CHECK UNIQ TWIN SCRIPT [COMPANION OPTIONS...]: a new companion plays
-# data/scripts/SCRIPT.txt once a reader of its TWIN is ready, and the reader gets
-# exactly the frames of data/expected/twin/SCRIPT.frames.
-twin_frames() {
-    check=$1 uniq=$2 twin=$3 script=$4
-    shift 4
-    rm -f /tmp/reader-ready
-    e2e read --companion $uniq --twin $twin --ready /tmp/reader-ready --timeout-ms 15000 \
-        --expect "$DATA/expected/twin/$script.frames" >/tmp/reader.out 2>/tmp/reader.err &
-    reader=$!
-    echo "wait /tmp/reader-ready 10000" >/tmp/sync.txt
-    if ! timeout 20 e2e companion --descriptor "$DESCRIPTOR" --uniq $uniq "$@" /tmp/sync.txt \
-        "$DATA/scripts/$script.txt"; then
-        stop $reader
-        fail $check "the companion failed"
-    elif wait $reader; then
-        pass $check
-    else
-        cat /tmp/reader.out /tmp/reader.err >&2
-        fail $check "$(tail -n 1 /tmp/reader.err)"
-    fi
-}
-
 # start_udevd CHECK: starts systemd-udevd with the rules staged by run-e2e (udev's
 # input rules, the project's rule and its companion check where the package puts
 # them); passes CHECK once it answers, fails it and returns 1 otherwise.

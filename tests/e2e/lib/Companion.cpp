@@ -14,16 +14,6 @@
 namespace drawlume::e2e {
 namespace {
 
-bool parseNumber(const std::string& text, long minimum, long maximum, long& value, int base = 0) {
-    try {
-        size_t used = 0;
-        value = std::stol(text, &used, base);
-        return used == text.size() && value >= minimum && value <= maximum;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
 // A word of a report line: a bare switch ("tip", set to 1) when it has no range, or
 // a "name=value" field within its range. What is not named stays 0.
 struct Word {
@@ -308,15 +298,12 @@ bool createCompanion(UhidCompanion& companion, const UhidCompanion::Identity& id
 }
 
 bool playScript(UhidCompanion& companion, const std::vector<ScriptStep>& steps,
-                const std::function<void()>& afterReport, std::string& error) {
+                std::string& error) {
     using Kind = ScriptStep::Kind;
     for (const ScriptStep& step : steps) {
         bool ok = true;
         if (step.kind == Kind::report) {
             ok = companion.send(step.report, error);
-            if (ok && afterReport) {
-                afterReport();
-            }
         } else if (step.kind == Kind::sleep) {
             sleepMs(step.milliseconds);
         } else if (step.kind == Kind::waitFile) {

@@ -97,9 +97,7 @@ bool createCompanion(UhidCompanion& companion, const UhidCompanion::Identity& id
                      CompanionNodes& nodes, std::string& error,
                      size_t twinCount = kCompanionTwinCount);
 
-// Plays a script; `afterReport` (may be empty) runs after each report is written, for
-// readers in the same process that must keep their queues short.
-bool playScript(UhidCompanion& companion, const std::vector<ScriptStep>& steps,
-                const std::function<void()>& afterReport, std::string& error);
+// Plays a script.
+bool playScript(UhidCompanion& companion, const std::vector<ScriptStep>& steps, std::string& error);
 
 }  // namespace drawlume::e2e

@@ -49,16 +49,6 @@ const CodeTables& codeTables() {
     return instance;
 }
 
-bool parseNumber(const std::string& text, long minimum, long maximum, long& value) {
-    try {
-        size_t used = 0;
-        value = std::stol(text, &used, 0);
-        return used == text.size() && value >= minimum && value <= maximum;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
 // Whether `actual` has every event of `expected` (and, when `exact`, nothing else).
 bool frameMatches(const Frame& expected, const Frame& actual, bool exact) {
     if (exact && expected.events.size() != actual.events.size()) {

@@ -127,30 +127,6 @@ bool waitForCompanionNodes(const std::string& uniq, size_t twinCount, const Dead
     return complete;
 }
 
-bool waitForCompanionGone(const std::string& uniq, const std::vector<std::string>& devNodes,
-                          const Deadline& deadline, std::string& error) {
-    const bool gone = pollUntil(deadline, [&] {
-        bool none = findHidDevice(uniq).empty();
-        for (const std::string& node : devNodes) {
-            none = none && !nodeExists(node);
-        }
-        return none;
-    });
-    if (!gone) {
-        error = "companion " + uniq + " or one of its nodes still there when the time ran out";
-    }
-    return gone;
-}
-
-bool waitForEventNode(const std::string& inputSysPath, const Deadline& deadline, std::string& node,
-                      std::string& error) {
-    if (!pollUntil(deadline, [&] { return nodeExists(node = eventNodeOf(inputSysPath)); })) {
-        error = "no event node under " + inputSysPath;
-        return false;
-    }
-    return true;
-}
-
 bool waitForInputDevice(const std::string& name, const SysPathFilter& accept,
                         const Deadline& deadline, InputNode& node, std::string& error) {
     size_t count = 0;

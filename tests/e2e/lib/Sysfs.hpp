@@ -32,14 +32,6 @@ struct CompanionNodes {
 bool waitForCompanionNodes(const std::string& uniq, size_t twinCount, const Deadline& deadline,
                            CompanionNodes& nodes, std::string& error);
 
-// Waits until no hid device has HID_UNIQ `uniq` and `devNodes` are gone.
-bool waitForCompanionGone(const std::string& uniq, const std::vector<std::string>& devNodes,
-                          const Deadline& deadline, std::string& error);
-
-// Waits until an input device (its sysfs directory) has its evdev node in /dev.
-bool waitForEventNode(const std::string& inputSysPath, const Deadline& deadline, std::string& node,
-                      std::string& error);
-
 // Waits for exactly one input device named `name` whose sysfs path `accept` takes (an
 // empty filter takes all), with its /dev node. uinput devices live under
 // /sys/devices/virtual/input, hid-input's twins under their hid device.

@@ -244,4 +244,14 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
     return text;
 }
 
+bool parseNumber(const std::string& text, long minimum, long maximum, long& value, int base) {
+    try {
+        size_t used = 0;
+        value = std::stol(text, &used, base);
+        return used == text.size() && value >= minimum && value <= maximum;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 }  // namespace drawlume::e2e

@@ -97,4 +97,7 @@ ProcessStats sampleProcesses(const std::vector<pid_t>& pids);
 
 std::string replaceAll(std::string text, const std::string& from, const std::string& to);
 
+// The whole of `text` as a number from `minimum` to `maximum` (base 0: C's prefixes).
+bool parseNumber(const std::string& text, long minimum, long maximum, long& value, int base = 0);
+
 }  // namespace drawlume::e2e

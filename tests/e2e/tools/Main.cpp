@@ -1,25 +1,24 @@
 // e2e: the programs the VM run is built from, as subcommands of one tool.
 //
 //   e2e companion --descriptor FILE [--name NAME] [--uniq ADDRESS] [--ready FILE]
-//                 [--twins N] [--timeout-ms MS] [--pace-ms MS] [SCRIPT...]
+//                 [--twins N] [--timeout-ms MS] [SCRIPT...]
 //     A simulated companion: created through /dev/uhid, it writes its hid folder to
 //     the ready file once its hidraw node and twins (3, or N) are there, plays the
-//     scripts (pausing after each report, for a reader in another process that must
-//     not fall behind the twin's small buffer) and is removed.
-//   e2e read (--name NAME [--virtual] | --companion UNIQ --twin SUFFIX) [--grab]
-//            [--ready FILE] [--quiet-ms MS] [--timeout-ms MS] [--expect FILE [--in-order]]
-//   e2e read (...) --nothing-held
-//     Reads frames from one evdev node, found by name (--virtual: a uinput device) or
-//     as a twin of a companion, and prints or compares them: exactly, or with
-//     --in-order each expected frame contained in its own frame read, others between.
+//     scripts and is removed.
+//   e2e read --name NAME [--virtual] [--ready FILE] [--quiet-ms MS] [--timeout-ms MS]
+//            [--expect FILE [--in-order]]
+//   e2e read --name NAME [--virtual] --nothing-held
+//     Reads frames from one evdev node, found by name (--virtual: a uinput device),
+//     and prints or compares them: exactly, or with --in-order each expected frame
+//     contained in its own frame read, others between.
 //     --nothing-held: prints what the device holds down; exit 1 when anything.
-//   e2e grab --companion UNIQ [--twin SUFFIX] --expect held|free [--silent-ms MS]
+//   e2e grab --companion UNIQ --expect held|free [--silent-ms MS]
 //            [--opened-by PID] [--twins N] [--timeout-ms MS]
 //     Whether the companion's twins are grabbed (EVIOCGRAB answers EBUSY); with
 //     --silent-ms, that a reader of them gets nothing for that long; --opened-by first
 //     waits until process PID holds the hidraw node and the twins open, as probing
 //     the grab while it starts could take it from under it.
-//   e2e soak, e2e kernel, e2e libinput: see their sources.
+//   e2e soak, e2e libinput, e2e user-mouse: see their sources.
 // Exit status: 0 as expected, 1 not as expected, 2 usage or nothing to check.
 
 #include <cerrno>
@@ -72,8 +71,8 @@ int failed(const std::string& error, int status = 1) {
 }  // namespace
 
 int companionCommand(int argc, char** argv) {
-    const Options options(
-        argc, argv, {"descriptor", "name", "uniq", "ready", "twins", "timeout-ms", "pace-ms"});
+    const Options options(argc, argv,
+                          {"descriptor", "name", "uniq", "ready", "twins", "timeout-ms"});
     UhidCompanion::Identity identity;
     identity.name = options.text("name", identity.name);
     identity.uniq = options.text("uniq", identity.uniq);
@@ -100,40 +99,26 @@ int companionCommand(int argc, char** argv) {
     if (!options.text("ready").empty()) {
         std::ofstream(options.text("ready")) << nodes.hidPath << "\n";
     }
-    const int paceMs = static_cast<int>(options.number("pace-ms", 0));
-    return playScript(
-               companion, steps, [paceMs] { sleepMs(paceMs); }, error)
-               ? 0
-               : failed(error);
+    return playScript(companion, steps, error) ? 0 : failed(error);
 }
 
 // The options, then the one run the subcommand makes, in order.
 // NOLINTNEXTLINE(readability-function-size)
 int readCommand(int argc, char** argv) {
-    const Options options(
-        argc, argv, {"name", "companion", "twin", "ready", "quiet-ms", "timeout-ms", "expect"},
-        {"virtual", "grab", "in-order", "nothing-held"});
+    const Options options(argc, argv, {"name", "ready", "quiet-ms", "timeout-ms", "expect"},
+                          {"virtual", "in-order", "nothing-held"});
     const std::string expect = options.text("expect");
     std::vector<Frame> expected;
     std::string error;
-    if (!options.valid() || options.text("name").empty() == options.text("companion").empty() ||
+    if (!options.valid() || options.text("name").empty() ||
         (!expect.empty() && !readFramesFile(expect, expected, error))) {
         return failed("usage: see tools/Main.cpp " + error, 2);
     }
     const Deadline deadline = Deadline::afterMs(options.number("timeout-ms", 10000));
     InputNode input;
-    CompanionNodes nodes;
-    if (options.text("name").empty()) {
-        const InputNode* twin = nullptr;
-        if (!waitForCompanionNodes(options.text("companion"), kCompanionTwinCount, deadline, nodes,
-                                   error) ||
-            (twin = nodes.twin(options.text("twin"))) == nullptr) {
-            return failed(error.empty() ? "no twin '... " + options.text("twin") + "'" : error, 2);
-        }
-        input = *twin;
-    } else if (!waitForInputDevice(options.text("name"),
-                                   options.flag("virtual") ? onlyUinputDevices() : SysPathFilter(),
-                                   deadline, input, error)) {
+    if (!waitForInputDevice(options.text("name"),
+                            options.flag("virtual") ? onlyUinputDevices() : SysPathFilter(),
+                            deadline, input, error)) {
         return failed(error, 2);
     }
     EvdevReader reader;
@@ -147,9 +132,6 @@ int readCommand(int argc, char** argv) {
         }
         std::printf("%s holds %s\n", input.devNode.c_str(), describeKeys(held).c_str());
         return held.empty() ? 0 : 1;
-    }
-    if (options.flag("grab") && reader.grab() != 0) {
-        return failed(sysError("EVIOCGRAB " + input.devNode));
     }
     if (!options.text("ready").empty()) {
         std::ofstream(options.text("ready")) << input.devNode << "\n";
@@ -184,11 +166,9 @@ int readCommand(int argc, char** argv) {
 // The options, then the one run the subcommand makes, in order.
 // NOLINTNEXTLINE(readability-function-size)
 int grabCommand(int argc, char** argv) {
-    const Options options(
-        argc, argv,
-        {"companion", "twin", "expect", "silent-ms", "opened-by", "twins", "timeout-ms"});
+    const Options options(argc, argv,
+                          {"companion", "expect", "silent-ms", "opened-by", "twins", "timeout-ms"});
     const std::string expect = options.text("expect");
-    const std::string only = options.text("twin");
     const long openedBy = options.number("opened-by", 0);
     if (!options.valid() || options.text("companion").empty() ||
         (expect != "held" && expect != "free") || openedBy < 0) {
@@ -202,13 +182,10 @@ int grabCommand(int argc, char** argv) {
                                error)) {
         return failed(error, 2);
     }
-    std::vector<InputNode> checked;
+    const std::vector<InputNode>& checked = nodes.twins;
     std::vector<std::string> opened{nodes.hidraw};
-    for (const InputNode& twin : nodes.twins) {
-        if (only.empty() || nodes.twin(only) == &twin) {
-            checked.push_back(twin);
-            opened.push_back(twin.devNode);
-        }
+    for (const InputNode& twin : checked) {
+        opened.push_back(twin.devNode);
     }
     if (openedBy > 0) {
         if (!waitUntilHeldOpen(static_cast<pid_t>(openedBy), opened, deadline, error)) {
@@ -259,14 +236,12 @@ int main(int argc, char** argv) {
         int (*run)(int, char**);
     } commands[] = {{"companion", companionCommand}, {"read", readCommand},
                     {"grab", grabCommand},           {"soak", soakCommand},
-                    {"kernel", kernelCommand},       {"libinput", libinputCommand},
-                    {"user-mouse", userMouseCommand}};
+                    {"libinput", libinputCommand},   {"user-mouse", userMouseCommand}};
     for (const auto& command : commands) {
         if (argc > 1 && std::strcmp(argv[1], command.name) == 0) {
             return command.run(argc - 2, argv + 2);
         }
     }
-    std::fprintf(stderr,
-                 "usage: e2e companion|read|grab|soak|kernel|libinput|user-mouse OPTIONS...\n");
+    std::fprintf(stderr, "usage: e2e companion|read|grab|soak|libinput|user-mouse OPTIONS...\n");
     return 2;
 }

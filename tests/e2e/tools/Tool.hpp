@@ -33,7 +33,6 @@ int companionCommand(int argc, char** argv);
 int readCommand(int argc, char** argv);
 int grabCommand(int argc, char** argv);
 int soakCommand(int argc, char** argv);
-int kernelCommand(int argc, char** argv);
 int libinputCommand(int argc, char** argv);
 int userMouseCommand(int argc, char** argv);
 

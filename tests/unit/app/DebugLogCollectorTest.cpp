@@ -54,20 +54,6 @@ TEST_F(DebugLogCollectorTest, LinesAreStampedWithLocalTimeAndDeliveredWholeOnThe
     EXPECT_EQ(deliveries[0], std::vector<std::string>{deliveries[1][0]});
 }
 
-TEST_F(DebugLogCollectorTest, KeepsTheNewestHundredLines) {
-    for (int i = 1; i <= 101; ++i) {
-        collector.addLog(std::to_string(i));
-    }
-    settle();
-    ASSERT_EQ(deliveries.size(), 101u);
-    const std::vector<std::string>& last = deliveries.back();
-    ASSERT_EQ(last.size(), 100u);
-    EXPECT_EQ(messageOf(last.front()), "2");
-    EXPECT_EQ(messageOf(last.back()), "101");
-    EXPECT_EQ(deliveries[99].size(), 100u);
-    EXPECT_EQ(messageOf(deliveries[99].front()), "1");
-}
-
 TEST_F(DebugLogCollectorTest, WhileDisabledAddingDoesNothingButClearingStillWorks) {
     collector.addLog("kept");
     collector.setEnabled(false);

@@ -136,27 +136,6 @@ TEST_F(TabletDeviceManagerActivationTest, AlertIsNotShownOnceTheManagerIsGone) {
     EXPECT_TRUE(alerts.shown.empty());
 }
 
-TEST_F(TabletDeviceManagerActivationTest, SleepSuspendsOnceAndWakeResumesOnce) {
-    select(device);
-    newLogTexts();
-    manager->suspendForSleep();
-    manager->suspendForSleep();
-    EXPECT_TRUE(manager->isSuspendedForSleep());
-    manager->activateSelectedDevice();
-    manager->resumeAfterWake();
-    manager->resumeAfterWake();
-    EXPECT_EQ(newLogTexts(),
-              (std::vector<std::string>{
-                  "Suspending active device handling for system sleep", deactivationLine(),
-                  "Pen state reset", "Device deactivated",
-                  "Device manager is already suspended for sleep",
-                  "Skipping selected device activation while suspended for sleep",
-                  "Resuming device handling after system wake", "Activating device: Pad",
-                  "Device activated successfully (max report size: 12 bytes)",
-                  "Ignoring wake resume request because device manager is not suspended"}));
-    EXPECT_EQ(device->openCount(), 2);
-}
-
 TEST_F(TabletDeviceManagerActivationTest, StopClosesTheActiveDeviceAndDroppingTheManagerToo) {
     select(device);
     newLogTexts();

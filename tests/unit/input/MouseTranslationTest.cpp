@@ -36,14 +36,5 @@ TEST_F(MouseTranslationTest, AfterAResetHeldButtonsArePressedAgain) {
     EXPECT_EQ(calls()[1].type, kCGEventLeftMouseDown);
 }
 
-TEST_F(MouseTranslationTest, OtherLengthsAndTheUpperButtonBitsAreIgnoredSilently) {
-    send(1, {1, 1, 5, 5});
-    send(1, {1, 1, 5, 5, 1, 1, 0});
-    mouse(0xF8);
-    mouse(0);  // nothing was stored as pressed: no release
-    EXPECT_TRUE(calls().empty());
-    EXPECT_TRUE(logTexts().empty());
-}
-
 }  // namespace
 }  // namespace drawlume::testing

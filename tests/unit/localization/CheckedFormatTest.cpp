@@ -30,12 +30,6 @@ TEST(CheckedFormatTest, FillsConversionsThatFitTheArguments) {
     EXPECT_EQ(format("", {}), "");
 }
 
-TEST(CheckedFormatTest, PrecisionOnATextCutsWholeCharacters) {
-    EXPECT_EQ(format("[%.2s]", {std::string_view("\xC3\xA9\xC3\xA9")}), "[\xC3\xA9]");
-    EXPECT_EQ(format("[%.3s]", {std::string_view("\xC3\xA9\xC3\xA9")}), "[\xC3\xA9]");
-    EXPECT_EQ(format("[%s]", {std::string_view()}), "[]");
-}
-
 TEST(CheckedFormatTest, RejectsTextsThatDoNotFitTheArguments) {
     struct Case {
         const char* text;

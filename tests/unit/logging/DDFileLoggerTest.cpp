@@ -133,26 +133,5 @@ TEST_F(DDFileLoggerTest, FailedWriteTakesBackItsPartAndLosesOnlyThatLineAndIsTol
     EXPECT_EQ(reports(), std::vector<std::string>{expected});
 }
 
-TEST_F(DDFileLoggerTest, UnusableDirectoryLosesLinesUntilItCanBeCreated) {
-    // A regular file where the log directory's parent should be: mkdir fails for real.
-    const fs::path blocker = logDir_.path() / "state";
-    testing::writeFile(blocker, "not a directory");
-    auto manager = std::make_shared<DDLogFileManagerDefault>(
-        (blocker / "Logs" / "drawlume-agent").string(), kApp, posixLogFileSystem(),
-        [this] { return now_; });
-    auto logger = makeLogger(manager);
-    write(*logger, {"lost"});
-    EXPECT_TRUE(reported("DDFileLogManagerDefault: Error creating logsDirectory: " +
-                         blocker.string() + "/Logs/drawlume-agent: Not a directory"));
-    EXPECT_TRUE(reported("DDFileLogger: Failed to create new log file: "));
-
-    fs::remove(blocker);
-    write(*logger, {"kept"});
-    const fs::path directory = blocker / "Logs" / "drawlume-agent";
-    ASSERT_TRUE(fs::is_directory(directory));
-    const auto entry = *fs::directory_iterator(directory);
-    EXPECT_EQ(testing::readFile(entry.path()), "2026/12/06 01:02:03:456  kept\n");
-}
-
 }  // namespace
 }  // namespace drawlume

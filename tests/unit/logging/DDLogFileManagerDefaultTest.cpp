@@ -1,4 +1,3 @@
-#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -6,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "logging/DDLogFileManagerDefault.hpp"
-#include "logging/FaultyLogFileSystem.hpp"
 #include "logging/FileLoggerFixture.hpp"
 
 namespace drawlume {
@@ -71,39 +69,6 @@ TEST_F(DDLogFileManagerDefaultTest, CutIsTheSmallerOfCountAndQuota) {
         manager->deleteOldLogFiles();
         EXPECT_EQ(minutesLeft(), c.left) << c.maximumFiles << " files, quota " << c.quota;
     }
-}
-
-TEST_F(DDLogFileManagerDefaultTest, FailedDeletionIsToldAndStopsTheDeletion) {
-    makeFiles({10, 10, 10, 10});
-    auto faulty = std::make_shared<testing::FaultyLogFileSystem>();
-    faulty->failRemovals(EACCES);
-    auto manager = makeManager(faulty);
-    manager->setMaximumNumberOfLogFiles(1);
-    manager->deleteOldLogFiles();
-    EXPECT_EQ(minutesLeft(), (std::vector<std::string>{"00", "01", "02", "03"}));
-    EXPECT_EQ(reports(), std::vector<std::string>{
-                             "DDLogFileManagerDefault: Error deleting file " + logDir_.str() +
-                             "/drawlume-agent 2026-01-01--00-02-00-000.log: Permission denied"});
-}
-
-TEST_F(DDLogFileManagerDefaultTest, NamesCollidingInOneMillisecondGetACounter) {
-    auto manager = makeManager();
-    manager->setMaximumNumberOfLogFiles(0);
-    std::vector<std::string> paths;
-    for (int i = 0; i < 5; ++i) {
-        std::string path;
-        int fd = -1;
-        ASSERT_EQ(manager->createNewLogFile(path, fd), 0);
-        ::close(fd);
-        paths.push_back(fs::path(path).filename().string());
-    }
-    EXPECT_EQ(paths[0], "drawlume-agent 2026-12-06--01-02-03-456.log");
-    EXPECT_EQ(paths[1], "drawlume-agent 2026-12-06--01-02-03-456 2.log");
-
-    std::string path;
-    int fd = -1;
-    EXPECT_EQ(manager->createNewLogFile(path, fd), EEXIST);
-    EXPECT_TRUE(reported("DDLogFileManagerDefault: Bailing file creation, encountered 5 errors."));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <algorithm>
-#include <atomic>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -10,11 +9,9 @@
 
 namespace drawlume::testing {
 
-// The real file system, with deletion or writes made to fail on demand.
+// The real file system, with writes made to fail on demand.
 class FaultyLogFileSystem final : public LogFileSystem {
 public:
-    // Every deletion fails with error.
-    void failRemovals(int error) { removeError_ = error; }
     // Writes whose data contain marker write only `accepted` bytes, then fail
     // with error; an empty marker heals them.
     void failWritesContaining(std::string marker, int error, size_t accepted = 0) {
@@ -57,10 +54,7 @@ public:
     int truncate(int fd, uint64_t size) override { return real_->truncate(fd, size); }
     int synchronize(int fd) override { return real_->synchronize(fd); }
     int close(int fd) override { return real_->close(fd); }
-    int remove(const std::string& path) override {
-        const int error = removeError_.load();
-        return error != 0 ? error : real_->remove(path);
-    }
+    int remove(const std::string& path) override { return real_->remove(path); }
     int rename(const std::string& from, const std::string& to) override {
         return real_->rename(from, to);
     }
@@ -74,7 +68,6 @@ public:
 private:
     std::shared_ptr<LogFileSystem> real_ = posixLogFileSystem();
     std::mutex mutex_;
-    std::atomic<int> removeError_ = 0;
     std::string writeMarker_;
     int writeError_ = 0;
     size_t writeAccepted_ = 0;

@@ -1,13 +1,10 @@
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "LogCapture.hpp"
 #include "TempDirectory.hpp"
-#include "logging/DDLogFlag.hpp"
 #include "program/LoginItem.hpp"
 
 namespace drawlume {
@@ -68,22 +65,6 @@ TEST(LoginItemTest, ExecQuotesWhatTheDesktopWouldSplitOrExpand) {
     EXPECT_EQ(desktopEntryExec({"/a$b\\c"}), "\"/a\\\\$b\\\\\\\\c\"");
     EXPECT_EQ(desktopEntryExec({"/a%u", ""}), "/a%%u \"\"");
     EXPECT_EQ(desktopEntryExec({"/a\nb"}), "\"/a\\nb\"");
-}
-
-TEST(LoginItemTest, AFailureIsLoggedAndLeavesTheItemOff) {
-    testing::TempDirectory folder;
-    testing::LogCapture log;
-    // A parent that is a file: no folder can be made for the entry.
-    writeFile(folder.path() / "file", "x");
-    LoginItem blocked((folder.path() / "file" / "drawlume-agent.desktop").string(), {"a"});
-    EXPECT_EQ(blocked.setEnabled(true).code, ENOTDIR);
-    EXPECT_FALSE(blocked.isEnabled());
-
-    const auto messages = log.messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].flag, DDLogFlagWarning);
-    EXPECT_EQ(messages[0].message.rfind("Could not switch start at login on (", 0), 0u)
-        << messages[0].message;
 }
 
 }  // namespace

@@ -114,21 +114,6 @@ TEST_F(JsonFileUserDefaultsTest, UnreadableFileIsNeverWrittenOver) {
     EXPECT_NE(log.lines()[0].find("Could not read the settings file"), std::string::npos);
 }
 
-TEST_F(JsonFileUserDefaultsTest, FailedSaveKeepsTheValueAndReportsOnce) {
-    // The settings folder's place is taken by a file, so no save can succeed.
-    writeFile(folder_.path() / "config", "not a folder");
-    testing::LogCapture log;
-    JsonFileUserDefaults defaults(settingsPath().string(), clocks_);
-    defaults.set("selectedMonitorIndex", int64_t{1});
-    defaults.set("selectedMonitorIndex", int64_t{2});
-    EXPECT_EQ(defaults.object("selectedMonitorIndex"), DefaultsValue(int64_t{2}));
-    const std::vector<DDLogMessage> messages = log.messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].flag, DDLogFlagError);
-    EXPECT_NE(messages[0].message.find("mkdir: Not a directory"), std::string::npos)
-        << messages[0].message;
-}
-
 TEST_F(JsonFileUserDefaultsTest, LinkedSettingsFileStaysALink) {
     const std::filesystem::path real = folder_.path() / "dotfiles" / "defaults.json";
     std::filesystem::create_directories(real.parent_path());

@@ -81,28 +81,5 @@ TEST_F(ReplayHidHostTest, RecordedTimesAreKeptOnTheRunLoop) {
     EXPECT_EQ(log_.back(), "finished");
 }
 
-TEST_F(ReplayHidHostTest, ReportsWhileClosedAreDroppedAndLongReportsAreCut) {
-    ReplayHidHost host({recording("pad",
-                                  "E: 0.0 4 03 01 00 ff\nE: 0.1 3 03 02 00\n"
-                                  "E: 0.2 3 03 03 00\n")},
-                       ReplayPacing::asFastAsPossible);
-    start(host);
-    openAndListen(*devices_[0], host.clocks());
-    loop_.post([&] { devices_[0]->close(kIOHIDOptionsTypeNone); });
-    loop_.runUntilIdle();  // the first report cut to the buffer, the close, two dropped
-    EXPECT_EQ(log_, (std::vector<std::string>{"matched pad", "report 3 1 len 3 at 1000.000000",
-                                              "removed pad", "finished"}));
-}
-
-TEST_F(ReplayHidHostTest, DeviceThatDoesNotMatchIsNotPlayedAndTheSessionStillEnds) {
-    auto keyboard = recording("keyboard", "E: 0.0 3 03 01 00\n");
-    keyboard.devices[0].descriptor.applicationCollections = {{0x01, 0x06}};
-    ReplayHidHost host({keyboard}, ReplayPacing::asFastAsPossible);
-    start(host);
-    EXPECT_TRUE(devices_.empty());
-    EXPECT_EQ(log_, (std::vector<std::string>{"finished"}));
-    EXPECT_EQ(host.reportsPlayed(), 0u);
-}
-
 }  // namespace
 }  // namespace drawlume

@@ -1,16 +1,20 @@
 #include <algorithm>
 #include <cstdint>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <libevdev/libevdev.h>
 
 #include "TestData.hpp"
 #include "app/TabletViewModel.hpp"
 #include "platform/fake/FakeAccessibilityTrust.hpp"
 #include "platform/fake/ManualRunLoop.hpp"
 #include "platform/fake/RecordingAlerts.hpp"
+#include "platform/linux/uinput/RecordingUinputWriter.hpp"
+#include "platform/linux/uinput/UinputEventSink.hpp"
 #include "platform/print/PrintingEventSink.hpp"
 #include "platform/replay/HidRecordingParser.hpp"
 #include "platform/replay/ReplayHidHost.hpp"
@@ -42,10 +46,17 @@ struct CountingReleaser final : HeldInputReleaser {
     size_t releases = 0;
 };
 
-// Plays the recordings as fast as possible, each cut after its first
-// `keptReports` reports, and returns what was printed.
-std::string replay(const std::vector<std::string>& names, size_t& reports,
-                   size_t keptReports = SIZE_MAX) {
+std::shared_ptr<FixedScreenList> oneDisplay() {
+    return std::make_shared<FixedScreenList>(
+        std::vector<ScreenDescription>{{"Display", Rect{{0, 0}, {1920, 1080}}}});
+}
+
+// Plays the recordings as fast as possible into `sink`, each cut after its
+// first `keptReports` reports.
+template <class Sink>
+void play(const std::vector<std::string>& names, Sink& sink,
+          const std::shared_ptr<FixedScreenList>& screens, size_t& reports,
+          size_t keptReports = SIZE_MAX) {
     std::vector<HidRecording> recordings;
     reports = 0;
     for (const std::string& name : names) {
@@ -60,16 +71,12 @@ std::string replay(const std::vector<std::string>& names, size_t& reports,
     ReplayHidHost host(recordings, ReplayPacing::asFastAsPossible);
     bool finished = false;
     host.setOnFinished([&finished] { finished = true; });
-    std::ostringstream printed;
-    PrintingEventSink sink(printed, Point{960, 540});
     RecordingAlerts alerts;
     CountingReleaser releaser(sink);
     SystemEventsHub events;
     FakeAccessibilityTrust trust;
     AgentCore core(AgentPlatform{loop, events, trust, sink, &releaser, host, alerts, host.clocks(),
-                                 std::make_shared<FixedScreenList>(std::vector<ScreenDescription>{
-                                     {"Display", Rect{{0, 0}, {1920, 1080}}}}),
-                                 std::make_shared<InMemoryUserDefaults>()});
+                                 screens, std::make_shared<InMemoryUserDefaults>()});
     const std::shared_ptr<TabletViewModel> model = core.makeViewModel();
     loop.runUntilIdle();
     EXPECT_TRUE(finished);
@@ -77,6 +84,14 @@ std::string replay(const std::vector<std::string>& names, size_t& reports,
     EXPECT_EQ(releaser.releases, names.size());
     EXPECT_EQ(host.reportsPlayed(), reports);
     EXPECT_TRUE(alerts.shown.empty());
+}
+
+// What was printed of the recordings, as drawlume-agent --print-events prints it.
+std::string replay(const std::vector<std::string>& names, size_t& reports,
+                   size_t keptReports = SIZE_MAX) {
+    std::ostringstream printed;
+    PrintingEventSink sink(printed, Point{960, 540});
+    play(names, sink, oneDisplay(), reports, keptReports);
     return printed.str();
 }
 
@@ -84,6 +99,35 @@ TEST_P(ReplayPipelineTest, PrintedRecordsMatchTheExpectedOutput) {
     const std::string name = GetParam();
     size_t reports = 0;
     EXPECT_EQ(replay({name}, reports), readFile(testDataPath(name + ".expected")));
+}
+
+// The same through the uinput devices: the frames the kernel is given, one a
+// line, against NAME.evdev. A difference is also written to NAME.evdev.actual
+// in the test's working directory, to review and copy after a deliberate change.
+TEST_P(ReplayPipelineTest, UinputFramesMatchTheExpectedFrames) {
+    const std::string name = GetParam();
+    auto log = std::make_shared<testing::WriterLog>();
+    const std::shared_ptr<FixedScreenList> screens = oneDisplay();
+    {
+        UinputEventSink sink(std::make_unique<testing::RecordingUinputWriter>(log), *screens);
+        size_t reports = 0;
+        play({name}, sink, screens, reports);
+    }
+    constexpr const char* kRoles[] = {"pen", "pointer", "keyboard"};
+    std::string frames;
+    for (const testing::WrittenFrame& frame : log->take()) {
+        frames += kRoles[static_cast<size_t>(frame.role)];
+        for (const EvdevEvent& event : frame.events) {
+            frames += std::string(" ") + libevdev_event_code_get_name(event.type, event.code) +
+                      "=" + std::to_string(event.value);
+        }
+        frames += "\n";
+    }
+    const std::string expected = readFile(testDataPath(name + ".evdev"));
+    if (frames != expected) {
+        std::ofstream(name + ".evdev.actual") << frames;
+    }
+    EXPECT_EQ(frames, expected);
 }
 
 // Several recordings are several devices: the first is selected and played,

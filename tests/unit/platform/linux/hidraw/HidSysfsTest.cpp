@@ -49,14 +49,6 @@ TEST_F(HidSysfsTest, ReportDescriptorIsReadWholeThroughItsNulBytes) {
     EXPECT_FALSE(HidSysfs::readReportDescriptor(bluetoothHid_));  // no such attribute
 }
 
-TEST_F(HidSysfsTest, UeventFieldsKeepEmptyValuesAndEqualsSignsInValues) {
-    writeFile(bluetoothHid_ / "uevent", "HID_UNIQ=\nHID_NAME=a=b\nnot a field\nLAST=x");
-    const auto fields = HidSysfs::readUevent(bluetoothHid_);
-    ASSERT_TRUE(fields);
-    EXPECT_EQ(*fields, (UeventFields{{"HID_UNIQ", ""}, {"HID_NAME", "a=b"}, {"LAST", "x"}}));
-    EXPECT_FALSE(HidSysfs::readUevent(root_.path() / "missing"));
-}
-
 TEST_F(HidSysfsTest, EvdevTwinsAreTheEventNodesOfEveryInputDevice) {
     EXPECT_EQ(HidSysfs::evdevTwinNodes(usbHid_),
               (std::vector<std::string>{"/dev/input/event3", "/dev/input/event4"}));

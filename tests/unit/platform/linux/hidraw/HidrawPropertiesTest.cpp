@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "devices/HidTransport.hpp"
 #include "platform/linux/hidraw/HidrawProperties.hpp"
 
 namespace drawlume {
@@ -25,22 +24,6 @@ TEST(HidrawPropertiesTest, BluetoothCompanionIsNamedByItsHidFields) {
                                           {"Product", std::string("Acme Companion")},
                                           {"SerialNumber", std::string("aa:bb:cc:dd:ee:ff")},
                                           {"MaxInputReportSize", int64_t{12}}}));
-}
-
-TEST(HidrawPropertiesTest, MissingOrMalformedHidIdLeavesIdsOutAndTransportUnknown) {
-    for (const char* hidId : {"", "0005:46D", "0005:XYZ:0001", "0005:0001:0002:0003", "0006"}) {
-        const HidPropertyMap properties =
-            hidrawProperties(UeventFields{{"HID_ID", hidId}}, std::nullopt, twelveBytePen());
-        EXPECT_EQ(properties.count("VendorID"), 0u) << hidId;
-        EXPECT_EQ(findProperty(properties, "Transport"), HidPropertyValue(std::string("Unknown")))
-            << hidId;
-    }
-    const auto virtualBus = parseHidId("0006:00001d6b:00000104");
-    ASSERT_TRUE(virtualBus);
-    EXPECT_EQ(virtualBus->bus, 6u);
-    EXPECT_EQ(virtualBus->vendor, 0x1d6bu);
-    EXPECT_EQ(virtualBus->product, 0x104u);
-    EXPECT_EQ(transportForBus(0x18), "Unknown");  // I2C
 }
 
 }  // namespace

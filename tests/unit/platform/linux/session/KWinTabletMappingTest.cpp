@@ -36,9 +36,9 @@ public:
             sd_bus_set_bus_client(bus_, 1) < 0 || sd_bus_start(bus_) < 0 ||
             sd_bus_add_object_vtable(bus_, nullptr, "/org/kde/KWin/InputDevice",
                                      "org.kde.KWin.InputDeviceManager", managerTable(), this) < 0 ||
-            sd_bus_add_object_vtable(
-                bus_, nullptr, "/org/kde/KWin/InputDevice/event7", "org.kde.KWin.InputDevice",
-                behaviour.plasma6 ? plasma6Table() : plasma5Table(), this) < 0 ||
+            sd_bus_add_object_vtable(bus_, nullptr, "/org/kde/KWin/InputDevice/event7",
+                                     "org.kde.KWin.InputDevice", deviceTable(behaviour.plasma6),
+                                     this) < 0 ||
             sd_bus_request_name(bus_, "org.kde.KWin", 0) < 0) {
             bus_ = sd_bus_flush_close_unref(bus_);
             return;
@@ -78,40 +78,34 @@ private:
         const char* none[] = {"event3", nullptr};
         return sd_bus_message_append_strv(reply, const_cast<char**>(listed ? some : none));
     }
-    static int getOutput(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply,
-                         void* self, sd_bus_error*) {
+    // Both properties through one getter and one setter, told apart by name.
+    static int get(sd_bus*, const char*, const char*, const char* property, sd_bus_message* reply,
+                   void* self, sd_bus_error*) {
         auto& kwin = *static_cast<StandInKWin*>(self);
         const std::lock_guard<std::mutex> lock(kwin.mutex_);
-        return sd_bus_message_append(reply, "s", kwin.outputName_.c_str());
+        return std::string(property) == "outputName"
+                   ? sd_bus_message_append(reply, "s", kwin.outputName_.c_str())
+                   : sd_bus_message_append(reply, "b", static_cast<int>(kwin.mapToWorkspace_));
     }
-    static int setOutput(sd_bus*, const char*, const char*, const char*, sd_bus_message* value,
-                         void* self, sd_bus_error* error) {
+    static int set(sd_bus*, const char*, const char*, const char* property, sd_bus_message* value,
+                   void* self, sd_bus_error* error) {
         auto& kwin = *static_cast<StandInKWin*>(self);
+        const bool output = std::string(property) == "outputName";
         const char* name = nullptr;
-        if (kwin.behaviour_.refuses || sd_bus_message_read(value, "s", &name) < 0) {
-            return sd_bus_error_set(error, SD_BUS_ERROR_ACCESS_DENIED, "not for you");
-        }
-        const std::lock_guard<std::mutex> lock(kwin.mutex_);
-        kwin.outputName_ = name;
-        kwin.sets_.push_back(std::string("outputName=") + name);
-        return 0;
-    }
-    static int getWorkspace(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply,
-                            void* self, sd_bus_error*) {
-        auto& kwin = *static_cast<StandInKWin*>(self);
-        const std::lock_guard<std::mutex> lock(kwin.mutex_);
-        return sd_bus_message_append(reply, "b", static_cast<int>(kwin.mapToWorkspace_));
-    }
-    static int setWorkspace(sd_bus*, const char*, const char*, const char*, sd_bus_message* value,
-                            void* self, sd_bus_error* error) {
-        auto& kwin = *static_cast<StandInKWin*>(self);
         int on = 0;
-        if (kwin.behaviour_.refuses || sd_bus_message_read(value, "b", &on) < 0) {
+        if (kwin.behaviour_.refuses || (output ? sd_bus_message_read(value, "s", &name)
+                                               : sd_bus_message_read(value, "b", &on)) < 0) {
             return sd_bus_error_set(error, SD_BUS_ERROR_ACCESS_DENIED, "not for you");
         }
         const std::lock_guard<std::mutex> lock(kwin.mutex_);
-        kwin.mapToWorkspace_ = on != 0;
-        kwin.sets_.push_back(on != 0 ? "mapToWorkspace=true" : "mapToWorkspace=false");
+        if (output) {
+            kwin.outputName_ = name;
+        } else {
+            kwin.mapToWorkspace_ = on != 0;
+        }
+        kwin.sets_.push_back(output
+                                 ? std::string("outputName=") + name
+                                 : std::string("mapToWorkspace=") + (on != 0 ? "true" : "false"));
         return 0;
     }
 
@@ -123,25 +117,19 @@ private:
         };
         return table;
     }
-    static const sd_bus_vtable* plasma5Table() {
+    // Plasma 6 added the switch: Plasma 5's table ends before it.
+    static const sd_bus_vtable* deviceTable(bool plasma6) {
         static const sd_bus_vtable table[] = {
             SD_BUS_VTABLE_START(0),
-            SD_BUS_WRITABLE_PROPERTY("outputName", "s", getOutput, setOutput, 0,
+            SD_BUS_WRITABLE_PROPERTY("outputName", "s", get, set, 0, SD_BUS_VTABLE_UNPRIVILEGED),
+            SD_BUS_VTABLE_END,
+            SD_BUS_VTABLE_START(0),
+            SD_BUS_WRITABLE_PROPERTY("outputName", "s", get, set, 0, SD_BUS_VTABLE_UNPRIVILEGED),
+            SD_BUS_WRITABLE_PROPERTY("mapToWorkspace", "b", get, set, 0,
                                      SD_BUS_VTABLE_UNPRIVILEGED),
             SD_BUS_VTABLE_END,
         };
-        return table;
-    }
-    static const sd_bus_vtable* plasma6Table() {
-        static const sd_bus_vtable table[] = {
-            SD_BUS_VTABLE_START(0),
-            SD_BUS_WRITABLE_PROPERTY("outputName", "s", getOutput, setOutput, 0,
-                                     SD_BUS_VTABLE_UNPRIVILEGED),
-            SD_BUS_WRITABLE_PROPERTY("mapToWorkspace", "b", getWorkspace, setWorkspace, 0,
-                                     SD_BUS_VTABLE_UNPRIVILEGED),
-            SD_BUS_VTABLE_END,
-        };
-        return table;
+        return plasma6 ? table + 3 : table;
     }
 
     Behaviour behaviour_;

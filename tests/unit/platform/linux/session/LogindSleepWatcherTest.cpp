@@ -50,31 +50,5 @@ TEST(LogindSleepWatcherTest, DelayLockIsHeldThroughSleepHandlingThenTakenAgainAf
     EXPECT_FALSE(logind.lastLockReleased());
 }
 
-TEST(LogindSleepWatcherTest, ABusThatGoesAwayIsLetGoOfWithOneWarning) {
-    testing::LogCapture log;
-    PollRunLoop loop;
-    LogindSleepWatcher watcher(loop, [](bool) {});
-    {
-        testing::PrivateBus bus;
-        if (bus.address().empty()) {
-            GTEST_SKIP() << "dbus-daemon could not be started";
-        }
-        ASSERT_TRUE(watcher.start(bus.address()));
-    }
-    const auto lostLines = [&] {
-        int count = 0;
-        for (const std::string& line : log.lines()) {
-            count += line.rfind("Lost the system bus", 0) == 0 ? 1 : 0;
-        }
-        return count;
-    };
-    ASSERT_TRUE(runUntil(loop, [&] { return lostLines() > 0; }));
-    // The dead socket is no longer served: a while later still one line.
-    runUntil(
-        loop, [] { return false; }, 0.1);
-    EXPECT_EQ(lostLines(), 1);
-    EXPECT_FALSE(watcher.holdsDelayLock());
-}
-
 }  // namespace
 }  // namespace drawlume

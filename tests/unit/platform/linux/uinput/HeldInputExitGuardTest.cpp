@@ -112,21 +112,5 @@ TEST(HeldInputExitGuardTest, ExitWithoutDestroyingTheSinkReleasesEverything) {
     EXPECT_EQ(outcome.released, kAllReleased);
 }
 
-TEST(HeldInputExitGuardTest, AnApplicationsOwnSignalHandlerIsLeftInPlace) {
-    static volatile sig_atomic_t handled = 0;
-    struct sigaction own = {};
-    own.sa_handler = [](int) { handled = 1; };
-    struct sigaction previous = {};
-    ASSERT_EQ(sigaction(SIGTERM, &own, &previous), 0);
-    {
-        FixedScreenList screens;
-        UinputEventSink sink(nullptr, screens);
-        HeldInputExitGuard guard(sink);
-        ::raise(SIGTERM);
-    }
-    EXPECT_EQ(handled, 1);
-    ASSERT_EQ(sigaction(SIGTERM, &previous, nullptr), 0);
-}
-
 }  // namespace
 }  // namespace drawlume

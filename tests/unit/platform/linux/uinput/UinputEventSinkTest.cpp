@@ -32,70 +32,6 @@ TEST_F(UinputEventSinkTest, PointerLandsOnTheRecordsLocationAndIsClampedOutside)
               Frames{pointerFrame({{EV_ABS, ABS_X, 32767}, {EV_ABS, ABS_Y, 0}})});
 }
 
-TEST_F(UinputEventSinkTest, TheAxesSpanADisplayLeftOfThePrimaryForPenAndPointer) {
-    // A second display left of the primary: the desktop is 2048 wide and
-    // starts at event x -1024.
-    screens_.setScreens(
-        {{"Primary", Rect{{0, 0}, {1024, 512}}}, {"Left", Rect{{-1024, 0}, {1024, 512}}}});
-    sink_->screensChanged();
-    EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{0, 256}, kCGMouseButtonLeft)),
-              Frames{pointerFrame({{EV_ABS, ABS_X, 16392}, {EV_ABS, ABS_Y, 16416}})});
-    EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{-1024, 0}, kCGMouseButtonLeft)),
-              Frames{pointerFrame({{EV_ABS, ABS_X, 8}, {EV_ABS, ABS_Y, 32}})});
-
-    // The pen uses the same desktop.
-    EXPECT_EQ(post(R::proximityEnter(Point{-1024, 0}, false)).front().events.at(0),
-              (EvdevEvent{EV_ABS, ABS_X, 8}));
-}
-
-TEST_F(UinputEventSinkTest, MouseButtonsPressAndReleaseWhereTheyHappen) {
-    struct Case {
-        CGEventType down, drag, up;
-        CGMouseButton button;
-        uint16_t code;
-    };
-    const Case cases[] = {
-        {kCGEventLeftMouseDown, kCGEventLeftMouseDragged, kCGEventLeftMouseUp, kCGMouseButtonLeft,
-         BTN_LEFT},
-        {kCGEventRightMouseDown, kCGEventRightMouseDragged, kCGEventRightMouseUp,
-         kCGMouseButtonRight, BTN_RIGHT},
-        {kCGEventOtherMouseDown, kCGEventOtherMouseDragged, kCGEventOtherMouseUp,
-         kCGMouseButtonCenter, BTN_MIDDLE},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.code);
-        makeSink();
-        EXPECT_EQ(post(R::mouse(c.down, Point{100, 50}, c.button, 1)),
-                  Frames{pointerFrame(
-                      {{EV_ABS, ABS_X, 3216}, {EV_ABS, ABS_Y, 3232}, {EV_KEY, c.code, 1}})});
-        EXPECT_EQ(post(R::mouse(c.drag, Point{200, 50}, c.button)),
-                  Frames{pointerFrame({{EV_ABS, ABS_X, 6416}})});
-        EXPECT_EQ(post(R::mouse(c.up, Point{200, 50}, c.button, 1)),
-                  Frames{pointerFrame({{EV_KEY, c.code, 0}})});
-        EXPECT_EQ(post(R::mouse(c.up, Point{200, 50}, c.button, 1)), Frames{});
-    }
-    // A fourth button has no code on the pointer: only the motion goes out.
-    EXPECT_EQ(post(R::mouse(kCGEventOtherMouseDown, Point{300, 50}, 3)),
-              Frames{pointerFrame({{EV_ABS, ABS_X, 9616}})});
-}
-
-TEST_F(UinputEventSinkTest, ScrollSendsHighResolutionAndLegacyWheelsTogetherWithEvdevSigns) {
-    // Line scrolls: positive vertical is up (as on evdev), positive
-    // horizontal is left (negative on evdev).
-    EXPECT_EQ(post(R::scroll(2, 0)),
-              Frames{pointerFrame({{EV_REL, REL_WHEEL_HI_RES, 240}, {EV_REL, REL_WHEEL, 2}})});
-    EXPECT_EQ(post(R::scroll(0, 3)),
-              Frames{pointerFrame({{EV_REL, REL_HWHEEL_HI_RES, -360}, {EV_REL, REL_HWHEEL, -3}})});
-    EXPECT_EQ(post(R::scroll(-1, -1)), Frames{pointerFrame({{EV_REL, REL_WHEEL_HI_RES, -120},
-                                                            {EV_REL, REL_WHEEL, -1},
-                                                            {EV_REL, REL_HWHEEL_HI_RES, 120},
-                                                            {EV_REL, REL_HWHEEL, 1}})});
-    EXPECT_EQ(post(R::scroll(0, 0)), Frames{});
-    EXPECT_EQ(post(R::scroll(INT32_MIN, 0)),
-              Frames{pointerFrame(
-                  {{EV_REL, REL_WHEEL_HI_RES, INT32_MIN}, {EV_REL, REL_WHEEL, INT32_MIN}})});
-}
-
 TEST_F(UinputEventSinkTest, EveryUsageTheKeyboardTranslationMapsReachesItsLinuxKey) {
     // Each keyboard usage the translation maps, beside the key of the same
     // usage on a PC keyboard: the translation's usage table and the sink's key
@@ -145,13 +81,7 @@ TEST_F(UinputEventSinkTest, EveryUsageTheKeyboardTranslationMapsReachesItsLinuxK
                       Frames{keyboardFrame({{EV_KEY, expected->second, 0}})});
         }
     }
-    // The eight modifiers' virtual key codes, in the report's bit order.
-    const std::pair<uint16_t, uint16_t> modifiers[] = {
-        {59, KEY_LEFTCTRL},  {56, KEY_LEFTSHIFT},  {58, KEY_LEFTALT},  {55, KEY_LEFTMETA},
-        {62, KEY_RIGHTCTRL}, {60, KEY_RIGHTSHIFT}, {61, KEY_RIGHTALT}, {54, KEY_RIGHTMETA}};
-    for (const auto& [macKeyCode, linuxKey] : modifiers) {
-        EXPECT_EQ(post(R::key(macKeyCode, true)), Frames{keyboardFrame({{EV_KEY, linuxKey, 1}})});
-    }
+    // The eight modifiers are pinned by the keyboard-chords recording's frames.
 }
 
 TEST_F(UinputEventSinkTest, KeysSendNoRepeatsAndUnknownCodesAreDroppedWithOneWarningEach) {
@@ -282,32 +212,6 @@ TEST_F(UinputEventSinkTest, ThePenSpansTheChosenDisplayAloneOnlyWhereTheDesktopM
         EXPECT_EQ(frames.back().events.at(0), (EvdevEvent{EV_ABS, ABS_X, c.centreX}));
         output.post(R::proximityExit(Point{}, false));
     }
-}
-
-TEST_F(UinputEventSinkTest, ReleasingManyKeysSplitsThemOverFrames) {
-    for (uint16_t code = 0; code < 0x30; ++code) {
-        sink_->post(R::key(code, true));
-    }
-    const size_t held = log_->take().size();
-    sink_->releaseAllHeldInput();
-    const Frames frames = log_->take();
-    ASSERT_EQ(frames.size(), 2u);
-    EXPECT_EQ(frames[0].events.size() + frames[1].events.size(), held);
-}
-
-TEST_F(UinputEventSinkTest, AFailedWriteIsLoggedOnceAndNothingCountsAsHeld) {
-    log_->failWith = ENODEV;
-    sink_->post(R::key(0, true));
-    sink_->post(R::mouse(kCGEventLeftMouseDown, Point{1, 1}, kCGMouseButtonLeft));
-    sink_->post(R::key(1, true));
-    EXPECT_EQ(logTexts(), (std::vector<std::string>{
-                              "Cannot write to the uinput keyboard device: No such device",
-                              "Cannot write to the uinput pointer device: No such device"}));
-    log_->failWith = 0;
-    sink_->releaseAllHeldInput();
-    EXPECT_EQ(log_->take(), Frames{});
-    // Once writing works again, the next change goes out in full.
-    EXPECT_EQ(post(R::key(0, true)), Frames{keyboardFrame({{EV_KEY, KEY_A, 1}})});
 }
 
 class FakePointerSource final : public PointerPositionSource {
