@@ -36,7 +36,7 @@ int runHeadlessAgent(const AgentOptions& options, const SessionLock* session) {
         return 2;
     }
     run.startLogging();
-    PollRunLoop loop;
+    PollRunLoop loop(PollRunLoop::Reads::onThreads);
     SystemEventsHub events;
     StderrAlerts alerts;
     AgentCore& core = run.assemble(

@@ -6,7 +6,6 @@
 #include <utility>
 
 #include <fcntl.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include "logging/LogMacros.hpp"
@@ -55,12 +54,13 @@ IOReturn HidrawDevice::open(IOOptionBits options) {
     // much as any companion report could need.
     slotSize_ = node_.descriptor.maxInputReportSize > 0 ? node_.descriptor.maxInputReportSize
                                                         : kUnknownReportSize;
-    slotBuffer_.assign(slotSize_ * kSlotsPerRead, 0);
-    watch_ = runLoop_.watchReadable(fd_, [weak = weak_from_this()] {
-        if (const auto self = weak.lock()) {
-            self->readReports();
-        }
-    });
+    watch_ =
+        runLoop_.watchReads(fd_, slotSize_, kSlotsPerRead,
+                            [weak = weak_from_this()](std::span<const uint8_t> bytes, int error) {
+                                if (const auto self = weak.lock()) {
+                                    self->deliverReports(bytes, error);
+                                }
+                            });
     DDLogInfo("open(_:)", strf("Opened %s%s (%zu evdev node(s) grabbed)", node_.devnode.c_str(),
                                seized_ ? " exclusively" : "", grabs_.count()));
     return kIOReturnSuccess;
@@ -115,31 +115,22 @@ void HidrawDevice::twinRemoved(const std::string& devnode) {
     grabs_.release(devnode);
 }
 
-void HidrawDevice::readReports() {
+void HidrawDevice::deliverReports(std::span<const uint8_t> bytes, int error) {
     // The kernel hands a hidraw reader one report per read and has no readv of
-    // its own, so a readv reads slot after slot and stops at the first read that
-    // comes short or finds the queue empty. One call a wake-up then takes every
-    // report that queued, as long as each fills its slot (the largest reports,
-    // the pen's, do); without a second read that only answers EAGAIN.
-    std::array<iovec, kSlotsPerRead> slots{};
-    for (size_t i = 0; i < slots.size(); ++i) {
-        slots[i] = {slotBuffer_.data() + i * slotSize_, slotSize_};
-    }
-    ssize_t length = 0;
-    do {
-        length = ::readv(fd_, slots.data(), static_cast<int>(slots.size()));
-    } while (length < 0 && errno == EINTR);
-    // A hidraw read never ends the stream; an end is taken as the device gone.
-    if (length <= 0) {
-        const int error = length == 0 ? ENODEV : errno;
-        if (error == EAGAIN || error == EWOULDBLOCK) {
-            return;
-        }
+    // its own, so a scattered read fills slot after slot and stops at the first
+    // read that comes short or finds the queue empty. One call a wake-up then
+    // takes every report that queued, as long as each fills its slot (the
+    // largest reports, the pen's, do); without a second read that only
+    // answers EAGAIN. A hidraw read never ends the stream; an end is taken as
+    // the device gone.
+    if (bytes.empty()) {
+        error = error == 0 ? ENODEV : error;
         // EIO or ENODEV: the device is gone. Anything else would repeat on
         // every wake-up, so the device is given up as well.
         if (error != EIO && error != ENODEV) {
-            DDLogError("readReports()", strf("Reading %s failed: %s", node_.devnode.c_str(),
-                                             errnoText(error).c_str()));
+            DDLogError(
+                "deliverReports(_:error:)",
+                strf("Reading %s failed: %s", node_.devnode.c_str(), errnoText(error).c_str()));
         }
         release();
         if (onVanished_) {
@@ -149,12 +140,9 @@ void HidrawDevice::readReports() {
     }
     // Every report but the last filled its slot; the callback may close this
     // device, which ends the delivery.
-    auto remaining = static_cast<size_t>(length);
-    for (const uint8_t* report = slotBuffer_.data(); remaining > 0 && isOpen();
-         report += slotSize_) {
-        const size_t size = std::min(remaining, slotSize_);
-        registration_.deliver(this, node_.descriptor.usesReportIDs, {report, size});
-        remaining -= size;
+    for (size_t offset = 0; offset < bytes.size() && isOpen(); offset += slotSize_) {
+        registration_.deliver(this, node_.descriptor.usesReportIDs,
+                              bytes.subspan(offset, std::min(slotSize_, bytes.size() - offset)));
     }
 }
 

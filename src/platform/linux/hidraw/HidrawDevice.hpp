@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -55,7 +56,7 @@ public:
     void release();
 
 private:
-    void readReports();
+    void deliverReports(std::span<const uint8_t> bytes, int error);
 
     HidrawNode node_;
     RunLoop& runLoop_;
@@ -68,10 +69,9 @@ private:
     // At most this many reports a call: the kernel takes up to eight iovecs
     // without allocating, and a flood still yields to the run loop's other work.
     static constexpr size_t kSlotsPerRead = 8;
-    // Reports are read into these slots, then copied to the caller's buffer
-    // (or dropped while none is registered).
+    // The run loop reads reports into slots of this size, then they are
+    // copied to the caller's buffer (or dropped while none is registered).
     size_t slotSize_ = 0;
-    std::vector<uint8_t> slotBuffer_;
 };
 
 }  // namespace drawlume

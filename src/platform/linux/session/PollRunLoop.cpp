@@ -4,19 +4,76 @@
 #include <cstdlib>
 #include <limits>
 
+#include <fcntl.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace drawlume {
 
-PollRunLoop::PollRunLoop() : wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+struct PollRunLoop::Reader {
+    // A descriptor of its own: the watcher may close its descriptor, and the
+    // number be taken again, while this one still waits in a read.
+    int fd = -1;
+    std::vector<uint8_t> buffer;
+    std::vector<iovec> slots;
+    ReadHandler onRead;
+    std::shared_ptr<std::mutex> core;
+    // Set under the core lock once unwatched: the thread hands nothing more
+    // over and ends at its next wake-up (a report, or the device gone).
+    bool cancelled = false;
+};
+
+namespace {
+
+void* readUntilCancelled(void* argument) {
+    const std::unique_ptr<std::shared_ptr<PollRunLoop::Reader>> owned(
+        static_cast<std::shared_ptr<PollRunLoop::Reader>*>(argument));
+    PollRunLoop::Reader& reader = **owned;
+    for (bool more = true; more;) {
+        ssize_t length = 0;
+        do {
+            length = ::readv(reader.fd, reader.slots.data(), static_cast<int>(reader.slots.size()));
+        } while (length < 0 && errno == EINTR);
+        const int error = length < 0 ? errno : 0;
+        const std::lock_guard lock(*reader.core);
+        if (reader.cancelled) {
+            break;
+        }
+        if (length <= 0) {
+            // An end or an error: the watcher gives the descriptor up.
+            reader.onRead({}, error);
+            break;
+        }
+        reader.onRead({reader.buffer.data(), static_cast<size_t>(length)}, 0);
+        more = !reader.cancelled;
+    }
+    ::close(reader.fd);
+    return nullptr;
+}
+
+}  // namespace
+
+PollRunLoop::PollRunLoop(Reads reads) : wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
     if (wakeFd_ < 0) {
         // Without it no other thread could reach the loop: nothing can work.
         std::abort();
     }
+    if (reads == Reads::onThreads) {
+        core_ = std::make_shared<std::mutex>();
+        core_->lock();
+    }
 }
 
 PollRunLoop::~PollRunLoop() {
+    if (core_) {
+        // Readers still waiting end at their next wake-up, handing nothing over.
+        for (const auto& [id, reader] : readers_) {
+            reader->cancelled = true;
+        }
+        core_->unlock();
+    }
     ::close(wakeFd_);
 }
 
@@ -44,8 +101,46 @@ RunLoop::WatchId PollRunLoop::watchReadable(int fd, Task onReadable) {
     return id;
 }
 
+RunLoop::WatchId PollRunLoop::watchReads(int fd, size_t slotSize, size_t slotCount,
+                                         ReadHandler onRead) {
+    const int own = core_ && slotSize > 0 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
+    if (own < 0) {
+        return RunLoop::watchReads(fd, slotSize, slotCount, std::move(onRead));
+    }
+    // The reader waits in its read; the flag is the open file's, which only
+    // the reader reads from now on.
+    ::fcntl(own, F_SETFL, ::fcntl(own, F_GETFL) & ~O_NONBLOCK);
+    auto reader = std::make_shared<Reader>();
+    reader->fd = own;
+    // One slot a read: a blocking read of a descriptor that hands over one
+    // record a read (hidraw) would wait in the second slot for the next
+    // report. Reports that queued meanwhile are read at once, without a wait.
+    reader->buffer.resize(slotSize);
+    reader->slots.push_back({reader->buffer.data(), slotSize});
+    reader->onRead = std::move(onRead);
+    reader->core = core_;
+    pthread_t thread{};
+    auto argument = std::make_unique<std::shared_ptr<Reader>>(reader);
+    if (pthread_create(&thread, nullptr, readUntilCancelled, argument.get()) != 0) {
+        ::close(own);
+        return RunLoop::watchReads(fd, slotSize, slotCount, std::move(reader->onRead));
+    }
+    argument.release();  // the thread's own now
+    pthread_setname_np(thread, "report reader");
+    pthread_detach(thread);
+    std::lock_guard lock(mutex_);
+    const WatchId id = nextWatch_++;
+    readers_.emplace(id, std::move(reader));
+    return id;
+}
+
 void PollRunLoop::unwatch(WatchId id) {
     std::lock_guard lock(mutex_);
+    if (const auto reader = readers_.find(id); reader != readers_.end()) {
+        reader->second->cancelled = true;  // the caller holds the core lock
+        readers_.erase(reader);
+        return;
+    }
     watches_.erase(id);
 }
 
@@ -124,7 +219,14 @@ void PollRunLoop::run() {
                 pollIds_.push_back(id);
             }
         }
-        const int ready = ::poll(pollFds_.data(), pollFds_.size(), pollTimeoutMilliseconds());
+        const int timeout = pollTimeoutMilliseconds();
+        if (core_) {
+            core_->unlock();  // readers may hand over while the loop waits
+        }
+        const int ready = ::poll(pollFds_.data(), pollFds_.size(), timeout);
+        if (core_) {
+            core_->lock();
+        }
         if (ready <= 0) {
             continue;  // timeout, or a signal: look again
         }

@@ -17,9 +17,18 @@ namespace drawlume {
 // The headless agent's main loop: queued tasks, timers and readable file
 // descriptors, served by poll() on the thread that calls run(). Tasks may be
 // posted from any thread; an eventfd wakes the loop.
+//
+// With Reads::onThreads, each watched read has a thread of its own that
+// blocks in the read and hands over what came, so a report costs its read
+// and nothing more. The core still runs one piece at a time: the loop's
+// thread holds the core lock from construction on, except while it waits,
+// and a reader hands over only while holding it.
 class PollRunLoop final : public RunLoop {
 public:
-    PollRunLoop();
+    enum class Reads { onLoop, onThreads };
+    struct Reader;
+
+    explicit PollRunLoop(Reads reads = Reads::onLoop);
     ~PollRunLoop() override;
     PollRunLoop(const PollRunLoop&) = delete;
     PollRunLoop& operator=(const PollRunLoop&) = delete;
@@ -27,6 +36,7 @@ public:
     void post(Task task) override;
     void postAfter(double seconds, Task task) override;
     WatchId watchReadable(int fd, Task onReadable) override;
+    WatchId watchReads(int fd, size_t slotSize, size_t slotCount, ReadHandler onRead) override;
     void unwatch(WatchId id) override;
 
     // Serves tasks and descriptors until stop(); returns at once if stop()
@@ -58,6 +68,9 @@ private:
     std::map<WatchId, Watch> watches_;
     WatchId nextWatch_ = 1;
     bool stopping_ = false;
+    // Held by the loop's thread except while it waits; none with Reads::onLoop.
+    std::shared_ptr<std::mutex> core_;
+    std::map<WatchId, std::shared_ptr<Reader>> readers_;
     // Reused every turn, so that serving a descriptor allocates nothing.
     std::vector<pollfd> pollFds_;
     std::vector<WatchId> pollIds_;

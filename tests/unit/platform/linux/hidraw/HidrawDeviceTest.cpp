@@ -23,8 +23,10 @@ using testing::writeFile;
 
 // A FIFO stands in for the hidraw node: the device reads it without
 // blocking, and a FIFO fills the read's slots as hidraw does as long as
-// every report but the last is of the largest size.
-class HidrawDeviceTest : public ::testing::Test {
+// every report but the last is of the largest size. The writer opens first,
+// read and write, so that a reader never finds the FIFO without one. Reports
+// are read on the loop or on a thread of their own.
+class HidrawDeviceTest : public ::testing::TestWithParam<PollRunLoop::Reads> {
 protected:
     void SetUp() override {
         node_.devnode = (directory_.path() / "hidraw0").string();
@@ -46,11 +48,13 @@ protected:
 
     TempDirectory directory_;
     HidrawNode node_;
-    PollRunLoop loop_;
+    PollRunLoop loop_{GetParam()};
     int vanished_ = 0;
 };
 
-TEST_F(HidrawDeviceTest, ReportsReachTheCallerBufferWithTheirIDOnTheRunLoop) {
+TEST_P(HidrawDeviceTest, ReportsReachTheCallerBufferWithTheirIDOnTheRunLoop) {
+    const int writer = ::open(node_.devnode.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
     const auto device = makeDevice();
     ASSERT_EQ(device->open(kIOHIDOptionsTypeNone), kIOReturnSuccess);
     std::array<uint8_t, 12> buffer{};
@@ -67,8 +71,6 @@ TEST_F(HidrawDeviceTest, ReportsReachTheCallerBufferWithTheirIDOnTheRunLoop) {
             received.emplace_back(report, report + length);
         });
 
-    const int writer = ::open(node_.devnode.c_str(), O_WRONLY | O_CLOEXEC);
-    ASSERT_GE(writer, 0);
     const std::vector<uint8_t> pen = {3, 0x11, 0xe8, 0x03, 0xd0, 0x07, 0x00, 0x40, 5, 0xfb, 0, 0};
     const std::vector<uint8_t> mouse = {1, 1, 5, 0xfb, 0, 0, 0, 0, 0, 0, 0, 0};
     ASSERT_EQ(::write(writer, pen.data(), pen.size()), 12);
@@ -88,7 +90,7 @@ TEST_F(HidrawDeviceTest, ReportsReachTheCallerBufferWithTheirIDOnTheRunLoop) {
 // More reports queued than one read takes: each reaches the callback once, in
 // order, until the writer goes (the device vanishes) or the callback closes
 // the device, after which nothing more is delivered.
-TEST_F(HidrawDeviceTest, QueuedReportsArriveInOrderUntilTheDeviceGoesOrCloses) {
+TEST_P(HidrawDeviceTest, QueuedReportsArriveInOrderUntilTheDeviceGoesOrCloses) {
     struct Case {
         int fullReports;
         int closeAfter;  // 0: never
@@ -99,6 +101,8 @@ TEST_F(HidrawDeviceTest, QueuedReportsArriveInOrderUntilTheDeviceGoesOrCloses) {
     for (const Case& c : {Case{20, 3, 3, 0}, Case{8, 9, 9, 0}, Case{20, 0, 21, 1}}) {
         SCOPED_TRACE(::testing::Message() << "closeAfter " << c.closeAfter);
         vanished_ = 0;
+        const int writer = ::open(node_.devnode.c_str(), O_RDWR | O_CLOEXEC);
+        ASSERT_GE(writer, 0);
         const auto device = makeDevice();
         ASSERT_EQ(device->open(kIOHIDOptionsTypeNone), kIOReturnSuccess);
         std::array<uint8_t, 12> buffer{};
@@ -111,8 +115,6 @@ TEST_F(HidrawDeviceTest, QueuedReportsArriveInOrderUntilTheDeviceGoesOrCloses) {
                     EXPECT_EQ(device->close(kIOHIDOptionsTypeNone), kIOReturnSuccess);
                 }
             });
-        const int writer = ::open(node_.devnode.c_str(), O_WRONLY | O_CLOEXEC);
-        ASSERT_GE(writer, 0);
         std::vector<std::vector<uint8_t>> sent;
         std::vector<uint8_t> bytes;
         for (int i = 0; i < c.fullReports; ++i) {
@@ -139,7 +141,7 @@ TEST_F(HidrawDeviceTest, QueuedReportsArriveInOrderUntilTheDeviceGoesOrCloses) {
     }
 }
 
-TEST_F(HidrawDeviceTest, FailedOpenOrSeizeLeavesNothingOpen) {
+TEST_P(HidrawDeviceTest, FailedOpenOrSeizeLeavesNothingOpen) {
     const std::string fifo = node_.devnode;
     node_.devnode = (directory_.path() / "missing").string();
     EXPECT_EQ(makeDevice()->open(kIOHIDOptionsTypeSeizeDevice), kIOReturnNotOpen);
@@ -157,6 +159,10 @@ TEST_F(HidrawDeviceTest, FailedOpenOrSeizeLeavesNothingOpen) {
     EXPECT_EQ(device->open(kIOHIDOptionsTypeNone), kIOReturnSuccess);
     EXPECT_EQ(device->close(kIOHIDOptionsTypeNone), kIOReturnSuccess);
 }
+
+INSTANTIATE_TEST_SUITE_P(Reads, HidrawDeviceTest,
+                         ::testing::Values(PollRunLoop::Reads::onLoop,
+                                           PollRunLoop::Reads::onThreads));
 
 TEST(IOReturnFromErrnoTest, OpenFailuresSelectTheOpenErrorRows) {
     EXPECT_EQ(ioReturnFromErrno(EACCES), kIOReturnNotPrivileged);

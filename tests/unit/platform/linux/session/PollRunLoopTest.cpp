@@ -1,4 +1,6 @@
 #include <chrono>
+#include <span>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -96,6 +98,30 @@ TEST(PollRunLoopTest, UnwatchedAndClosedDescriptorsAreNotServed) {
     loop.postAfter(0.05, [&] { loop.stop(); });
     loop.run();
     EXPECT_EQ(calls, 0);
+}
+
+// A reader thread hands over only while the loop waits: the core never runs
+// on two threads at once, and what came is handed over in order, then the end.
+TEST(PollRunLoopTest, ReadsOnThreadsAreHandedOverOnlyWhileTheLoopWaits) {
+    PollRunLoop loop(PollRunLoop::Reads::onThreads);
+    Pipe pipe;
+    std::vector<std::string> order;
+    loop.watchReads(pipe.fds[0], 4, 2, [&](std::span<const uint8_t> bytes, int error) {
+        order.emplace_back(bytes.empty() ? "end " + std::to_string(error)
+                                         : std::string(bytes.begin(), bytes.end()));
+        if (bytes.empty()) {
+            loop.stop();
+        }
+    });
+    loop.post([&] {
+        ASSERT_EQ(::write(pipe.fds[1], "abcdefghij", 10), 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        order.emplace_back("task done");
+        ::close(pipe.fds[1]);
+        pipe.fds[1] = -1;
+    });
+    loop.run();
+    EXPECT_EQ(order, (std::vector<std::string>{"task done", "abcd", "efgh", "ij", "end 0"}));
 }
 
 }  // namespace
