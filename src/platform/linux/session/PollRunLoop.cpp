@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/eventfd.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 namespace drawlume {
@@ -17,7 +16,6 @@ struct PollRunLoop::Reader {
     // number be taken again, while this one still waits in a read.
     int fd = -1;
     std::vector<uint8_t> buffer;
-    std::vector<iovec> slots;
     ReadHandler onRead;
     std::shared_ptr<std::mutex> core;
     // Set under the core lock once unwatched: the thread hands nothing more
@@ -34,7 +32,7 @@ void* readUntilCancelled(void* argument) {
     for (bool more = true; more;) {
         ssize_t length = 0;
         do {
-            length = ::readv(reader.fd, reader.slots.data(), static_cast<int>(reader.slots.size()));
+            length = ::read(reader.fd, reader.buffer.data(), reader.buffer.size());
         } while (length < 0 && errno == EINTR);
         const int error = length < 0 ? errno : 0;
         const std::lock_guard lock(*reader.core);
@@ -116,7 +114,6 @@ RunLoop::WatchId PollRunLoop::watchReads(int fd, size_t slotSize, size_t slotCou
     // record a read (hidraw) would wait in the second slot for the next
     // report. Reports that queued meanwhile are read at once, without a wait.
     reader->buffer.resize(slotSize);
-    reader->slots.push_back({reader->buffer.data(), slotSize});
     reader->onRead = std::move(onRead);
     reader->core = core_;
     pthread_t thread{};
