@@ -122,7 +122,7 @@ RunLoop::WatchId PollRunLoop::watchReads(int fd, size_t slotSize, size_t slotCou
         ::close(own);
         return RunLoop::watchReads(fd, slotSize, slotCount, std::move(reader->onRead));
     }
-    argument.release();  // the thread's own now
+    static_cast<void>(argument.release());  // the thread owns it now
     pthread_setname_np(thread, "report reader");
     pthread_detach(thread);
     std::lock_guard lock(mutex_);
