@@ -22,7 +22,8 @@ namespace drawlume {
 // blocks in the read and hands over what came, so a report costs its read
 // and nothing more. The core still runs one piece at a time: the loop's
 // thread holds the core lock from construction on, except while it waits,
-// and a reader hands over only while holding it.
+// and a reader hands over only while holding it; such a loop is made, run
+// and destroyed on one thread.
 class PollRunLoop final : public RunLoop {
 public:
     enum class Reads { onLoop, onThreads };
