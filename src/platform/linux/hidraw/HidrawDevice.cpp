@@ -1,7 +1,6 @@
 #include "platform/linux/hidraw/HidrawDevice.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <utility>
 
@@ -116,13 +115,7 @@ void HidrawDevice::twinRemoved(const std::string& devnode) {
 }
 
 void HidrawDevice::deliverReports(std::span<const uint8_t> bytes, int error) {
-    // The kernel hands a hidraw reader one report per read and has no readv of
-    // its own, so a scattered read fills slot after slot and stops at the first
-    // read that comes short or finds the queue empty. One call a wake-up then
-    // takes every report that queued, as long as each fills its slot (the
-    // largest reports, the pen's, do); without a second read that only
-    // answers EAGAIN. A hidraw read never ends the stream; an end is taken as
-    // the device gone.
+    // A hidraw read never ends the stream; an end is taken as the device gone.
     if (bytes.empty()) {
         error = error == 0 ? ENODEV : error;
         // EIO or ENODEV: the device is gone. Anything else would repeat on
@@ -138,8 +131,10 @@ void HidrawDevice::deliverReports(std::span<const uint8_t> bytes, int error) {
         }
         return;
     }
-    // Every report but the last filled its slot; the callback may close this
-    // device, which ends the delivery.
+    // hidraw hands over one report a read, so a scattered read fills slot after
+    // slot and stops at the first that comes short or finds the queue empty:
+    // every report but the last filled its slot (the largest, the pen's, do).
+    // The callback may close this device, which ends the delivery.
     for (size_t offset = 0; offset < bytes.size() && isOpen(); offset += slotSize_) {
         registration_.deliver(this, node_.descriptor.usesReportIDs,
                               bytes.subspan(offset, std::min(slotSize_, bytes.size() - offset)));

@@ -26,9 +26,10 @@ struct HidrawNode {
 
 // One hidraw node as a HID device. Opening it opens the node for reading
 // without blocking, and seizing it also grabs every evdev twin of the same
-// hid device. Reports are read on the run loop, those that queued together
-// in one call, and handed one by one (with the report ID as byte 0 for
-// devices that use IDs) to the caller's buffer.
+// hid device. The run loop reads the reports (on its thread, those that
+// queued together in one call, or on a reader thread of its own) and they are
+// handed one by one (with the report ID as byte 0 for devices that use IDs)
+// to the caller's buffer.
 // A read that finds the device gone tells the host, which removes it.
 class HidrawDevice final : public HidDevice, public std::enable_shared_from_this<HidrawDevice> {
 public:

@@ -2,13 +2,13 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <utility>
 
 #include <systemd/sd-bus.h>
 #include <time.h>
 
 #include "logging/LogMacros.hpp"
+#include "util/TextFormat.hpp"
 
 namespace drawlume {
 
@@ -34,7 +34,7 @@ struct BusError {
         if (error.message != nullptr) {
             return error.message;
         }
-        return std::strerror(-result);  // NOLINT(concurrency-mt-unsafe): main thread only
+        return errnoText(-result);
     }
 };
 
@@ -139,9 +139,8 @@ KWinTabletMapping::Answer KWinTabletMapping::mapToOutput(const std::string& even
     BusConnection connection;
     const int opened = openBus(busAddress_, connection);
     if (opened < 0) {
-        DDLogDebug("mapToOutput(_:_:)",
-                   strf("No session bus (%s): the pen is left to the desktop",
-                        std::strerror(-opened)));  // NOLINT(concurrency-mt-unsafe)
+        DDLogDebug("mapToOutput(_:_:)", strf("No session bus (%s): the pen is left to the desktop",
+                                             errnoText(-opened).c_str()));
         return answer;
     }
     const std::string sysName = eventNode.substr(eventNode.rfind('/') + 1);

@@ -1,6 +1,5 @@
 #include "platform/linux/session/LogindSleepWatcher.hpp"
 
-#include <cstring>
 #include <utility>
 
 #include <fcntl.h>
@@ -8,6 +7,7 @@
 #include <unistd.h>
 
 #include "logging/LogMacros.hpp"
+#include "util/TextFormat.hpp"
 
 namespace drawlume {
 
@@ -19,7 +19,7 @@ constexpr const char* kPath = "/org/freedesktop/login1";
 constexpr const char* kInterface = "org.freedesktop.login1.Manager";
 
 std::string describe(int negativeErrno) {
-    return std::strerror(-negativeErrno);  // NOLINT(concurrency-mt-unsafe): main thread only
+    return errnoText(-negativeErrno);
 }
 
 }  // namespace

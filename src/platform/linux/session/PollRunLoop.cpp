@@ -23,12 +23,10 @@ struct PollRunLoop::Reader {
     bool cancelled = false;
 };
 
-namespace {
-
-void* readUntilCancelled(void* argument) {
-    const std::unique_ptr<std::shared_ptr<PollRunLoop::Reader>> owned(
-        static_cast<std::shared_ptr<PollRunLoop::Reader>*>(argument));
-    PollRunLoop::Reader& reader = **owned;
+void* PollRunLoop::readUntilCancelled(void* argument) {
+    const std::unique_ptr<std::shared_ptr<Reader>> owned(
+        static_cast<std::shared_ptr<Reader>*>(argument));
+    Reader& reader = **owned;
     for (bool more = true; more;) {
         ssize_t length = 0;
         do {
@@ -50,8 +48,6 @@ void* readUntilCancelled(void* argument) {
     ::close(reader.fd);
     return nullptr;
 }
-
-}  // namespace
 
 PollRunLoop::PollRunLoop(Reads reads) : wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
     if (wakeFd_ < 0) {
@@ -107,7 +103,8 @@ RunLoop::WatchId PollRunLoop::watchReads(int fd, size_t slotSize, size_t slotCou
     }
     // The reader waits in its read; the flag is the open file's, which only
     // the reader reads from now on.
-    ::fcntl(own, F_SETFL, ::fcntl(own, F_GETFL) & ~O_NONBLOCK);
+    const int flags = ::fcntl(own, F_GETFL);
+    ::fcntl(own, F_SETFL, flags & ~O_NONBLOCK);
     auto reader = std::make_shared<Reader>();
     reader->fd = own;
     // One slot a read: a blocking read of a descriptor that hands over one
@@ -119,6 +116,8 @@ RunLoop::WatchId PollRunLoop::watchReads(int fd, size_t slotSize, size_t slotCou
     pthread_t thread{};
     auto argument = std::make_unique<std::shared_ptr<Reader>>(reader);
     if (pthread_create(&thread, nullptr, readUntilCancelled, argument.get()) != 0) {
+        // The open file is the watcher's again, and read on this loop: without waiting.
+        ::fcntl(own, F_SETFL, flags);
         ::close(own);
         return RunLoop::watchReads(fd, slotSize, slotCount, std::move(reader->onRead));
     }

@@ -27,8 +27,6 @@ namespace drawlume {
 class PollRunLoop final : public RunLoop {
 public:
     enum class Reads { onLoop, onThreads };
-    struct Reader;
-
     explicit PollRunLoop(Reads reads = Reads::onLoop);
     ~PollRunLoop() override;
     PollRunLoop(const PollRunLoop&) = delete;
@@ -48,6 +46,10 @@ public:
     void stop();
 
 private:
+    struct Reader;
+    // A reader thread's body: reads and hands over until unwatched.
+    static void* readUntilCancelled(void* argument);
+
     using Clock = std::chrono::steady_clock;
     // Due time and sequence number: equal times run in posting order.
     using Key = std::pair<Clock::time_point, uint64_t>;
