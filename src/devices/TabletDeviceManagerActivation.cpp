@@ -6,6 +6,7 @@
 #include "devices/TabletDeviceManager.hpp"
 #include "localization/AppLocalization.hpp"
 #include "logging/LogMacros.hpp"
+#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -70,9 +71,10 @@ void TabletDeviceManager::activateDeviceIfSelected(const std::string& deviceID) 
                    static_cast<long long>(size)));
 }
 
-void TabletDeviceManager::routeInputReport(HidDevice* sender, IOHIDReportType type,
-                                           uint32_t reportID, uint8_t* report,
-                                           int64_t reportLength) {
+DRAWLUME_REPORT_PATH void TabletDeviceManager::routeInputReport(HidDevice* sender,
+                                                                IOHIDReportType type,
+                                                                uint32_t reportID, uint8_t* report,
+                                                                int64_t reportLength) {
     if (activeDevice_ && activeDevice_.get() == sender) {
         inputReportHandler_->handleInputReport(deviceHash(sender), type, reportID, report,
                                                reportLength);

@@ -3,6 +3,7 @@
 #include <variant>
 
 #include "events/EventFieldWrites.hpp"
+#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -18,12 +19,12 @@ constexpr int64_t kEraserVendorPointerType = 0x0022;
 constexpr int64_t kTabletDeviceID = 1;
 
 // Marks a mouse event as coming from a tablet's pen.
-void writeTabletPointFields(EventRecord& record) {
+DRAWLUME_REPORT_PATH void writeTabletPointFields(EventRecord& record) {
     writeInteger(record, kCGMouseEventSubtype, kCGEventMouseSubtypeTabletPoint);
     writeInteger(record, kCGTabletEventDeviceID, kTabletDeviceID);
 }
 
-void writePointPosition(EventRecord& record, Point at) {
+DRAWLUME_REPORT_PATH void writePointPosition(EventRecord& record, Point at) {
     writeDouble(record, kCGTabletEventPointX, at.x);
     writeDouble(record, kCGTabletEventPointY, at.y);
 }
@@ -38,7 +39,7 @@ void writeProximityDescription(EventRecord& record, bool isEraser) {
                  isEraser ? kEraserVendorPointerType : kPenVendorPointerType);
 }
 
-CGEventFlags flagsForModifiers(uint8_t modifiers) {
+DRAWLUME_REPORT_PATH CGEventFlags flagsForModifiers(uint8_t modifiers) {
     CGEventFlags flags = 0;
     if ((modifiers & 0x11) != 0) {
         flags |= kCGEventFlagMaskControl;
@@ -82,8 +83,8 @@ bool EventGenerator::systemAllowsAcceleration() const {
     return !linearScaling || *linearScaling == 0;
 }
 
-bool EventGenerator::createMouseEvent(EventRecord& record, CGEventType type, Point at,
-                                      CGMouseButton button) const {
+DRAWLUME_REPORT_PATH bool EventGenerator::createMouseEvent(EventRecord& record, CGEventType type,
+                                                           Point at, CGMouseButton button) const {
     if (!eventSink_.canCreateEvent()) {
         return false;
     }
@@ -94,7 +95,7 @@ bool EventGenerator::createMouseEvent(EventRecord& record, CGEventType type, Poi
     return true;
 }
 
-void EventGenerator::post(EventRecord& record) const {
+DRAWLUME_REPORT_PATH void EventGenerator::post(EventRecord& record) const {
     record.tapLocation = eventTap_;
     eventSink_.post(record);
 }
@@ -110,7 +111,8 @@ void EventGenerator::postProximityEnter(Point at, bool isEraser) {
     post(record);
 }
 
-void EventGenerator::postTabletMove(Point at, double tiltX, double tiltY, double rotation) {
+DRAWLUME_REPORT_PATH void EventGenerator::postTabletMove(Point at, double tiltX, double tiltY,
+                                                         double rotation) {
     EventRecord record;
     if (!createMouseEvent(record, kCGEventMouseMoved, at, kCGMouseButtonLeft)) {
         return;
@@ -124,7 +126,7 @@ void EventGenerator::postTabletMove(Point at, double tiltX, double tiltY, double
     post(record);
 }
 
-void EventGenerator::postRightButtonEvent(CGEventType type, Point at) {
+DRAWLUME_REPORT_PATH void EventGenerator::postRightButtonEvent(CGEventType type, Point at) {
     EventRecord record;
     if (!createMouseEvent(record, type, at, kCGMouseButtonRight)) {
         return;
@@ -139,7 +141,7 @@ void EventGenerator::postRightMouseDown(Point at) {
     postRightButtonEvent(kCGEventRightMouseDown, at);
 }
 
-void EventGenerator::postRightMouseDragged(Point at) {
+DRAWLUME_REPORT_PATH void EventGenerator::postRightMouseDragged(Point at) {
     postRightButtonEvent(kCGEventRightMouseDragged, at);
 }
 
@@ -159,9 +161,9 @@ void EventGenerator::postTabletPointer(Point at) {
     post(record);
 }
 
-void EventGenerator::postPressureEvent(CGEventType leftType, CGEventType rightType, Point at,
-                                       double pressure, double tiltX, double tiltY, double rotation,
-                                       bool withBarrel, std::optional<int64_t> clickCount) {
+DRAWLUME_REPORT_PATH void EventGenerator::postPressureEvent(
+    CGEventType leftType, CGEventType rightType, Point at, double pressure, double tiltX,
+    double tiltY, double rotation, bool withBarrel, std::optional<int64_t> clickCount) {
     EventRecord record;
     if (!createMouseEvent(record, withBarrel ? rightType : leftType, at,
                           withBarrel ? kCGMouseButtonRight : kCGMouseButtonLeft)) {
@@ -182,19 +184,21 @@ void EventGenerator::postPressureEvent(CGEventType leftType, CGEventType rightTy
     post(record);
 }
 
-void EventGenerator::postPenDown(Point at, double pressure, double tiltX, double tiltY,
-                                 double rotation, bool withBarrel, int64_t clickCount) {
+DRAWLUME_REPORT_PATH void EventGenerator::postPenDown(Point at, double pressure, double tiltX,
+                                                      double tiltY, double rotation,
+                                                      bool withBarrel, int64_t clickCount) {
     postPressureEvent(kCGEventLeftMouseDown, kCGEventRightMouseDown, at, pressure, tiltX, tiltY,
                       rotation, withBarrel, clickCount);
 }
 
-void EventGenerator::postPenDragged(Point at, double pressure, double tiltX, double tiltY,
-                                    double rotation, bool withBarrel) {
+DRAWLUME_REPORT_PATH void EventGenerator::postPenDragged(Point at, double pressure, double tiltX,
+                                                         double tiltY, double rotation,
+                                                         bool withBarrel) {
     postPressureEvent(kCGEventLeftMouseDragged, kCGEventRightMouseDragged, at, pressure, tiltX,
                       tiltY, rotation, withBarrel, std::nullopt);
 }
 
-void EventGenerator::postPenUp(Point at, bool withBarrel, int64_t clickCount) {
+DRAWLUME_REPORT_PATH void EventGenerator::postPenUp(Point at, bool withBarrel, int64_t clickCount) {
     EventRecord record;
     if (!createMouseEvent(record, withBarrel ? kCGEventRightMouseUp : kCGEventLeftMouseUp, at,
                           withBarrel ? kCGMouseButtonRight : kCGMouseButtonLeft)) {
@@ -224,7 +228,7 @@ void EventGenerator::postProximityExit(bool isEraser) {
     post(record);
 }
 
-void EventGenerator::postScrollEvent(int32_t vertical, int32_t horizontal) {
+DRAWLUME_REPORT_PATH void EventGenerator::postScrollEvent(int32_t vertical, int32_t horizontal) {
     if (!eventSink_.canCreateEvent()) {
         return;
     }
@@ -237,7 +241,8 @@ void EventGenerator::postScrollEvent(int32_t vertical, int32_t horizontal) {
     post(record);
 }
 
-void EventGenerator::postKeyboardEvent(uint16_t keyCode, bool keyDown, uint8_t modifiers) {
+DRAWLUME_REPORT_PATH void EventGenerator::postKeyboardEvent(uint16_t keyCode, bool keyDown,
+                                                            uint8_t modifiers) {
     if (!eventSink_.canCreateEvent()) {
         return;
     }

@@ -16,12 +16,14 @@ enum class EventRecordKind : uint8_t {
     keyboard,     // `keyCode`, `keyDown`, and `flags` when `flagsSet`
 };
 
-// One write of an event field, in the order it was made.
+// One write of an event field, in the order it was made. No member
+// initialisers: a record's unused writes stay unwritten, since a record is
+// built for every report and clearing all of them costs more than the rest.
 struct EventFieldWrite {
-    CGEventField field = 0;
-    bool isDouble = false;
-    int64_t integerValue = 0;
-    double doubleValue = 0;
+    CGEventField field;
+    bool isDouble;
+    int64_t integerValue;
+    double doubleValue;
 };
 
 // The complete outcome of one generator operation: what was created, every
@@ -35,7 +37,7 @@ struct EventRecord {
     CGEventType type = kCGEventNull;
     Point location;  // event coordinates: top-left origin, y downward
     CGMouseButton mouseButton = kCGMouseButtonLeft;
-    std::array<EventFieldWrite, kMaximumFieldWrites> fields{};
+    std::array<EventFieldWrite, kMaximumFieldWrites> fields;  // the first fieldCount are written
     uint8_t fieldCount = 0;
     bool flagsSet = false;
     CGEventFlags flags = 0;

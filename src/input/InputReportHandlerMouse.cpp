@@ -4,6 +4,7 @@
 #include "input/CompanionReportLayout.hpp"
 #include "input/InputReportHandler.hpp"
 #include "logging/LogMacros.hpp"
+#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -19,18 +20,19 @@ constexpr uint8_t kMiddleBit = kMouseMiddleBit;
 constexpr uint8_t kButtonBits = kLeftBit | kRightBit | kMiddleBit;
 
 // A two's-complement byte of the report, as the generator takes it.
-int8_t signedByte(uint8_t byte) {
+DRAWLUME_REPORT_PATH int8_t signedByte(uint8_t byte) {
     return static_cast<int8_t>(byte);
 }
 
 // A two's-complement byte of the report as a wheel's line count.
-int32_t lineCount(uint8_t byte) {
+DRAWLUME_REPORT_PATH int32_t lineCount(uint8_t byte) {
     return byte < 0x80 ? byte : byte - 0x100;
 }
 }  // namespace
 
-void InputReportHandler::handleMouseInputReport(int64_t deviceHash, const uint8_t* report,
-                                                int64_t reportLength) {
+DRAWLUME_REPORT_PATH void InputReportHandler::handleMouseInputReport(int64_t deviceHash,
+                                                                     const uint8_t* report,
+                                                                     int64_t reportLength) {
     if (report == nullptr ||
         (reportLength != kShortMouseReportLength && reportLength != kLongMouseReportLength)) {
         return;
@@ -71,7 +73,8 @@ void InputReportHandler::handleMouseInputReport(int64_t deviceHash, const uint8_
     }
 }
 
-void InputReportHandler::postMouseButtonChanges(uint8_t buttons, uint8_t changed) {
+DRAWLUME_REPORT_PATH void InputReportHandler::postMouseButtonChanges(uint8_t buttons,
+                                                                     uint8_t changed) {
     EventGeneratorProtocol& events = *eventGenerator_;
     if ((changed & kLeftBit) != 0) {
         if ((buttons & kLeftBit) != 0) {

@@ -6,6 +6,7 @@
 #include "input/CompanionReportLayout.hpp"
 #include "input/InputReportHandler.hpp"
 #include "logging/LogMacros.hpp"
+#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -15,12 +16,12 @@ constexpr const char* kFunction = "handleDigitizerInputReport(report:reportLengt
 
 using namespace companion;
 
-uint16_t readUInt16(const uint8_t* bytes) {
+DRAWLUME_REPORT_PATH uint16_t readUInt16(const uint8_t* bytes) {
     return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
 }
 
 // Tilt in degrees, clamped to a right angle either way, as a fraction of it.
-double normalisedTilt(uint8_t byte) {
+DRAWLUME_REPORT_PATH double normalisedTilt(uint8_t byte) {
     const int degrees = std::clamp(static_cast<int>(static_cast<int8_t>(byte)), -90, 90);
     return degrees / 90.0;
 }
@@ -33,7 +34,8 @@ const char* tagFor(uint8_t flags) {
 }
 }  // namespace
 
-void InputReportHandler::handleDigitizerInputReport(const uint8_t* report, int64_t reportLength) {
+DRAWLUME_REPORT_PATH void InputReportHandler::handleDigitizerInputReport(const uint8_t* report,
+                                                                         int64_t reportLength) {
     // The layout is fixed; a shorter report would be read past its end.
     if (report == nullptr || reportLength < kPenReportLength) {
         return;
@@ -82,8 +84,10 @@ void InputReportHandler::handleDigitizerInputReport(const uint8_t* report, int64
     postPenInRange(point, pressure, tiltX, tiltY, rotation, touching, barrel);
 }
 
-void InputReportHandler::postPenInRange(Point point, double pressure, double tiltX, double tiltY,
-                                        double rotation, bool touching, bool barrel) {
+DRAWLUME_REPORT_PATH void InputReportHandler::postPenInRange(Point point, double pressure,
+                                                             double tiltX, double tiltY,
+                                                             double rotation, bool touching,
+                                                             bool barrel) {
     EventGeneratorProtocol& events = *eventGenerator_;
     if (touching) {
         if (isPenDown_) {

@@ -3,6 +3,7 @@
 
 #include "input/InputReportHandler.hpp"
 #include "logging/LogMacros.hpp"
+#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -13,7 +14,7 @@ constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/InputReportHandler"
 constexpr double kDelayThresholdMilliseconds = 17.0;
 }  // namespace
 
-void InputReportHandler::trackDigitizerLatencyIfNeeded() {
+DRAWLUME_REPORT_PATH void InputReportHandler::trackDigitizerLatencyIfNeeded() {
     if (!debugLines_.isEnabled()) {
         return;
     }

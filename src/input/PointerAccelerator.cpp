@@ -3,6 +3,8 @@
 #include <cmath>
 #include <utility>
 
+#include "util/ReportPath.hpp"
+
 namespace drawlume {
 
 namespace {
@@ -38,7 +40,7 @@ constexpr double kRootOffset =
 
 PointerAccelerator::PointerAccelerator(AllowedCheck isAllowed) : isAllowed_(std::move(isAllowed)) {}
 
-double PointerAccelerator::accelerationFactor(double speed) {
+DRAWLUME_REPORT_PATH double PointerAccelerator::accelerationFactor(double speed) {
     const double x = speed / kSpeedDivisor;
     if (!(x > 0)) {  // also catches not-a-number
         return kGainAtNoSpeed;
@@ -65,7 +67,7 @@ void PointerAccelerator::startBurst(double now) {
     lastArrival_ = now;
 }
 
-void PointerAccelerator::dropMovesOlderThan(double now) {
+DRAWLUME_REPORT_PATH void PointerAccelerator::dropMovesOlderThan(double now) {
     // An entry exactly as old as the window stays.
     while (count_ > 0 && now - moves_[first_].arrival > kSpeedWindow) {
         predecessorArrival_ = moves_[first_].arrival;
@@ -74,7 +76,7 @@ void PointerAccelerator::dropMovesOlderThan(double now) {
     }
 }
 
-void PointerAccelerator::append(Move move) {
+DRAWLUME_REPORT_PATH void PointerAccelerator::append(Move move) {
     if (count_ == kWindowCapacity) {
         predecessorArrival_ = moves_[first_].arrival;
         first_ = (first_ + 1) % kWindowCapacity;
@@ -84,7 +86,7 @@ void PointerAccelerator::append(Move move) {
     ++count_;
 }
 
-double PointerAccelerator::windowDistance() const {
+DRAWLUME_REPORT_PATH double PointerAccelerator::windowDistance() const {
     double total = 0;
     for (size_t i = 0; i < count_; ++i) {
         total += moves_[(first_ + i) % kWindowCapacity].distance;
@@ -92,7 +94,8 @@ double PointerAccelerator::windowDistance() const {
     return total;
 }
 
-PointerAccelerator::Delta PointerAccelerator::accelerate(int dx, int dy, double timestamp) {
+DRAWLUME_REPORT_PATH PointerAccelerator::Delta PointerAccelerator::accelerate(int dx, int dy,
+                                                                              double timestamp) {
     const double now = timestamp;
     if (!lastArrival_ || now - *lastArrival_ > kBurstGap) {
         // The first move of a burst has no speed yet: it passes unscaled and

@@ -9,6 +9,8 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include "util/ReportPath.hpp"
+
 namespace drawlume {
 
 struct PollRunLoop::Reader {
@@ -23,7 +25,7 @@ struct PollRunLoop::Reader {
     bool cancelled = false;
 };
 
-void* PollRunLoop::readUntilCancelled(void* argument) {
+DRAWLUME_REPORT_PATH void* PollRunLoop::readUntilCancelled(void* argument) {
     const std::unique_ptr<std::shared_ptr<Reader>> owned(
         static_cast<std::shared_ptr<Reader>*>(argument));
     Reader& reader = **owned;

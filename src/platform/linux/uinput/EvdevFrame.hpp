@@ -37,7 +37,7 @@ public:
     }
 
 private:
-    std::array<EvdevEvent, kCapacity> events_{};
+    std::array<EvdevEvent, kCapacity> events_;  // only the first size_ are written
     size_t size_ = 0;
 };
 

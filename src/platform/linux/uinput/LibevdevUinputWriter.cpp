@@ -12,6 +12,7 @@
 #include "logging/LogMacros.hpp"
 #include "platform/linux/uinput/EvdevFrame.hpp"
 #include "platform/linux/uinput/UinputDeviceLayout.hpp"
+#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -116,18 +117,21 @@ void LibevdevUinputWriter::destroy() {
     }
 }
 
-int LibevdevUinputWriter::writeFrame(UinputDeviceRole role,
-                                     std::span<const EvdevEvent> frame) noexcept {
+DRAWLUME_REPORT_PATH int LibevdevUinputWriter::writeFrame(
+    UinputDeviceRole role, std::span<const EvdevEvent> frame) noexcept {
     const Device& device = devices_[static_cast<size_t>(role)];
     if (device.uinput == nullptr) {
         return ENODEV;
     }
     // One write(2) per frame: the kernel takes the whole batch at once, and
     // a signal handler may do the same.
-    std::array<input_event, EvdevFrame::kCapacity> events{};
+    // Only the events sent are filled in; the kernel stamps their times.
+    std::array<input_event, EvdevFrame::kCapacity> events;
     while (!frame.empty()) {
         const size_t count = std::min(frame.size(), events.size());
         for (size_t i = 0; i < count; ++i) {
+            events[i].input_event_sec = 0;
+            events[i].input_event_usec = 0;
             events[i].type = frame[i].type;
             events[i].code = frame[i].code;
             events[i].value = frame[i].value;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "util/ReportPath.hpp"
+
 namespace drawlume {
 
 UinputCoordinateMapper::UinputCoordinateMapper(int32_t minimum, int32_t maximum)
@@ -39,7 +41,7 @@ void UinputCoordinateMapper::setArea(const Rect& area) {
     bounds_ = area;
 }
 
-int32_t UinputCoordinateMapper::scale(double offset, double length) const {
+DRAWLUME_REPORT_PATH int32_t UinputCoordinateMapper::scale(double offset, double length) const {
     if (!(length > 0.0) || !std::isfinite(length) || !std::isfinite(offset)) {
         return minimum_;
     }

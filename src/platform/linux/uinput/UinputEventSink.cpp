@@ -7,6 +7,7 @@
 #include "platform/linux/uinput/MacKeyCodeMap.hpp"
 #include "platform/linux/uinput/UinputDeviceLayout.hpp"
 #include "platform/linux/uinput/UinputSinkValues.hpp"
+#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -14,7 +15,7 @@ namespace {
 
 constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/UinputEventSink";
 
-constexpr size_t index(UinputDeviceRole role) {
+DRAWLUME_REPORT_PATH constexpr size_t index(UinputDeviceRole role) {
     return static_cast<size_t>(role);
 }
 
@@ -31,7 +32,7 @@ const char* roleName(UinputDeviceRole role) {
 }
 
 // The button a mouse record's type presses, releases or drags with.
-std::optional<uint16_t> buttonOf(const EventRecord& record) {
+DRAWLUME_REPORT_PATH std::optional<uint16_t> buttonOf(const EventRecord& record) {
     switch (record.type) {
         case kCGEventLeftMouseDown:
         case kCGEventLeftMouseUp:
@@ -53,12 +54,12 @@ std::optional<uint16_t> buttonOf(const EventRecord& record) {
     }
 }
 
-bool isPress(CGEventType type) {
+DRAWLUME_REPORT_PATH bool isPress(CGEventType type) {
     return type == kCGEventLeftMouseDown || type == kCGEventRightMouseDown ||
            type == kCGEventOtherMouseDown;
 }
 
-bool isRelease(CGEventType type) {
+DRAWLUME_REPORT_PATH bool isRelease(CGEventType type) {
     return type == kCGEventLeftMouseUp || type == kCGEventRightMouseUp ||
            type == kCGEventOtherMouseUp;
 }
@@ -152,21 +153,21 @@ std::optional<Point> UinputEventSink::currentPointerLocation() {
     return lastLocation_;
 }
 
-void UinputEventSink::post(const EventRecord& record) {
+DRAWLUME_REPORT_PATH void UinputEventSink::post(const EventRecord& record) {
     if (!writer_) {
         return;
     }
     switch (record.kind) {
         case EventRecordKind::mouse:
-            if (isTabletRecord(record)) {
-                postPen(record);
+            if (const PenFields fields = penFields(record); isTabletRecord(record, fields)) {
+                postPen(record, fields);
             } else {
                 postPointer(record);
             }
             break;
         case EventRecordKind::empty:
             if (record.type == kCGEventTabletProximity) {
-                postPen(record);
+                postPen(record, penFields(record));
             }
             break;
         case EventRecordKind::scrollWheel:
@@ -178,7 +179,7 @@ void UinputEventSink::post(const EventRecord& record) {
     }
 }
 
-void UinputEventSink::postPointer(const EventRecord& record) {
+DRAWLUME_REPORT_PATH void UinputEventSink::postPointer(const EventRecord& record) {
     constexpr UinputDeviceRole kRole = UinputDeviceRole::pointer;
     EvdevFrame frame;
     if (motion_ == PointerMotion::relative) {
@@ -209,7 +210,7 @@ void UinputEventSink::postPointer(const EventRecord& record) {
     }
 }
 
-void UinputEventSink::postScroll(const EventRecord& record) {
+DRAWLUME_REPORT_PATH void UinputEventSink::postScroll(const EventRecord& record) {
     if (record.scrollUnits != kCGScrollEventUnitLine) {
         if (!warnedScrollUnits_) {
             warnedScrollUnits_ = true;
@@ -237,7 +238,7 @@ void UinputEventSink::postScroll(const EventRecord& record) {
     }
 }
 
-void UinputEventSink::postKey(const EventRecord& record) {
+DRAWLUME_REPORT_PATH void UinputEventSink::postKey(const EventRecord& record) {
     const std::optional<uint16_t> key = linuxKeyForMacKeyCode(record.keyCode);
     if (!key) {
         if (!warnedKeyCodes_.test(record.keyCode)) {
@@ -330,20 +331,21 @@ bool UinputEventSink::writeRelease(UinputDeviceRole role, EvdevFrame& frame, boo
     return written;
 }
 
-void UinputEventSink::pushAbs(EvdevFrame& frame, UinputDeviceRole role, uint16_t code,
-                              int32_t value) {
+DRAWLUME_REPORT_PATH void UinputEventSink::pushAbs(EvdevFrame& frame, UinputDeviceRole role,
+                                                   uint16_t code, int32_t value) {
     if (abs_[index(role)][code] != value) {
         frame.push(EV_ABS, code, value);
     }
 }
 
-void UinputEventSink::pushKey(EvdevFrame& frame, UinputDeviceRole role, uint16_t code, bool down) {
+DRAWLUME_REPORT_PATH void UinputEventSink::pushKey(EvdevFrame& frame, UinputDeviceRole role,
+                                                   uint16_t code, bool down) {
     if (held_[index(role)].contains(code) != down) {
         frame.push(EV_KEY, code, down ? 1 : 0);
     }
 }
 
-bool UinputEventSink::write(UinputDeviceRole role, EvdevFrame& frame) {
+DRAWLUME_REPORT_PATH bool UinputEventSink::write(UinputDeviceRole role, EvdevFrame& frame) {
     const std::span<const EvdevEvent> events = frame.finish();
     const int error = writer_->writeFrame(role, events);
     bool& failing = writeFailing_[index(role)];
@@ -361,7 +363,8 @@ bool UinputEventSink::write(UinputDeviceRole role, EvdevFrame& frame) {
     return true;
 }
 
-void UinputEventSink::commit(UinputDeviceRole role, std::span<const EvdevEvent> frame) {
+DRAWLUME_REPORT_PATH void UinputEventSink::commit(UinputDeviceRole role,
+                                                  std::span<const EvdevEvent> frame) {
     for (const EvdevEvent& event : frame) {
         if (event.type == EV_KEY) {
             held_[index(role)].set(event.code, event.value != 0);

@@ -15,6 +15,7 @@
 #include "platform/linux/uinput/HeldKeySet.hpp"
 #include "platform/linux/uinput/PointerPositionSource.hpp"
 #include "platform/linux/uinput/UinputCoordinateMapper.hpp"
+#include "platform/linux/uinput/UinputSinkValues.hpp"
 #include "platform/linux/uinput/UinputWriter.hpp"
 
 namespace drawlume {
@@ -59,7 +60,7 @@ public:
 private:
     static constexpr size_t kRoles = kUinputDeviceRoleCount;
 
-    void postPen(const EventRecord& record);
+    void postPen(const EventRecord& record, const PenFields& fields);
     void postPointer(const EventRecord& record);
     void postScroll(const EventRecord& record);
     void postKey(const EventRecord& record);
@@ -97,6 +98,9 @@ private:
     std::array<std::array<int32_t, ABS_CNT>, kRoles> abs_{};
     std::array<bool, kRoles> writeFailing_{};
 
+    RememberedConversion<tiltValue> tiltX_;
+    RememberedConversion<tiltValue> tiltY_;
+    RememberedConversion<rotationValue> rotation_;
     uint16_t lastTool_ = BTN_TOOL_PEN;
     bool penHasLeftOnce_ = false;
     Point lastLocation_;

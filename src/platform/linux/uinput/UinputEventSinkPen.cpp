@@ -5,6 +5,7 @@
 #include "platform/linux/uinput/UinputDeviceLayout.hpp"
 #include "platform/linux/uinput/UinputEventSink.hpp"
 #include "platform/linux/uinput/UinputSinkValues.hpp"
+#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -15,7 +16,7 @@ constexpr int64_t kEraserPointerType = 3;
 
 }  // namespace
 
-uint16_t UinputEventSink::penTool() const {
+DRAWLUME_REPORT_PATH uint16_t UinputEventSink::penTool() const {
     const HeldKeySet& held = held_[static_cast<size_t>(kPen)];
     if (held.contains(BTN_TOOL_PEN)) {
         return BTN_TOOL_PEN;
@@ -26,7 +27,7 @@ uint16_t UinputEventSink::penTool() const {
     return 0;
 }
 
-Point UinputEventSink::penLocation(Point location) const {
+DRAWLUME_REPORT_PATH Point UinputEventSink::penLocation(Point location) const {
     // A report at the pen's full range names the chosen display's far edge,
     // the first pixel past it: where no display continues there the desktop
     // drops the event, and where one does the pen lands on the wrong display.
@@ -38,19 +39,19 @@ Point UinputEventSink::penLocation(Point location) const {
                  std::clamp(location.y, area.minY(), area.maxY() - 1.0)};
 }
 
-void UinputEventSink::postPen(const EventRecord& record) {
+DRAWLUME_REPORT_PATH void UinputEventSink::postPen(const EventRecord& record,
+                                                   const PenFields& fields) {
     if (record.type == kCGEventTabletPointer) {
         // Announces the press that follows, which carries everything itself.
         return;
     }
     const Point at = penLocation(record.location);
     if (record.type == kCGEventTabletProximity) {
-        if (integerField(record, kCGTabletProximityEventEnterProximity).value_or(0) == 0) {
+        if (integerValue(fields.enterProximity).value_or(0) == 0) {
             releaseRole(kPen, true);
             return;
         }
-        const bool eraser =
-            integerField(record, kCGTabletProximityEventPointerType) == kEraserPointerType;
+        const bool eraser = integerValue(fields.pointerType) == kEraserPointerType;
         penIn(eraser ? BTN_TOOL_RUBBER : BTN_TOOL_PEN, at);
         return;
     }
@@ -63,7 +64,7 @@ void UinputEventSink::postPen(const EventRecord& record) {
     if (penTool() == 0 && (up || !penIn(lastTool_, at))) {
         return;
     }
-    const int64_t buttons = integerField(record, kCGTabletEventPointButtons).value_or(0);
+    const int64_t buttons = integerValue(fields.buttons).value_or(0);
     const bool touching = !up && (buttons & 1) != 0;
     const bool barrel =
         record.type == kCGEventRightMouseDown || record.type == kCGEventRightMouseDragged;
@@ -72,25 +73,25 @@ void UinputEventSink::postPen(const EventRecord& record) {
     pushKey(frame, kPen, BTN_TOUCH, touching);  // first in a contact or lift frame
     int32_t pressure = 0;
     if (touching) {
-        std::optional<double> value = doubleField(record, kCGTabletEventPointPressure);
+        std::optional<double> value = doubleValue(fields.pointPressure);
         if (!value) {
-            value = doubleField(record, kCGMouseEventPressure);
+            value = doubleValue(fields.mousePressure);
         }
         pressure = value ? touchPressureValue(*value) : touchPressureValue(0.0);
     }
     pushAbs(frame, kPen, ABS_PRESSURE, pressure);
     pushAbs(frame, kPen, ABS_X, penMapper_.axisX(at.x));
     pushAbs(frame, kPen, ABS_Y, penMapper_.axisY(at.y));
-    if (const std::optional<double> tiltX = doubleField(record, kCGTabletEventTiltX)) {
-        pushAbs(frame, kPen, ABS_TILT_X, tiltValue(*tiltX));
+    if (const std::optional<double> tiltX = doubleValue(fields.tiltX)) {
+        pushAbs(frame, kPen, ABS_TILT_X, tiltX_(*tiltX));
     }
     // The record holds tilt Y negated (y up); evdev's tilt Y is positive
     // toward the user, as the companion's report is.
-    if (const std::optional<double> tiltY = doubleField(record, kCGTabletEventTiltY)) {
-        pushAbs(frame, kPen, ABS_TILT_Y, tiltValue(-*tiltY));
+    if (const std::optional<double> tiltY = doubleValue(fields.tiltY)) {
+        pushAbs(frame, kPen, ABS_TILT_Y, tiltY_(-*tiltY));
     }
-    if (const std::optional<double> rotation = doubleField(record, kCGTabletEventRotation)) {
-        pushAbs(frame, kPen, ABS_Z, rotationValue(*rotation));
+    if (const std::optional<double> rotation = doubleValue(fields.rotation)) {
+        pushAbs(frame, kPen, ABS_Z, rotation_(*rotation));
     }
     // Desktops take BTN_STYLUS2 for the secondary button: the barrel.
     pushKey(frame, kPen, BTN_STYLUS2, barrel);
@@ -100,7 +101,7 @@ void UinputEventSink::postPen(const EventRecord& record) {
     }
 }
 
-bool UinputEventSink::penIn(uint16_t tool, Point location) {
+DRAWLUME_REPORT_PATH bool UinputEventSink::penIn(uint16_t tool, Point location) {
     const uint16_t current = penTool();
     if (current == tool) {
         EvdevFrame frame;

@@ -5,12 +5,14 @@
 #include <limits>
 
 #include "platform/linux/uinput/UinputDeviceLayout.hpp"
+#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
 namespace {
 
-const EventFieldWrite* lastWrite(const EventRecord& record, CGEventField field) {
+DRAWLUME_REPORT_PATH const EventFieldWrite* lastWrite(const EventRecord& record,
+                                                      CGEventField field) {
     const size_t count = std::min<size_t>(record.fieldCount, record.fields.size());
     for (size_t i = count; i > 0; --i) {
         if (record.fields[i - 1].field == field) {
@@ -20,7 +22,7 @@ const EventFieldWrite* lastWrite(const EventRecord& record, CGEventField field) 
     return nullptr;
 }
 
-int32_t roundedWithin(double value, int32_t minimum, int32_t maximum) {
+DRAWLUME_REPORT_PATH int32_t roundedWithin(double value, int32_t minimum, int32_t maximum) {
     if (std::isnan(value)) {
         return minimum;
     }
@@ -30,8 +32,7 @@ int32_t roundedWithin(double value, int32_t minimum, int32_t maximum) {
 
 }  // namespace
 
-std::optional<int64_t> integerField(const EventRecord& record, CGEventField field) {
-    const EventFieldWrite* write = lastWrite(record, field);
+DRAWLUME_REPORT_PATH std::optional<int64_t> integerValue(const EventFieldWrite* write) {
     if (write == nullptr) {
         return std::nullopt;
     }
@@ -42,22 +43,73 @@ std::optional<int64_t> integerField(const EventRecord& record, CGEventField fiel
     return write->integerValue;
 }
 
-std::optional<double> doubleField(const EventRecord& record, CGEventField field) {
-    const EventFieldWrite* write = lastWrite(record, field);
+DRAWLUME_REPORT_PATH std::optional<double> doubleValue(const EventFieldWrite* write) {
     if (write == nullptr) {
         return std::nullopt;
     }
     return write->isDouble ? write->doubleValue : static_cast<double>(write->integerValue);
 }
 
-bool isTabletRecord(const EventRecord& record) {
+std::optional<int64_t> integerField(const EventRecord& record, CGEventField field) {
+    return integerValue(lastWrite(record, field));
+}
+
+std::optional<double> doubleField(const EventRecord& record, CGEventField field) {
+    return doubleValue(lastWrite(record, field));
+}
+
+DRAWLUME_REPORT_PATH PenFields penFields(const EventRecord& record) {
+    PenFields found;
+    const size_t count = std::min<size_t>(record.fieldCount, record.fields.size());
+    for (size_t i = 0; i < count; ++i) {
+        const EventFieldWrite* write = &record.fields[i];
+        switch (write->field) {
+            case kCGMouseEventSubtype:
+                found.subtype = write;
+                break;
+            case kCGTabletProximityEventEnterProximity:
+                found.enterProximity = write;
+                break;
+            case kCGTabletProximityEventPointerType:
+                found.pointerType = write;
+                break;
+            case kCGTabletEventPointButtons:
+                found.buttons = write;
+                break;
+            case kCGTabletEventPointPressure:
+                found.pointPressure = write;
+                break;
+            case kCGMouseEventPressure:
+                found.mousePressure = write;
+                break;
+            case kCGTabletEventTiltX:
+                found.tiltX = write;
+                break;
+            case kCGTabletEventTiltY:
+                found.tiltY = write;
+                break;
+            case kCGTabletEventRotation:
+                found.rotation = write;
+                break;
+            default:
+                break;
+        }
+    }
+    return found;
+}
+
+DRAWLUME_REPORT_PATH bool isTabletRecord(const EventRecord& record, const PenFields& fields) {
     if (record.type == kCGEventTabletProximity || record.type == kCGEventTabletPointer) {
         return true;
     }
-    return integerField(record, kCGMouseEventSubtype) == kCGEventMouseSubtypeTabletPoint;
+    return integerValue(fields.subtype) == kCGEventMouseSubtypeTabletPoint;
 }
 
-int32_t touchPressureValue(double pressure) {
+DRAWLUME_REPORT_PATH bool isTabletRecord(const EventRecord& record) {
+    return isTabletRecord(record, penFields(record));
+}
+
+DRAWLUME_REPORT_PATH int32_t touchPressureValue(double pressure) {
     constexpr int32_t kLiftThreshold = kUinputPressureMaximum / 100;
     constexpr int32_t kTouchThreshold = kUinputPressureMaximum / 20;
     const double clamped = std::isnan(pressure) ? 0.0 : std::clamp(pressure, 0.0, 1.0);
@@ -65,14 +117,14 @@ int32_t touchPressureValue(double pressure) {
                          kTouchThreshold, kUinputPressureMaximum);
 }
 
-int32_t tiltValue(double tilt) {
+DRAWLUME_REPORT_PATH int32_t tiltValue(double tilt) {
     if (std::isnan(tilt)) {
         return 0;
     }
     return roundedWithin(tilt * kUinputTiltLimit, -kUinputTiltLimit, kUinputTiltLimit);
 }
 
-int32_t rotationValue(double degrees) {
+DRAWLUME_REPORT_PATH int32_t rotationValue(double degrees) {
     if (!std::isfinite(degrees)) {
         return kUinputRotationZero;
     }
@@ -84,11 +136,11 @@ int32_t rotationValue(double degrees) {
     return value > kUinputRotationMaximum ? value - (kUinputRotationMaximum + 1) : value;
 }
 
-int32_t highResolutionWheel(int64_t lines) {
+DRAWLUME_REPORT_PATH int32_t highResolutionWheel(int64_t lines) {
     return clampToInt32(lines * 120);
 }
 
-int32_t clampToInt32(int64_t value) {
+DRAWLUME_REPORT_PATH int32_t clampToInt32(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
 }

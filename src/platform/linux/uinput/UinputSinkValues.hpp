@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>  // EventRecord.hpp uses size_t without including it
 #include <cstdint>
 #include <optional>
@@ -16,9 +17,29 @@ std::optional<int64_t> integerField(const EventRecord& record, CGEventField fiel
 // The last value written to a double field (an integer field is converted).
 std::optional<double> doubleField(const EventRecord& record, CGEventField field);
 
+// The last writes of the fields the pen's frames read, found in one pass over
+// the record: a record is built and read for every report, and looking each
+// field up on its own would read all its writes again for every axis.
+struct PenFields {
+    const EventFieldWrite* subtype = nullptr;
+    const EventFieldWrite* enterProximity = nullptr;
+    const EventFieldWrite* pointerType = nullptr;
+    const EventFieldWrite* buttons = nullptr;
+    const EventFieldWrite* pointPressure = nullptr;
+    const EventFieldWrite* mousePressure = nullptr;
+    const EventFieldWrite* tiltX = nullptr;
+    const EventFieldWrite* tiltY = nullptr;
+    const EventFieldWrite* rotation = nullptr;
+};
+PenFields penFields(const EventRecord& record);
+// A write's value as an integer or a double, converted as the two lookups above do.
+std::optional<int64_t> integerValue(const EventFieldWrite* write);
+std::optional<double> doubleValue(const EventFieldWrite* write);
+
 // Whether a mouse record belongs to the pen: proximity and tablet-pointer
 // events, and mouse events whose subtype says tablet point.
 bool isTabletRecord(const EventRecord& record);
+bool isTabletRecord(const EventRecord& record, const PenFields& fields);
 
 // Pressure 0..1 of a touching pen. libinput 1.22 takes the tip as down from
 // 5 % of the range and reports (value - 1 % of the range) / the rest, so a
@@ -28,6 +49,27 @@ int32_t touchPressureValue(double pressure);
 int32_t tiltValue(double tilt);
 // Clockwise rotation in degrees as ABS_Z, to which libinput adds 90 degrees.
 int32_t rotationValue(double degrees);
+// One axis's last conversion. A pen repeats its tilt and rotation report
+// after report, and comparing the value costs less than converting it again.
+template <int32_t (*Convert)(double)>
+class RememberedConversion {
+public:
+    int32_t operator()(double value) {
+        const auto bits = std::bit_cast<uint64_t>(value);
+        if (!known_ || bits != bits_) {
+            bits_ = bits;
+            converted_ = Convert(value);
+            known_ = true;
+        }
+        return converted_;
+    }
+
+private:
+    uint64_t bits_ = 0;
+    int32_t converted_ = 0;
+    bool known_ = false;
+};
+
 // Lines as high-resolution wheel units, 120 to the detent.
 int32_t highResolutionWheel(int64_t lines);
 int32_t clampToInt32(int64_t value);

@@ -18,10 +18,12 @@ inline constexpr int kUinputDeviceRoleCount = 3;
 enum class PointerMotion : uint8_t { absolute, relative };
 
 // One evdev event without its time stamp; the kernel stamps what uinput receives.
+// No member initialisers: a frame's unused slots stay unwritten, since on the
+// report path every byte cleared is time.
 struct EvdevEvent {
-    uint16_t type = 0;
-    uint16_t code = 0;
-    int32_t value = 0;
+    uint16_t type;
+    uint16_t code;
+    int32_t value;
     bool operator==(const EvdevEvent&) const = default;
 };
 
