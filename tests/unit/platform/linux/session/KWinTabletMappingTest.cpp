@@ -31,16 +31,15 @@ public:
     };
 
     StandInKWin(const std::string& address, Behaviour behaviour)
-        : behaviour_(behaviour), mapToWorkspace_(behaviour.mapToWorkspace) {
-        if (sd_bus_new(&bus_) < 0 || sd_bus_set_address(bus_, address.c_str()) < 0 ||
-            sd_bus_set_bus_client(bus_, 1) < 0 || sd_bus_start(bus_) < 0 ||
-            sd_bus_add_object_vtable(bus_, nullptr, "/org/kde/KWin/InputDevice",
-                                     "org.kde.KWin.InputDeviceManager", managerTable(), this) < 0 ||
-            sd_bus_add_object_vtable(bus_, nullptr, "/org/kde/KWin/InputDevice/event7",
-                                     "org.kde.KWin.InputDevice", deviceTable(behaviour.plasma6),
-                                     this) < 0 ||
-            sd_bus_request_name(bus_, "org.kde.KWin", 0) < 0) {
-            bus_ = sd_bus_flush_close_unref(bus_);
+        : behaviour_(behaviour),
+          bus_(testing::openServiceBus(
+              address, "org.kde.KWin",
+              {{"/org/kde/KWin/InputDevice", "org.kde.KWin.InputDeviceManager", managerTable()},
+               {"/org/kde/KWin/InputDevice/event7", "org.kde.KWin.InputDevice",
+                deviceTable(behaviour.plasma6)}},
+              this)),
+          mapToWorkspace_(behaviour.mapToWorkspace) {
+        if (bus_ == nullptr) {
             return;
         }
         started_ = std::chrono::steady_clock::now();
