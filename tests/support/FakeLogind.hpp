@@ -7,6 +7,8 @@
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
+#include "PrivateBus.hpp"
+
 namespace drawlume::testing {
 
 // Stands in for logind on a private bus: answers Inhibit with the write end
@@ -14,15 +16,10 @@ namespace drawlume::testing {
 // closed, and announces PrepareForSleep when told to.
 class FakeLogind {
 public:
-    explicit FakeLogind(const std::string& address) {
-        if (sd_bus_new(&bus_) < 0 || sd_bus_set_address(bus_, address.c_str()) < 0 ||
-            sd_bus_set_bus_client(bus_, 1) < 0 || sd_bus_start(bus_) < 0 ||
-            sd_bus_add_object_vtable(bus_, nullptr, "/org/freedesktop/login1",
-                                     "org.freedesktop.login1.Manager", vtable(), this) < 0 ||
-            sd_bus_request_name(bus_, "org.freedesktop.login1", 0) < 0) {
-            bus_ = sd_bus_flush_close_unref(bus_);
-        }
-    }
+    explicit FakeLogind(const std::string& address)
+        : bus_(openServiceBus(
+              address, "org.freedesktop.login1",
+              {{"/org/freedesktop/login1", "org.freedesktop.login1.Manager", vtable()}}, this)) {}
     ~FakeLogind() {
         sd_bus_flush_close_unref(bus_);
         for (const int fd : readEnds_) {

@@ -32,9 +32,4 @@ inline std::vector<uint8_t> hexBytes(const std::string& listing) {
     return bytes;
 }
 
-// The test companion's report descriptor (pen ID 3, mouse ID 1, keyboard ID 2).
-inline std::vector<uint8_t> companionDescriptorBytes() {
-    return hexBytes(readFile(testDataPath("companion-descriptor.txt")));
-}
-
 }  // namespace drawlume::testing

@@ -14,12 +14,6 @@
 namespace drawlume {
 namespace {
 
-ReportDescriptor mouseOnly() {
-    ReportDescriptor descriptor;
-    descriptor.applicationCollections = {{0x01, 0x02}};
-    return descriptor;
-}
-
 class HidManagerBaseTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -36,7 +30,7 @@ protected:
     }
 
     std::string name(const HidDevice* device) const {
-        return device == pen_.get() ? "pen" : device == mouse_.get() ? "mouse" : "other";
+        return device == pen_.get() ? "pen" : "other";
     }
 
     ManualRunLoop loop_;
@@ -44,7 +38,6 @@ protected:
     std::shared_ptr<HidManager> manager_;
     std::shared_ptr<FakeHidDevice> pen_ =
         std::make_shared<FakeHidDevice>(FakeHidDevice::companionDescriptor());
-    std::shared_ptr<FakeHidDevice> mouse_ = std::make_shared<FakeHidDevice>(mouseOnly());
     std::vector<std::string> events_;
 };
 

@@ -5,11 +5,11 @@
 
 #include "TestData.hpp"
 #include "devices/ReportDescriptorParser.hpp"
+#include "platform/fake/CompanionDescriptorBytes.hpp"
 
 namespace drawlume {
 namespace {
 
-using testing::companionDescriptorBytes;
 using testing::hexBytes;
 
 ReportDescriptorParser::Result parseListing(const std::string& listing) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "LogCapture.hpp"
 #include "logging/DDLog.hpp"
 #include "logging/LogMacros.hpp"
 #include "logging/RecordingLogger.hpp"
@@ -19,32 +20,17 @@ constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/DDLogTest";
 
 using testing::RecordingLogger;
 
-// The macros log through the process's shared core; each test registers its
-// own loggers there and removes them afterwards.
-class SharedCoreTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        savedLevel_ = ddLogLevel();
-        setDDLogLevel(DDLogLevelInfo);
-    }
-    void TearDown() override {
-        DDLog::sharedInstance().removeAllLoggers();
-        setDDLogLevel(savedLevel_);
-    }
-
-private:
-    uint32_t savedLevel_ = 0;
-};
-
 std::string countedText(int& built, const char* text) {
     ++built;
     return text;
 }
 
-TEST_F(SharedCoreTest, DroppedFlagBuildsNoTextAndAdmittedLineReachesEveryLogger) {
-    auto first = std::make_shared<RecordingLogger>();
+// The macros log through the process's shared core; the capture takes the
+// level and the loggers back when it goes.
+TEST(DDLogTest, DroppedFlagBuildsNoTextAndAdmittedLineReachesEveryLogger) {
+    testing::LogCapture first;
+    setDDLogLevel(DDLogLevelInfo);
     auto second = std::make_shared<RecordingLogger>();
-    DDLog::sharedInstance().addLogger(first);
     DDLog::sharedInstance().addLogger(second);
 
     int built = 0;
@@ -55,10 +41,7 @@ TEST_F(SharedCoreTest, DroppedFlagBuildsNoTextAndAdmittedLineReachesEveryLogger)
     const unsigned line = __LINE__ + 1;
     DDLogInfo("start()", countedText(built, "info line"));
     EXPECT_EQ(built, 1);
-    DDLog::sharedInstance().flushLog();
-
-    for (const auto& logger : {first, second}) {
-        const std::vector<DDLogMessage> messages = logger->messages();
+    for (const std::vector<DDLogMessage>& messages : {first.messages(), second->messages()}) {
         ASSERT_EQ(messages.size(), 1u);
         const DDLogMessage& message = messages[0];
         EXPECT_EQ(message.message, "info line");

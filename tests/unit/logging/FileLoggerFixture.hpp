@@ -90,11 +90,6 @@ protected:
         std::lock_guard lock(reportsMutex_);
         return reports_;
     }
-    bool reported(const std::string& prefix) {
-        const std::vector<std::string> lines = reports();
-        return std::any_of(lines.begin(), lines.end(),
-                           [&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
-    }
 
     TempDirectory logDir_;
     std::chrono::system_clock::time_point now_ = utc(2026, 12, 6, 1, 2, 3, 456);

@@ -52,44 +52,9 @@ protected:
     int vanished_ = 0;
 };
 
-TEST_P(HidrawDeviceTest, ReportsReachTheCallerBufferWithTheirIDOnTheRunLoop) {
-    const int writer = ::open(node_.devnode.c_str(), O_RDWR | O_CLOEXEC);
-    ASSERT_GE(writer, 0);
-    const auto device = makeDevice();
-    ASSERT_EQ(device->open(kIOHIDOptionsTypeNone), kIOReturnSuccess);
-    std::array<uint8_t, 12> buffer{};
-    std::vector<std::vector<uint8_t>> received;
-    device->registerInputReportCallback(
-        buffer.data(), buffer.size(),
-        [&](IOReturn result, HidDevice* sender, IOHIDReportType type, uint32_t reportID,
-            uint8_t* report, int64_t length) {
-            EXPECT_EQ(result, kIOReturnSuccess);
-            EXPECT_EQ(sender, device.get());
-            EXPECT_EQ(type, kIOHIDReportTypeInput);
-            EXPECT_EQ(report, buffer.data());
-            EXPECT_EQ(reportID, report[0]);
-            received.emplace_back(report, report + length);
-        });
-
-    const std::vector<uint8_t> pen = {3, 0x11, 0xe8, 0x03, 0xd0, 0x07, 0x00, 0x40, 5, 0xfb, 0, 0};
-    const std::vector<uint8_t> mouse = {1, 1, 5, 0xfb, 0, 0, 0, 0, 0, 0, 0, 0};
-    ASSERT_EQ(::write(writer, pen.data(), pen.size()), 12);
-    ASSERT_EQ(::write(writer, mouse.data(), mouse.size()), 12);
-    // Closing the writer ends the stream, which the device takes for a removal.
-    ::close(writer);
-    loop_.postAfter(2.0, [&] { loop_.stop(); });
-    loop_.run();
-
-    EXPECT_EQ(received, (std::vector<std::vector<uint8_t>>{pen, mouse}));
-    EXPECT_EQ(vanished_, 1);
-    EXPECT_FALSE(device->isOpen());
-    EXPECT_EQ(device->close(kIOHIDOptionsTypeNone), kIOReturnNotOpen);
-    EXPECT_EQ(device->getProperty("Product"), HidPropertyValue(std::string("Companion")));
-}
-
-// More reports queued than one read takes: each reaches the callback once, in
-// order, until the writer goes (the device vanishes) or the callback closes
-// the device, after which nothing more is delivered.
+// More reports queued than one read takes: each reaches the caller's buffer
+// with its ID once, in order, on the run loop, until the writer goes (the device vanishes) or the
+// callback closes the device, after which nothing more is delivered.
 TEST_P(HidrawDeviceTest, QueuedReportsArriveInOrderUntilTheDeviceGoesOrCloses) {
     struct Case {
         int fullReports;
@@ -109,7 +74,13 @@ TEST_P(HidrawDeviceTest, QueuedReportsArriveInOrderUntilTheDeviceGoesOrCloses) {
         std::vector<std::vector<uint8_t>> received;
         device->registerInputReportCallback(
             buffer.data(), buffer.size(),
-            [&](IOReturn, HidDevice*, IOHIDReportType, uint32_t, uint8_t* report, int64_t length) {
+            [&](IOReturn result, HidDevice* sender, IOHIDReportType type, uint32_t reportID,
+                uint8_t* report, int64_t length) {
+                EXPECT_EQ(result, kIOReturnSuccess);
+                EXPECT_EQ(sender, device.get());
+                EXPECT_EQ(type, kIOHIDReportTypeInput);
+                EXPECT_EQ(report, buffer.data());  // the caller's buffer, its ID first
+                EXPECT_EQ(reportID, report[0]);
                 received.emplace_back(report, report + length);
                 if (static_cast<int>(received.size()) == c.closeAfter) {
                     EXPECT_EQ(device->close(kIOHIDOptionsTypeNone), kIOReturnSuccess);
@@ -138,6 +109,8 @@ TEST_P(HidrawDeviceTest, QueuedReportsArriveInOrderUntilTheDeviceGoesOrCloses) {
         EXPECT_EQ(received, sent);
         EXPECT_EQ(vanished_, c.vanished);
         EXPECT_FALSE(device->isOpen());
+        EXPECT_EQ(device->close(kIOHIDOptionsTypeNone), kIOReturnNotOpen);
+        EXPECT_EQ(device->getProperty("Product"), HidPropertyValue(std::string("Companion")));
     }
 }
 

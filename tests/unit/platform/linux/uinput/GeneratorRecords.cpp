@@ -30,22 +30,6 @@ EventRecord GeneratorRecords::proximityExit(Point pointer, bool isEraser) {
     return generated([&](EventGenerator& g) { g.postProximityExit(isEraser); }, pointer);
 }
 
-EventRecord GeneratorRecords::tabletMove(Point at, double tiltX, double tiltY, double rotation) {
-    return generated([&](EventGenerator& g) { g.postTabletMove(at, tiltX, tiltY, rotation); });
-}
-
-EventRecord GeneratorRecords::rightMouseDown(Point at) {
-    return generated([&](EventGenerator& g) { g.postRightMouseDown(at); });
-}
-
-EventRecord GeneratorRecords::rightMouseDragged(Point at) {
-    return generated([&](EventGenerator& g) { g.postRightMouseDragged(at); });
-}
-
-EventRecord GeneratorRecords::rightMouseUp(Point at) {
-    return generated([&](EventGenerator& g) { g.postRightMouseUp(at); });
-}
-
 EventRecord GeneratorRecords::tabletPointer(Point at) {
     return generated([&](EventGenerator& g) { g.postTabletPointer(at); });
 }

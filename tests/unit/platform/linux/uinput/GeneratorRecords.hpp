@@ -14,10 +14,6 @@ class GeneratorRecords {
 public:
     static EventRecord proximityEnter(Point at, bool isEraser);
     static EventRecord proximityExit(Point pointer, bool isEraser);
-    static EventRecord tabletMove(Point at, double tiltX, double tiltY, double rotation);
-    static EventRecord rightMouseDown(Point at);
-    static EventRecord rightMouseDragged(Point at);
-    static EventRecord rightMouseUp(Point at);
     static EventRecord tabletPointer(Point at);
     static EventRecord penDown(Point at, double pressure, double tiltX, double tiltY,
                                double rotation, bool withBarrel, int64_t clickCount = 1);
