@@ -62,16 +62,6 @@ bool writeEvent(int fd, const uhid_event& event, size_t length, std::string& err
 
 }  // namespace
 
-std::vector<uint8_t> penReport(const PenState& pen) {
-    const auto bytes = companion::encode(pen);
-    return {bytes.begin(), bytes.end()};
-}
-
-std::vector<uint8_t> mouseReport(const MouseState& mouse) {
-    const auto bytes = companion::encode(mouse);
-    return {bytes.begin(), bytes.end()};
-}
-
 std::vector<uint8_t> keyboardReport(uint8_t modifiers, const std::vector<uint8_t>& usages) {
     companion::KeyboardReport keyboard;
     keyboard.modifiers = modifiers;
@@ -87,16 +77,18 @@ bool parseReportLine(const std::string& line, std::vector<uint8_t>& report, std:
     words >> kind;
     long v[11] = {};  // the words' values, in the order of the report's struct
     if (kind == "pen" && parseWords(words, kind, kPenWords, v, error)) {
-        report = penReport({v[0] != 0, v[1] != 0, v[2] != 0, v[3] != 0, v[4] != 0,
-                            static_cast<uint16_t>(v[5]), static_cast<uint16_t>(v[6]),
-                            static_cast<uint16_t>(v[7]), static_cast<int8_t>(v[8]),
-                            static_cast<int8_t>(v[9]), static_cast<uint16_t>(v[10])});
+        const auto bytes = companion::encode(companion::PenReport{
+            v[0] != 0, v[1] != 0, v[2] != 0, v[3] != 0, v[4] != 0, static_cast<uint16_t>(v[5]),
+            static_cast<uint16_t>(v[6]), static_cast<uint16_t>(v[7]), static_cast<int8_t>(v[8]),
+            static_cast<int8_t>(v[9]), static_cast<uint16_t>(v[10])});
+        report.assign(bytes.begin(), bytes.end());
         return true;
     }
     if (kind == "mouse" && parseWords(words, kind, kMouseWords, v, error)) {
-        report = mouseReport({v[0] != 0, v[1] != 0, v[2] != 0, static_cast<int8_t>(v[3]),
-                              static_cast<int8_t>(v[4]), static_cast<int8_t>(v[5]),
-                              static_cast<int8_t>(v[6])});
+        const auto bytes = companion::encode(companion::MouseReport{
+            v[0] != 0, v[1] != 0, v[2] != 0, static_cast<int8_t>(v[3]), static_cast<int8_t>(v[4]),
+            static_cast<int8_t>(v[5]), static_cast<int8_t>(v[6])});
+        report.assign(bytes.begin(), bytes.end());
         return true;
     }
     if (kind == "pen" || kind == "mouse") {
@@ -238,7 +230,8 @@ bool UhidCompanion::recreate(const Deadline& deadline, std::string& error) {
     return create(identity, descriptor, deadline, error);
 }
 
-bool UhidCompanion::send(const uint8_t* report, size_t size, std::string& error) {
+bool UhidCompanion::send(std::span<const uint8_t> report, std::string& error) {
+    const size_t size = report.size();
     if (fd_ < 0 || size == 0 || size > UHID_DATA_MAX) {
         error = fd_ < 0 ? "the companion does not exist"
                         : "report size " + std::to_string(size) + " out of range";
@@ -247,7 +240,7 @@ bool UhidCompanion::send(const uint8_t* report, size_t size, std::string& error)
     uhid_event event{};
     event.type = UHID_INPUT2;
     event.u.input2.size = static_cast<uint16_t>(size);
-    std::memcpy(event.u.input2.data, report, size);
+    std::memcpy(event.u.input2.data, report.data(), size);
     // Only the used part of the input request is written, as uhid allows: it keeps
     // the per-report cost near what a Bluetooth stack pays.
     if (!writeEvent(fd_, event, offsetof(uhid_event, u.input2.data) + size, error)) {

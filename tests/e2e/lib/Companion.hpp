@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -10,13 +11,8 @@
 
 namespace drawlume::e2e {
 
-// The companion's input reports, laid out by the same table the agent's translation
-// reads them with.
-using PenState = companion::PenReport;
-using MouseState = companion::MouseReport;
-std::vector<uint8_t> penReport(const PenState& pen);
-std::vector<uint8_t> mouseReport(const MouseState& mouse);
-// Up to six key usages; more are left out.
+// A keyboard report, laid out by the same table the agent's translation reads it
+// with (companion::encode); up to six key usages, more are left out.
 std::vector<uint8_t> keyboardReport(uint8_t modifiers, const std::vector<uint8_t>& usages);
 
 // Parses one line of a companion script into report bytes. The forms are
@@ -70,10 +66,7 @@ public:
     void destroy();
 
     // One input report, report ID first.
-    bool send(const uint8_t* report, size_t size, std::string& error);
-    bool send(const std::vector<uint8_t>& report, std::string& error) {
-        return send(report.data(), report.size(), error);
-    }
+    bool send(std::span<const uint8_t> report, std::string& error);
 
     // Reads and answers what the kernel queued (open, close, report requests); the
     // queue is small and must not fill up while the companion lives.

@@ -13,9 +13,9 @@ constexpr uint16_t kAbsX = 0x00;
 
 }  // namespace
 
-PenState soakReport(long index) {
+companion::PenReport soakReport(long index) {
     const long step = index % 100;
-    PenState pen;
+    companion::PenReport pen;
     pen.inRange = true;
     pen.tip = step >= 10 && step < 90;
     pen.x = static_cast<uint16_t>(kFirstX + (index % kSlots) * kStepX);

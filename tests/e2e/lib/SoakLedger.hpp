@@ -11,7 +11,7 @@ namespace drawlume::e2e {
 // hovering, eighty touching with rising pressure and changing tilt, ten hovering
 // again). The x of each report tells which report it is, modulo a thousand: the
 // frame a program makes of it can be matched to it.
-PenState soakReport(long index);
+companion::PenReport soakReport(long index);
 
 // Which of the reports sent made their frame. Frames come in the order of the
 // reports, so the frame of report j tells that the reports before j that made none

@@ -1,5 +1,5 @@
 // e2e soak --descriptor FILE --name NAME --command CMD --device DEVICE [--seconds S]
-//          [--rate HZ] [--reference]
+//          [--reference]
 // Creates a companion, starts the program under test with `sh -c CMD` ({twin} in CMD
 // stands for the companion's Stylus twin), waits until it has grabbed the twin, then
 // sends pen strokes at a steady rate and matches the frames on the input device
@@ -66,7 +66,7 @@ public:
                     ledger.giveUpOldest();
                 }
             }
-            if (!companion_.send(penReport(soakReport(i)), error)) {
+            if (!companion_.send(companion::encode(soakReport(i)), error)) {
                 error.insert(0, "report " + std::to_string(i) + ": ");
                 return false;
             }
@@ -135,14 +135,14 @@ void result(bool& passed, const char* check, bool ok, const std::string& why) {
 // The options, then the one run the tool makes, in order.
 // NOLINTNEXTLINE(readability-function-size)
 int soakCommand(int argc, char** argv) {
-    const Options options(
-        argc, argv, {"descriptor", "name", "command", "device", "seconds", "rate"}, {"reference"});
+    const Options options(argc, argv, {"descriptor", "name", "command", "device", "seconds"},
+                          {"reference"});
     const std::string name = options.text("name");
     const long seconds = options.number("seconds", 30);
-    const long rate = options.number("rate", 1000);
+    const long rate = 1000;  // the rate of a companion's pen reports
     const bool reference = options.flag("reference");
     if (!options.valid() || name.empty() || options.text("command").empty() ||
-        options.text("device").empty() || seconds <= 0 || rate <= 0 || rate > 10000) {
+        options.text("device").empty() || seconds <= 0) {
         std::fprintf(stderr, "usage: see tools/Soak.cpp\n");
         return 2;
     }
@@ -213,7 +213,7 @@ int soakCommand(int argc, char** argv) {
                      std::to_string(kFlatGrowthKiB) + ")");
     result(passed, "soak.program_lives", lives, name + " ended during the soak");
     // Lift and leave, so that nothing is left touching.
-    companion.send(penReport({.x = 8000, .y = 6000}), error);
+    companion.send(companion::encode(companion::PenReport{.x = 8000, .y = 6000}), error);
     return passed ? 0 : 1;
 }
 
