@@ -74,13 +74,13 @@ bool measure(UhidCompanion& companion, EvdevReader& reader, const Options& optio
         }
         // Hovering, moving far enough each time that any mapping onto a display still
         // changes the position: every report makes a frame.
-        PenState pen;
+        drawlume::companion::PenReport pen;
         pen.inRange = true;
         pen.x = (i % 2) == 0 ? 10000 : 12000;
         pen.y = 9000;
-        const auto report = penReport(pen);
+        const auto report = drawlume::companion::encode(pen);
         const int64_t start = monotonicNs();
-        if (!companion.send(report.data(), report.size(), error)) {
+        if (!companion.send(report, error)) {
             return false;
         }
         std::vector<Frame> frames;
