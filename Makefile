@@ -83,7 +83,7 @@ sanitize: bootstrap
 	ctest --test-dir build-asan -L unit --output-on-failure -j $(JOBS)
 	cmake -S . -B build-tsan -G Ninja -DDRAWLUME_SANITIZE=thread
 	cmake --build build-tsan -j $(JOBS)
-	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -L unit --output-on-failure -j $(JOBS)
+	TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/scripts/tsan-suppressions.txt" ctest --test-dir build-tsan -L unit --output-on-failure -j $(JOBS)
 
 # Every fuzz target for FUZZ_SECONDS each (clang-14 libFuzzer with ASan+UBSan).
 FUZZ_SECONDS ?= 60
