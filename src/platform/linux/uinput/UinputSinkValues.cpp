@@ -11,17 +11,6 @@ namespace drawlume {
 
 namespace {
 
-DRAWLUME_REPORT_PATH const EventFieldWrite* lastWrite(const EventRecord& record,
-                                                      CGEventField field) {
-    const size_t count = std::min<size_t>(record.fieldCount, record.fields.size());
-    for (size_t i = count; i > 0; --i) {
-        if (record.fields[i - 1].field == field) {
-            return &record.fields[i - 1];
-        }
-    }
-    return nullptr;
-}
-
 DRAWLUME_REPORT_PATH int32_t roundedWithin(double value, int32_t minimum, int32_t maximum) {
     if (std::isnan(value)) {
         return minimum;
@@ -48,14 +37,6 @@ DRAWLUME_REPORT_PATH std::optional<double> doubleValue(const EventFieldWrite* wr
         return std::nullopt;
     }
     return write->isDouble ? write->doubleValue : static_cast<double>(write->integerValue);
-}
-
-std::optional<int64_t> integerField(const EventRecord& record, CGEventField field) {
-    return integerValue(lastWrite(record, field));
-}
-
-std::optional<double> doubleField(const EventRecord& record, CGEventField field) {
-    return doubleValue(lastWrite(record, field));
 }
 
 DRAWLUME_REPORT_PATH PenFields penFields(const EventRecord& record) {
@@ -103,10 +84,6 @@ DRAWLUME_REPORT_PATH bool isTabletRecord(const EventRecord& record, const PenFie
         return true;
     }
     return integerValue(fields.subtype) == kCGEventMouseSubtypeTabletPoint;
-}
-
-DRAWLUME_REPORT_PATH bool isTabletRecord(const EventRecord& record) {
-    return isTabletRecord(record, penFields(record));
 }
 
 DRAWLUME_REPORT_PATH int32_t touchPressureValue(double pressure) {

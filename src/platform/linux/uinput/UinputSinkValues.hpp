@@ -12,11 +12,6 @@ namespace drawlume {
 // Pure conversions from record values to evdev values, kept apart from the
 // sink so that each can be checked on its own.
 
-// The last value written to an integer field (a double field is converted).
-std::optional<int64_t> integerField(const EventRecord& record, CGEventField field);
-// The last value written to a double field (an integer field is converted).
-std::optional<double> doubleField(const EventRecord& record, CGEventField field);
-
 // The last writes of the fields the pen's frames read, found in one pass over
 // the record: a record is built and read for every report, and looking each
 // field up on its own would read all its writes again for every axis.
@@ -32,13 +27,13 @@ struct PenFields {
     const EventFieldWrite* rotation = nullptr;
 };
 PenFields penFields(const EventRecord& record);
-// A write's value as an integer or a double, converted as the two lookups above do.
+// A write's value as an integer (a double is rounded) or as a double; none
+// without a write.
 std::optional<int64_t> integerValue(const EventFieldWrite* write);
 std::optional<double> doubleValue(const EventFieldWrite* write);
 
 // Whether a mouse record belongs to the pen: proximity and tablet-pointer
 // events, and mouse events whose subtype says tablet point.
-bool isTabletRecord(const EventRecord& record);
 bool isTabletRecord(const EventRecord& record, const PenFields& fields);
 
 // Pressure 0..1 of a touching pen. libinput 1.22 takes the tip as down from
