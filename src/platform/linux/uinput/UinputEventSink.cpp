@@ -331,20 +331,6 @@ bool UinputEventSink::writeRelease(UinputDeviceRole role, EvdevFrame& frame, boo
     return written;
 }
 
-DRAWLUME_REPORT_PATH void UinputEventSink::pushAbs(EvdevFrame& frame, UinputDeviceRole role,
-                                                   uint16_t code, int32_t value) {
-    if (abs_[index(role)][code] != value) {
-        frame.push(EV_ABS, code, value);
-    }
-}
-
-DRAWLUME_REPORT_PATH void UinputEventSink::pushKey(EvdevFrame& frame, UinputDeviceRole role,
-                                                   uint16_t code, bool down) {
-    if (held_[index(role)].contains(code) != down) {
-        frame.push(EV_KEY, code, down ? 1 : 0);
-    }
-}
-
 DRAWLUME_REPORT_PATH bool UinputEventSink::write(UinputDeviceRole role, EvdevFrame& frame) {
     const std::span<const EvdevEvent> events = frame.finish();
     const int error = writer_->writeFrame(role, events);

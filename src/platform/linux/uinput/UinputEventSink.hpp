@@ -75,8 +75,17 @@ private:
     bool writeWholeInFrame(uint16_t tool, Point location);
 
     // Appends the change only when the device does not have the value yet.
-    void pushAbs(EvdevFrame& frame, UinputDeviceRole role, uint16_t code, int32_t value);
-    void pushKey(EvdevFrame& frame, UinputDeviceRole role, uint16_t code, bool down);
+    // Defined here: every pen report calls them for each axis.
+    void pushAbs(EvdevFrame& frame, UinputDeviceRole role, uint16_t code, int32_t value) {
+        if (abs_[static_cast<size_t>(role)][code] != value) {
+            frame.push(EV_ABS, code, value);
+        }
+    }
+    void pushKey(EvdevFrame& frame, UinputDeviceRole role, uint16_t code, bool down) {
+        if (held_[static_cast<size_t>(role)].contains(code) != down) {
+            frame.push(EV_KEY, code, down ? 1 : 0);
+        }
+    }
     // Writes and, once the kernel has the frame, records its changes.
     bool write(UinputDeviceRole role, EvdevFrame& frame);
     void commit(UinputDeviceRole role, std::span<const EvdevEvent> frame);

@@ -21,22 +21,9 @@ DRAWLUME_REPORT_PATH int32_t roundedWithin(double value, int32_t minimum, int32_
 
 }  // namespace
 
-DRAWLUME_REPORT_PATH std::optional<int64_t> integerValue(const EventFieldWrite* write) {
-    if (write == nullptr) {
-        return std::nullopt;
-    }
-    if (write->isDouble) {
-        return roundedWithin(write->doubleValue, std::numeric_limits<int32_t>::min(),
-                             std::numeric_limits<int32_t>::max());
-    }
-    return write->integerValue;
-}
-
-DRAWLUME_REPORT_PATH std::optional<double> doubleValue(const EventFieldWrite* write) {
-    if (write == nullptr) {
-        return std::nullopt;
-    }
-    return write->isDouble ? write->doubleValue : static_cast<double>(write->integerValue);
+DRAWLUME_REPORT_PATH int32_t roundedInt32(double value) {
+    return roundedWithin(value, std::numeric_limits<int32_t>::min(),
+                         std::numeric_limits<int32_t>::max());
 }
 
 DRAWLUME_REPORT_PATH PenFields penFields(const EventRecord& record) {
@@ -77,13 +64,6 @@ DRAWLUME_REPORT_PATH PenFields penFields(const EventRecord& record) {
         }
     }
     return found;
-}
-
-DRAWLUME_REPORT_PATH bool isTabletRecord(const EventRecord& record, const PenFields& fields) {
-    if (record.type == kCGEventTabletProximity || record.type == kCGEventTabletPointer) {
-        return true;
-    }
-    return integerValue(fields.subtype) == kCGEventMouseSubtypeTabletPoint;
 }
 
 DRAWLUME_REPORT_PATH int32_t touchPressureValue(double pressure) {

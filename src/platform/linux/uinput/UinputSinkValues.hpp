@@ -27,14 +27,32 @@ struct PenFields {
     const EventFieldWrite* rotation = nullptr;
 };
 PenFields penFields(const EventRecord& record);
+
+// A double rounded to the nearest int32, clamped to its range; NaN is the minimum.
+int32_t roundedInt32(double value);
 // A write's value as an integer (a double is rounded) or as a double; none
-// without a write.
-std::optional<int64_t> integerValue(const EventFieldWrite* write);
-std::optional<double> doubleValue(const EventFieldWrite* write);
+// without a write. Defined here: a pen report reads half a dozen of them.
+inline std::optional<int64_t> integerValue(const EventFieldWrite* write) {
+    if (write == nullptr) {
+        return std::nullopt;
+    }
+    return write->isDouble ? roundedInt32(write->doubleValue) : write->integerValue;
+}
+inline std::optional<double> doubleValue(const EventFieldWrite* write) {
+    if (write == nullptr) {
+        return std::nullopt;
+    }
+    return write->isDouble ? write->doubleValue : static_cast<double>(write->integerValue);
+}
 
 // Whether a mouse record belongs to the pen: proximity and tablet-pointer
 // events, and mouse events whose subtype says tablet point.
-bool isTabletRecord(const EventRecord& record, const PenFields& fields);
+inline bool isTabletRecord(const EventRecord& record, const PenFields& fields) {
+    if (record.type == kCGEventTabletProximity || record.type == kCGEventTabletPointer) {
+        return true;
+    }
+    return integerValue(fields.subtype) == kCGEventMouseSubtypeTabletPoint;
+}
 
 // Pressure 0..1 of a touching pen. libinput 1.22 takes the tip as down from
 // 5 % of the range and reports (value - 1 % of the range) / the rest, so a
