@@ -6,7 +6,6 @@
 #include "devices/TabletDeviceManager.hpp"
 #include "localization/AppLocalization.hpp"
 #include "logging/LogMacros.hpp"
-#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -71,10 +70,9 @@ void TabletDeviceManager::activateDeviceIfSelected(const std::string& deviceID) 
                    static_cast<long long>(size)));
 }
 
-DRAWLUME_REPORT_PATH void TabletDeviceManager::routeInputReport(HidDevice* sender,
-                                                                IOHIDReportType type,
-                                                                uint32_t reportID, uint8_t* report,
-                                                                int64_t reportLength) {
+void TabletDeviceManager::routeInputReport(HidDevice* sender, IOHIDReportType type,
+                                           uint32_t reportID, uint8_t* report,
+                                           int64_t reportLength) {
     if (activeDevice_ && activeDevice_.get() == sender) {
         inputReportHandler_->handleInputReport(deviceHash(sender), type, reportID, report,
                                                reportLength);

@@ -3,7 +3,6 @@
 #include <variant>
 
 #include "events/EventFieldWrites.hpp"
-#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -19,12 +18,12 @@ constexpr int64_t kEraserVendorPointerType = 0x0022;
 constexpr int64_t kTabletDeviceID = 1;
 
 // Marks a mouse event as coming from a tablet's pen.
-DRAWLUME_REPORT_PATH void writeTabletPointFields(EventRecord& record) {
+void writeTabletPointFields(EventRecord& record) {
     writeInteger(record, kCGMouseEventSubtype, kCGEventMouseSubtypeTabletPoint);
     writeInteger(record, kCGTabletEventDeviceID, kTabletDeviceID);
 }
 
-DRAWLUME_REPORT_PATH void writePointPosition(EventRecord& record, Point at) {
+void writePointPosition(EventRecord& record, Point at) {
     writeDouble(record, kCGTabletEventPointX, at.x);
     writeDouble(record, kCGTabletEventPointY, at.y);
 }
@@ -39,7 +38,7 @@ void writeProximityDescription(EventRecord& record, bool isEraser) {
                  isEraser ? kEraserVendorPointerType : kPenVendorPointerType);
 }
 
-DRAWLUME_REPORT_PATH CGEventFlags flagsForModifiers(uint8_t modifiers) {
+CGEventFlags flagsForModifiers(uint8_t modifiers) {
     CGEventFlags flags = 0;
     if ((modifiers & 0x11) != 0) {
         flags |= kCGEventFlagMaskControl;
@@ -83,8 +82,8 @@ bool EventGenerator::systemAllowsAcceleration() const {
     return !linearScaling || *linearScaling == 0;
 }
 
-DRAWLUME_REPORT_PATH bool EventGenerator::createMouseEvent(EventRecord& record, CGEventType type,
-                                                           Point at, CGMouseButton button) const {
+bool EventGenerator::createMouseEvent(EventRecord& record, CGEventType type, Point at,
+                                      CGMouseButton button) const {
     if (!eventSink_.canCreateEvent()) {
         return false;
     }
@@ -95,7 +94,7 @@ DRAWLUME_REPORT_PATH bool EventGenerator::createMouseEvent(EventRecord& record, 
     return true;
 }
 
-DRAWLUME_REPORT_PATH void EventGenerator::post(EventRecord& record) const {
+void EventGenerator::post(EventRecord& record) const {
     record.tapLocation = eventTap_;
     eventSink_.post(record);
 }
@@ -111,8 +110,7 @@ void EventGenerator::postProximityEnter(Point at, bool isEraser) {
     post(record);
 }
 
-DRAWLUME_REPORT_PATH void EventGenerator::postTabletMove(Point at, double tiltX, double tiltY,
-                                                         double rotation) {
+void EventGenerator::postTabletMove(Point at, double tiltX, double tiltY, double rotation) {
     EventRecord record;
     if (!createMouseEvent(record, kCGEventMouseMoved, at, kCGMouseButtonLeft)) {
         return;
@@ -126,7 +124,7 @@ DRAWLUME_REPORT_PATH void EventGenerator::postTabletMove(Point at, double tiltX,
     post(record);
 }
 
-DRAWLUME_REPORT_PATH void EventGenerator::postRightButtonEvent(CGEventType type, Point at) {
+void EventGenerator::postRightButtonEvent(CGEventType type, Point at) {
     EventRecord record;
     if (!createMouseEvent(record, type, at, kCGMouseButtonRight)) {
         return;
@@ -141,7 +139,7 @@ void EventGenerator::postRightMouseDown(Point at) {
     postRightButtonEvent(kCGEventRightMouseDown, at);
 }
 
-DRAWLUME_REPORT_PATH void EventGenerator::postRightMouseDragged(Point at) {
+void EventGenerator::postRightMouseDragged(Point at) {
     postRightButtonEvent(kCGEventRightMouseDragged, at);
 }
 
@@ -161,9 +159,9 @@ void EventGenerator::postTabletPointer(Point at) {
     post(record);
 }
 
-DRAWLUME_REPORT_PATH void EventGenerator::postPressureEvent(
-    CGEventType leftType, CGEventType rightType, Point at, double pressure, double tiltX,
-    double tiltY, double rotation, bool withBarrel, std::optional<int64_t> clickCount) {
+void EventGenerator::postPressureEvent(CGEventType leftType, CGEventType rightType, Point at,
+                                       double pressure, double tiltX, double tiltY, double rotation,
+                                       bool withBarrel, std::optional<int64_t> clickCount) {
     EventRecord record;
     if (!createMouseEvent(record, withBarrel ? rightType : leftType, at,
                           withBarrel ? kCGMouseButtonRight : kCGMouseButtonLeft)) {
@@ -184,21 +182,19 @@ DRAWLUME_REPORT_PATH void EventGenerator::postPressureEvent(
     post(record);
 }
 
-DRAWLUME_REPORT_PATH void EventGenerator::postPenDown(Point at, double pressure, double tiltX,
-                                                      double tiltY, double rotation,
-                                                      bool withBarrel, int64_t clickCount) {
+void EventGenerator::postPenDown(Point at, double pressure, double tiltX, double tiltY,
+                                 double rotation, bool withBarrel, int64_t clickCount) {
     postPressureEvent(kCGEventLeftMouseDown, kCGEventRightMouseDown, at, pressure, tiltX, tiltY,
                       rotation, withBarrel, clickCount);
 }
 
-DRAWLUME_REPORT_PATH void EventGenerator::postPenDragged(Point at, double pressure, double tiltX,
-                                                         double tiltY, double rotation,
-                                                         bool withBarrel) {
+void EventGenerator::postPenDragged(Point at, double pressure, double tiltX, double tiltY,
+                                    double rotation, bool withBarrel) {
     postPressureEvent(kCGEventLeftMouseDragged, kCGEventRightMouseDragged, at, pressure, tiltX,
                       tiltY, rotation, withBarrel, std::nullopt);
 }
 
-DRAWLUME_REPORT_PATH void EventGenerator::postPenUp(Point at, bool withBarrel, int64_t clickCount) {
+void EventGenerator::postPenUp(Point at, bool withBarrel, int64_t clickCount) {
     EventRecord record;
     if (!createMouseEvent(record, withBarrel ? kCGEventRightMouseUp : kCGEventLeftMouseUp, at,
                           withBarrel ? kCGMouseButtonRight : kCGMouseButtonLeft)) {
@@ -228,7 +224,7 @@ void EventGenerator::postProximityExit(bool isEraser) {
     post(record);
 }
 
-DRAWLUME_REPORT_PATH void EventGenerator::postScrollEvent(int32_t vertical, int32_t horizontal) {
+void EventGenerator::postScrollEvent(int32_t vertical, int32_t horizontal) {
     if (!eventSink_.canCreateEvent()) {
         return;
     }
@@ -241,8 +237,7 @@ DRAWLUME_REPORT_PATH void EventGenerator::postScrollEvent(int32_t vertical, int3
     post(record);
 }
 
-DRAWLUME_REPORT_PATH void EventGenerator::postKeyboardEvent(uint16_t keyCode, bool keyDown,
-                                                            uint8_t modifiers) {
+void EventGenerator::postKeyboardEvent(uint16_t keyCode, bool keyDown, uint8_t modifiers) {
     if (!eventSink_.canCreateEvent()) {
         return;
     }

@@ -7,7 +7,6 @@
 
 #include "events/EventFieldWrites.hpp"
 #include "events/EventGenerator.hpp"
-#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -16,19 +15,19 @@ namespace {
 // A screen frame (bottom-left origin, y up) in event coordinates (top-left
 // origin of the primary display, y down); `primaryHeight` is the height of the
 // first screen's frame.
-DRAWLUME_REPORT_PATH Rect eventRect(const Rect& frame, double primaryHeight) {
+Rect eventRect(const Rect& frame, double primaryHeight) {
     return Rect{{frame.minX(), primaryHeight - (frame.minY() + frame.height())}, frame.size};
 }
 
 // Minimum edges inside, maximum edges outside.
-DRAWLUME_REPORT_PATH bool contains(const Rect& rect, Point point) {
+bool contains(const Rect& rect, Point point) {
     return point.x >= rect.minX() && point.x < rect.maxX() && point.y >= rect.minY() &&
            point.y < rect.maxY();
 }
 
 }  // namespace
 
-DRAWLUME_REPORT_PATH Point EventGenerator::keepOnScreens(Point target) const {
+Point EventGenerator::keepOnScreens(Point target) const {
     const auto screens = screenList_.screens();
     if (screens.empty()) {
         return target;
@@ -58,10 +57,8 @@ DRAWLUME_REPORT_PATH Point EventGenerator::keepOnScreens(Point target) const {
     return best;
 }
 
-DRAWLUME_REPORT_PATH void EventGenerator::postRelativeMouseEvent(CGEventType type, int8_t deltaX,
-                                                                 int8_t deltaY,
-                                                                 CGMouseButton button,
-                                                                 int64_t clickState) {
+void EventGenerator::postRelativeMouseEvent(CGEventType type, int8_t deltaX, int8_t deltaY,
+                                            CGMouseButton button, int64_t clickState) {
     PointerAccelerator::Delta delta{static_cast<double>(deltaX), static_cast<double>(deltaY)};
     // A button change carries no motion and leaves the accelerator untouched,
     // its time stamps included.

@@ -4,7 +4,6 @@
 
 #include "input/CompanionReportLayout.hpp"
 #include "logging/LogMacros.hpp"
-#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -20,11 +19,8 @@ InputReportHandler::InputReportHandler(std::shared_ptr<EventGeneratorProtocol> e
       debugLines_(environment.debugLines),
       lastStatsLogTime_(environment.clocks.secondsSinceReferenceDate()) {}
 
-DRAWLUME_REPORT_PATH void InputReportHandler::handleInputReport(int64_t deviceHash,
-                                                                uint32_t /*type*/,
-                                                                uint32_t reportID,
-                                                                const uint8_t* report,
-                                                                int64_t reportLength) {
+void InputReportHandler::handleInputReport(int64_t deviceHash, uint32_t /*type*/, uint32_t reportID,
+                                           const uint8_t* report, int64_t reportLength) {
     if (report == nullptr) {
         return;
     }

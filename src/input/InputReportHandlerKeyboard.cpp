@@ -7,7 +7,6 @@
 #include "input/CompanionReportLayout.hpp"
 #include "input/InputReportHandler.hpp"
 #include "logging/LogMacros.hpp"
-#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -86,8 +85,7 @@ std::optional<uint16_t> InputReportHandler::keyCode(uint8_t usage) {
     return code;
 }
 
-DRAWLUME_REPORT_PATH void InputReportHandler::handleKeyboardInputReport(const uint8_t* report,
-                                                                        int64_t reportLength) {
+void InputReportHandler::handleKeyboardInputReport(const uint8_t* report, int64_t reportLength) {
     if (report == nullptr || reportLength < kKeyboardReportLength) {
         DDLogError(kFunction, strf("ERROR: Invalid keyboard report (length=%lld)",
                                    static_cast<long long>(reportLength)));
@@ -121,7 +119,7 @@ DRAWLUME_REPORT_PATH void InputReportHandler::handleKeyboardInputReport(const ui
     previousKeyCodes_ = current;
 }
 
-DRAWLUME_REPORT_PATH void InputReportHandler::postKey(uint8_t usage, bool down, uint8_t modifiers) {
+void InputReportHandler::postKey(uint8_t usage, bool down, uint8_t modifiers) {
     const char* prefix = down ? "  Key DOWN: HID=0x" : "  Key UP: HID=0x";
     const std::optional<uint16_t> code = keyCode(usage);
     if (!code) {
@@ -133,8 +131,7 @@ DRAWLUME_REPORT_PATH void InputReportHandler::postKey(uint8_t usage, bool down, 
     eventGenerator_->postKeyboardEvent(*code, down, modifiers);
 }
 
-DRAWLUME_REPORT_PATH void InputReportHandler::handleModifierChanges(uint8_t previous,
-                                                                    uint8_t current) {
+void InputReportHandler::handleModifierChanges(uint8_t previous, uint8_t current) {
     const uint8_t changed = previous ^ current;
     for (size_t bit = 0; bit < kModifierKeys.size(); ++bit) {
         if ((changed & (1u << bit)) == 0) {

@@ -4,7 +4,6 @@
 #include "input/CompanionReportLayout.hpp"
 #include "input/InputReportHandler.hpp"
 #include "logging/LogMacros.hpp"
-#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -20,19 +19,18 @@ constexpr uint8_t kMiddleBit = kMouseMiddleBit;
 constexpr uint8_t kButtonBits = kLeftBit | kRightBit | kMiddleBit;
 
 // A two's-complement byte of the report, as the generator takes it.
-DRAWLUME_REPORT_PATH int8_t signedByte(uint8_t byte) {
+int8_t signedByte(uint8_t byte) {
     return static_cast<int8_t>(byte);
 }
 
 // A two's-complement byte of the report as a wheel's line count.
-DRAWLUME_REPORT_PATH int32_t lineCount(uint8_t byte) {
+int32_t lineCount(uint8_t byte) {
     return byte < 0x80 ? byte : byte - 0x100;
 }
 }  // namespace
 
-DRAWLUME_REPORT_PATH void InputReportHandler::handleMouseInputReport(int64_t deviceHash,
-                                                                     const uint8_t* report,
-                                                                     int64_t reportLength) {
+void InputReportHandler::handleMouseInputReport(int64_t deviceHash, const uint8_t* report,
+                                                int64_t reportLength) {
     if (report == nullptr ||
         (reportLength != kShortMouseReportLength && reportLength != kLongMouseReportLength)) {
         return;
@@ -73,8 +71,7 @@ DRAWLUME_REPORT_PATH void InputReportHandler::handleMouseInputReport(int64_t dev
     }
 }
 
-DRAWLUME_REPORT_PATH void InputReportHandler::postMouseButtonChanges(uint8_t buttons,
-                                                                     uint8_t changed) {
+void InputReportHandler::postMouseButtonChanges(uint8_t buttons, uint8_t changed) {
     EventGeneratorProtocol& events = *eventGenerator_;
     if ((changed & kLeftBit) != 0) {
         if ((buttons & kLeftBit) != 0) {

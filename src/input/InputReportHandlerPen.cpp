@@ -6,7 +6,6 @@
 #include "input/CompanionReportLayout.hpp"
 #include "input/InputReportHandler.hpp"
 #include "logging/LogMacros.hpp"
-#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -16,12 +15,12 @@ constexpr const char* kFunction = "handleDigitizerInputReport(report:reportLengt
 
 using namespace companion;
 
-DRAWLUME_REPORT_PATH uint16_t readUInt16(const uint8_t* bytes) {
+uint16_t readUInt16(const uint8_t* bytes) {
     return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
 }
 
 // Tilt in degrees, clamped to a right angle either way, as a fraction of it.
-DRAWLUME_REPORT_PATH double normalisedTilt(uint8_t byte) {
+double normalisedTilt(uint8_t byte) {
     const int degrees = std::clamp(static_cast<int>(static_cast<int8_t>(byte)), -90, 90);
     return degrees / 90.0;
 }
@@ -34,8 +33,7 @@ const char* tagFor(uint8_t flags) {
 }
 }  // namespace
 
-DRAWLUME_REPORT_PATH void InputReportHandler::handleDigitizerInputReport(const uint8_t* report,
-                                                                         int64_t reportLength) {
+void InputReportHandler::handleDigitizerInputReport(const uint8_t* report, int64_t reportLength) {
     // The layout is fixed; a shorter report would be read past its end.
     if (report == nullptr || reportLength < kPenReportLength) {
         return;
@@ -84,10 +82,8 @@ DRAWLUME_REPORT_PATH void InputReportHandler::handleDigitizerInputReport(const u
     postPenInRange(point, pressure, tiltX, tiltY, rotation, touching, barrel);
 }
 
-DRAWLUME_REPORT_PATH void InputReportHandler::postPenInRange(Point point, double pressure,
-                                                             double tiltX, double tiltY,
-                                                             double rotation, bool touching,
-                                                             bool barrel) {
+void InputReportHandler::postPenInRange(Point point, double pressure, double tiltX, double tiltY,
+                                        double rotation, bool touching, bool barrel) {
     EventGeneratorProtocol& events = *eventGenerator_;
     if (touching) {
         if (isPenDown_) {

@@ -3,7 +3,6 @@
 
 #include "input/InputReportHandler.hpp"
 #include "logging/LogMacros.hpp"
-#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -14,7 +13,7 @@ constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/InputReportHandler"
 constexpr double kDelayThresholdMilliseconds = 17.0;
 }  // namespace
 
-DRAWLUME_REPORT_PATH void InputReportHandler::trackDigitizerLatencyIfNeeded() {
+void InputReportHandler::trackDigitizerLatencyIfNeeded() {
     if (!debugLines_.isEnabled()) {
         return;
     }

@@ -3,8 +3,6 @@
 #include <cmath>
 #include <utility>
 
-#include "util/ReportPath.hpp"
-
 namespace drawlume {
 
 namespace {
@@ -40,7 +38,7 @@ constexpr double kRootOffset =
 
 PointerAccelerator::PointerAccelerator(AllowedCheck isAllowed) : isAllowed_(std::move(isAllowed)) {}
 
-DRAWLUME_REPORT_PATH double PointerAccelerator::accelerationFactor(double speed) {
+double PointerAccelerator::accelerationFactor(double speed) {
     const double x = speed / kSpeedDivisor;
     if (!(x > 0)) {  // also catches not-a-number
         return kGainAtNoSpeed;
@@ -67,7 +65,7 @@ void PointerAccelerator::startBurst(double now) {
     lastArrival_ = now;
 }
 
-DRAWLUME_REPORT_PATH void PointerAccelerator::dropMovesOlderThan(double now) {
+void PointerAccelerator::dropMovesOlderThan(double now) {
     // An entry exactly as old as the window stays.
     while (count_ > 0 && now - moves_[first_].arrival > kSpeedWindow) {
         predecessorArrival_ = moves_[first_].arrival;
@@ -76,7 +74,7 @@ DRAWLUME_REPORT_PATH void PointerAccelerator::dropMovesOlderThan(double now) {
     }
 }
 
-DRAWLUME_REPORT_PATH void PointerAccelerator::append(Move move) {
+void PointerAccelerator::append(Move move) {
     if (count_ == kWindowCapacity) {
         predecessorArrival_ = moves_[first_].arrival;
         first_ = (first_ + 1) % kWindowCapacity;
@@ -86,7 +84,7 @@ DRAWLUME_REPORT_PATH void PointerAccelerator::append(Move move) {
     ++count_;
 }
 
-DRAWLUME_REPORT_PATH double PointerAccelerator::windowDistance() const {
+double PointerAccelerator::windowDistance() const {
     double total = 0;
     for (size_t i = 0; i < count_; ++i) {
         total += moves_[(first_ + i) % kWindowCapacity].distance;
@@ -94,8 +92,7 @@ DRAWLUME_REPORT_PATH double PointerAccelerator::windowDistance() const {
     return total;
 }
 
-DRAWLUME_REPORT_PATH PointerAccelerator::Delta PointerAccelerator::accelerate(int dx, int dy,
-                                                                              double timestamp) {
+PointerAccelerator::Delta PointerAccelerator::accelerate(int dx, int dy, double timestamp) {
     const double now = timestamp;
     if (!lastArrival_ || now - *lastArrival_ > kBurstGap) {
         // The first move of a burst has no speed yet: it passes unscaled and

@@ -10,7 +10,6 @@
 #include "logging/LogMacros.hpp"
 #include "platform/linux/hidraw/HidSysfs.hpp"
 #include "platform/linux/hidraw/IOReturnFromErrno.hpp"
-#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -115,7 +114,7 @@ void HidrawDevice::twinRemoved(const std::string& devnode) {
     grabs_.release(devnode);
 }
 
-DRAWLUME_REPORT_PATH void HidrawDevice::deliverReports(std::span<const uint8_t> bytes, int error) {
+void HidrawDevice::deliverReports(std::span<const uint8_t> bytes, int error) {
     // A hidraw read never ends the stream; an end is taken as the device gone.
     if (bytes.empty()) {
         error = error == 0 ? ENODEV : error;

@@ -9,8 +9,6 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-#include "util/ReportPath.hpp"
-
 namespace drawlume {
 
 struct PollRunLoop::Reader {
@@ -25,7 +23,7 @@ struct PollRunLoop::Reader {
     bool cancelled = false;
 };
 
-DRAWLUME_REPORT_PATH void* PollRunLoop::readUntilCancelled(void* argument) {
+void* PollRunLoop::readUntilCancelled(void* argument) {
     const std::unique_ptr<std::shared_ptr<Reader>> owned(
         static_cast<std::shared_ptr<Reader>*>(argument));
     Reader& reader = **owned;

@@ -12,7 +12,6 @@
 #include "logging/LogMacros.hpp"
 #include "platform/linux/uinput/EvdevFrame.hpp"
 #include "platform/linux/uinput/UinputDeviceLayout.hpp"
-#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -117,8 +116,8 @@ void LibevdevUinputWriter::destroy() {
     }
 }
 
-DRAWLUME_REPORT_PATH int LibevdevUinputWriter::writeFrame(
-    UinputDeviceRole role, std::span<const EvdevEvent> frame) noexcept {
+int LibevdevUinputWriter::writeFrame(UinputDeviceRole role,
+                                     std::span<const EvdevEvent> frame) noexcept {
     const Device& device = devices_[static_cast<size_t>(role)];
     if (device.uinput == nullptr) {
         return ENODEV;

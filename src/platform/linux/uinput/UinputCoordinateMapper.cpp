@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "util/ReportPath.hpp"
-
 namespace drawlume {
 
 UinputCoordinateMapper::UinputCoordinateMapper(int32_t minimum, int32_t maximum)
@@ -41,7 +39,7 @@ void UinputCoordinateMapper::setArea(const Rect& area) {
     bounds_ = area;
 }
 
-DRAWLUME_REPORT_PATH int32_t UinputCoordinateMapper::scale(double offset, double length) const {
+int32_t UinputCoordinateMapper::scale(double offset, double length) const {
     if (!(length > 0.0) || !std::isfinite(length) || !std::isfinite(offset)) {
         return minimum_;
     }

@@ -7,17 +7,12 @@
 #include "platform/linux/uinput/MacKeyCodeMap.hpp"
 #include "platform/linux/uinput/UinputDeviceLayout.hpp"
 #include "platform/linux/uinput/UinputSinkValues.hpp"
-#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
 namespace {
 
 constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/UinputEventSink";
-
-DRAWLUME_REPORT_PATH constexpr size_t index(UinputDeviceRole role) {
-    return static_cast<size_t>(role);
-}
 
 const char* roleName(UinputDeviceRole role) {
     switch (role) {
@@ -32,7 +27,7 @@ const char* roleName(UinputDeviceRole role) {
 }
 
 // The button a mouse record's type presses, releases or drags with.
-DRAWLUME_REPORT_PATH std::optional<uint16_t> buttonOf(const EventRecord& record) {
+std::optional<uint16_t> buttonOf(const EventRecord& record) {
     switch (record.type) {
         case kCGEventLeftMouseDown:
         case kCGEventLeftMouseUp:
@@ -54,12 +49,12 @@ DRAWLUME_REPORT_PATH std::optional<uint16_t> buttonOf(const EventRecord& record)
     }
 }
 
-DRAWLUME_REPORT_PATH bool isPress(CGEventType type) {
+bool isPress(CGEventType type) {
     return type == kCGEventLeftMouseDown || type == kCGEventRightMouseDown ||
            type == kCGEventOtherMouseDown;
 }
 
-DRAWLUME_REPORT_PATH bool isRelease(CGEventType type) {
+bool isRelease(CGEventType type) {
     return type == kCGEventLeftMouseUp || type == kCGEventRightMouseUp ||
            type == kCGEventOtherMouseUp;
 }
@@ -153,7 +148,7 @@ std::optional<Point> UinputEventSink::currentPointerLocation() {
     return lastLocation_;
 }
 
-DRAWLUME_REPORT_PATH void UinputEventSink::post(const EventRecord& record) {
+void UinputEventSink::post(const EventRecord& record) {
     if (!writer_) {
         return;
     }
@@ -179,7 +174,7 @@ DRAWLUME_REPORT_PATH void UinputEventSink::post(const EventRecord& record) {
     }
 }
 
-DRAWLUME_REPORT_PATH void UinputEventSink::postPointer(const EventRecord& record) {
+void UinputEventSink::postPointer(const EventRecord& record) {
     constexpr UinputDeviceRole kRole = UinputDeviceRole::pointer;
     EvdevFrame frame;
     if (motion_ == PointerMotion::relative) {
@@ -210,7 +205,7 @@ DRAWLUME_REPORT_PATH void UinputEventSink::postPointer(const EventRecord& record
     }
 }
 
-DRAWLUME_REPORT_PATH void UinputEventSink::postScroll(const EventRecord& record) {
+void UinputEventSink::postScroll(const EventRecord& record) {
     if (record.scrollUnits != kCGScrollEventUnitLine) {
         if (!warnedScrollUnits_) {
             warnedScrollUnits_ = true;
@@ -238,7 +233,7 @@ DRAWLUME_REPORT_PATH void UinputEventSink::postScroll(const EventRecord& record)
     }
 }
 
-DRAWLUME_REPORT_PATH void UinputEventSink::postKey(const EventRecord& record) {
+void UinputEventSink::postKey(const EventRecord& record) {
     const std::optional<uint16_t> key = linuxKeyForMacKeyCode(record.keyCode);
     if (!key) {
         if (!warnedKeyCodes_.test(record.keyCode)) {
@@ -331,7 +326,7 @@ bool UinputEventSink::writeRelease(UinputDeviceRole role, EvdevFrame& frame, boo
     return written;
 }
 
-DRAWLUME_REPORT_PATH bool UinputEventSink::write(UinputDeviceRole role, EvdevFrame& frame) {
+bool UinputEventSink::write(UinputDeviceRole role, EvdevFrame& frame) {
     const std::span<const EvdevEvent> events = frame.finish();
     const int error = writer_->writeFrame(role, events);
     bool& failing = writeFailing_[index(role)];
@@ -349,8 +344,7 @@ DRAWLUME_REPORT_PATH bool UinputEventSink::write(UinputDeviceRole role, EvdevFra
     return true;
 }
 
-DRAWLUME_REPORT_PATH void UinputEventSink::commit(UinputDeviceRole role,
-                                                  std::span<const EvdevEvent> frame) {
+void UinputEventSink::commit(UinputDeviceRole role, std::span<const EvdevEvent> frame) {
     for (const EvdevEvent& event : frame) {
         if (event.type == EV_KEY) {
             held_[index(role)].set(event.code, event.value != 0);

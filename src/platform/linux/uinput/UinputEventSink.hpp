@@ -59,6 +59,7 @@ public:
 
 private:
     static constexpr size_t kRoles = kUinputDeviceRoleCount;
+    static constexpr size_t index(UinputDeviceRole role) { return static_cast<size_t>(role); }
 
     void postPen(const EventRecord& record, const PenFields& fields);
     void postPointer(const EventRecord& record);
@@ -77,12 +78,12 @@ private:
     // Appends the change only when the device does not have the value yet.
     // Defined here: every pen report calls them for each axis.
     void pushAbs(EvdevFrame& frame, UinputDeviceRole role, uint16_t code, int32_t value) {
-        if (abs_[static_cast<size_t>(role)][code] != value) {
+        if (abs_[index(role)][code] != value) {
             frame.push(EV_ABS, code, value);
         }
     }
     void pushKey(EvdevFrame& frame, UinputDeviceRole role, uint16_t code, bool down) {
-        if (held_[static_cast<size_t>(role)].contains(code) != down) {
+        if (held_[index(role)].contains(code) != down) {
             frame.push(EV_KEY, code, down ? 1 : 0);
         }
     }

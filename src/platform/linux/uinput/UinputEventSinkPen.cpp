@@ -5,7 +5,6 @@
 #include "platform/linux/uinput/UinputDeviceLayout.hpp"
 #include "platform/linux/uinput/UinputEventSink.hpp"
 #include "platform/linux/uinput/UinputSinkValues.hpp"
-#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
@@ -16,7 +15,7 @@ constexpr int64_t kEraserPointerType = 3;
 
 }  // namespace
 
-DRAWLUME_REPORT_PATH uint16_t UinputEventSink::penTool() const {
+uint16_t UinputEventSink::penTool() const {
     const HeldKeySet& held = held_[static_cast<size_t>(kPen)];
     if (held.contains(BTN_TOOL_PEN)) {
         return BTN_TOOL_PEN;
@@ -27,7 +26,7 @@ DRAWLUME_REPORT_PATH uint16_t UinputEventSink::penTool() const {
     return 0;
 }
 
-DRAWLUME_REPORT_PATH Point UinputEventSink::penLocation(Point location) const {
+Point UinputEventSink::penLocation(Point location) const {
     // A report at the pen's full range names the chosen display's far edge,
     // the first pixel past it: where no display continues there the desktop
     // drops the event, and where one does the pen lands on the wrong display.
@@ -39,8 +38,7 @@ DRAWLUME_REPORT_PATH Point UinputEventSink::penLocation(Point location) const {
                  std::clamp(location.y, area.minY(), area.maxY() - 1.0)};
 }
 
-DRAWLUME_REPORT_PATH void UinputEventSink::postPen(const EventRecord& record,
-                                                   const PenFields& fields) {
+void UinputEventSink::postPen(const EventRecord& record, const PenFields& fields) {
     if (record.type == kCGEventTabletPointer) {
         // Announces the press that follows, which carries everything itself.
         return;
@@ -101,7 +99,7 @@ DRAWLUME_REPORT_PATH void UinputEventSink::postPen(const EventRecord& record,
     }
 }
 
-DRAWLUME_REPORT_PATH bool UinputEventSink::penIn(uint16_t tool, Point location) {
+bool UinputEventSink::penIn(uint16_t tool, Point location) {
     const uint16_t current = penTool();
     if (current == tool) {
         EvdevFrame frame;

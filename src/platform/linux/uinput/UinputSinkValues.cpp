@@ -5,13 +5,12 @@
 #include <limits>
 
 #include "platform/linux/uinput/UinputDeviceLayout.hpp"
-#include "util/ReportPath.hpp"
 
 namespace drawlume {
 
 namespace {
 
-DRAWLUME_REPORT_PATH int32_t roundedWithin(double value, int32_t minimum, int32_t maximum) {
+int32_t roundedWithin(double value, int32_t minimum, int32_t maximum) {
     if (std::isnan(value)) {
         return minimum;
     }
@@ -21,12 +20,12 @@ DRAWLUME_REPORT_PATH int32_t roundedWithin(double value, int32_t minimum, int32_
 
 }  // namespace
 
-DRAWLUME_REPORT_PATH int32_t roundedInt32(double value) {
+int32_t roundedInt32(double value) {
     return roundedWithin(value, std::numeric_limits<int32_t>::min(),
                          std::numeric_limits<int32_t>::max());
 }
 
-DRAWLUME_REPORT_PATH PenFields penFields(const EventRecord& record) {
+PenFields penFields(const EventRecord& record) {
     PenFields found;
     const size_t count = std::min<size_t>(record.fieldCount, record.fields.size());
     for (size_t i = 0; i < count; ++i) {
@@ -66,7 +65,7 @@ DRAWLUME_REPORT_PATH PenFields penFields(const EventRecord& record) {
     return found;
 }
 
-DRAWLUME_REPORT_PATH int32_t touchPressureValue(double pressure) {
+int32_t touchPressureValue(double pressure) {
     constexpr int32_t kLiftThreshold = kUinputPressureMaximum / 100;
     constexpr int32_t kTouchThreshold = kUinputPressureMaximum / 20;
     const double clamped = std::isnan(pressure) ? 0.0 : std::clamp(pressure, 0.0, 1.0);
@@ -74,14 +73,14 @@ DRAWLUME_REPORT_PATH int32_t touchPressureValue(double pressure) {
                          kTouchThreshold, kUinputPressureMaximum);
 }
 
-DRAWLUME_REPORT_PATH int32_t tiltValue(double tilt) {
+int32_t tiltValue(double tilt) {
     if (std::isnan(tilt)) {
         return 0;
     }
     return roundedWithin(tilt * kUinputTiltLimit, -kUinputTiltLimit, kUinputTiltLimit);
 }
 
-DRAWLUME_REPORT_PATH int32_t rotationValue(double degrees) {
+int32_t rotationValue(double degrees) {
     if (!std::isfinite(degrees)) {
         return kUinputRotationZero;
     }
@@ -93,11 +92,11 @@ DRAWLUME_REPORT_PATH int32_t rotationValue(double degrees) {
     return value > kUinputRotationMaximum ? value - (kUinputRotationMaximum + 1) : value;
 }
 
-DRAWLUME_REPORT_PATH int32_t highResolutionWheel(int64_t lines) {
+int32_t highResolutionWheel(int64_t lines) {
     return clampToInt32(lines * 120);
 }
 
-DRAWLUME_REPORT_PATH int32_t clampToInt32(int64_t value) {
+int32_t clampToInt32(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
 }
