@@ -167,7 +167,7 @@ TEST(ReplayPipelineSessionTest, WhatARecordingLeavesHeldIsReleasedAndPrintedAtIt
 INSTANTIATE_TEST_SUITE_P(Recordings, ReplayPipelineTest,
                          ::testing::Values("pen-stroke", "pen-hover-barrel", "pen-eraser",
                                            "pen-turns", "pen-clicks", "mouse", "mouse-buttons",
-                                           "keyboard", "keyboard-chords"),
+                                           "keyboard", "keyboard-chords", "keyboard-keys"),
                          [](const auto& info) {
                              std::string name = info.param;
                              std::erase(name, '-');

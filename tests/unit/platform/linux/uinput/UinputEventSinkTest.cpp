@@ -1,5 +1,4 @@
 #include <cerrno>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,7 +8,6 @@
 
 #include "events/EventGenerator.hpp"
 #include "events/UserDefaultsHidSystemParameters.hpp"
-#include "input/InputReportHandler.hpp"
 #include "platform/fake/FakeTranslationServices.hpp"
 #include "platform/linux/uinput/SinkFixture.hpp"
 #include "platform/linux/uinput/UinputEventOutput.hpp"
@@ -30,58 +28,6 @@ TEST_F(UinputEventSinkTest, PointerLandsOnTheRecordsLocationAndIsClampedOutside)
               Frames{pointerFrame({{EV_ABS, ABS_X, 0}, {EV_ABS, ABS_Y, 32767}})});
     EXPECT_EQ(post(R::mouse(kCGEventMouseMoved, Point{1024, -1}, kCGMouseButtonLeft)),
               Frames{pointerFrame({{EV_ABS, ABS_X, 32767}, {EV_ABS, ABS_Y, 0}})});
-}
-
-TEST_F(UinputEventSinkTest, EveryUsageTheKeyboardTranslationMapsReachesItsLinuxKey) {
-    // Each keyboard usage the translation maps, beside the key of the same
-    // usage on a PC keyboard: the translation's usage table and the sink's key
-    // table together must land on it. Every usage not listed maps to nothing.
-    const std::map<uint8_t, uint16_t> keys = {
-        {0x04, KEY_A},         {0x05, KEY_B},          {0x06, KEY_C},
-        {0x07, KEY_D},         {0x08, KEY_E},          {0x09, KEY_F},
-        {0x0A, KEY_G},         {0x0B, KEY_H},          {0x0C, KEY_I},
-        {0x0D, KEY_J},         {0x0E, KEY_K},          {0x0F, KEY_L},
-        {0x10, KEY_M},         {0x11, KEY_N},          {0x12, KEY_O},
-        {0x13, KEY_P},         {0x14, KEY_Q},          {0x15, KEY_R},
-        {0x16, KEY_S},         {0x17, KEY_T},          {0x18, KEY_U},
-        {0x19, KEY_V},         {0x1A, KEY_W},          {0x1B, KEY_X},
-        {0x1C, KEY_Y},         {0x1D, KEY_Z},          {0x1E, KEY_1},
-        {0x1F, KEY_2},         {0x20, KEY_3},          {0x21, KEY_4},
-        {0x22, KEY_5},         {0x23, KEY_6},          {0x24, KEY_7},
-        {0x25, KEY_8},         {0x26, KEY_9},          {0x27, KEY_0},
-        {0x28, KEY_ENTER},     {0x29, KEY_ESC},        {0x2A, KEY_BACKSPACE},
-        {0x2B, KEY_TAB},       {0x2C, KEY_SPACE},      {0x2D, KEY_MINUS},
-        {0x2E, KEY_EQUAL},     {0x2F, KEY_LEFTBRACE},  {0x30, KEY_RIGHTBRACE},
-        {0x31, KEY_BACKSLASH}, {0x33, KEY_SEMICOLON},  {0x34, KEY_APOSTROPHE},
-        {0x35, KEY_GRAVE},     {0x36, KEY_COMMA},      {0x37, KEY_DOT},
-        {0x38, KEY_SLASH},     {0x3A, KEY_F1},         {0x3B, KEY_F2},
-        {0x3C, KEY_F3},        {0x3D, KEY_F4},         {0x3E, KEY_F5},
-        {0x3F, KEY_F6},        {0x40, KEY_F7},         {0x41, KEY_F8},
-        {0x42, KEY_F9},        {0x43, KEY_F10},        {0x44, KEY_F11},
-        {0x45, KEY_F12},       {0x49, KEY_INSERT},     {0x4A, KEY_HOME},
-        {0x4B, KEY_PAGEUP},    {0x4C, KEY_DELETE},     {0x4D, KEY_END},
-        {0x4E, KEY_PAGEDOWN},  {0x4F, KEY_RIGHT},      {0x50, KEY_LEFT},
-        {0x51, KEY_DOWN},      {0x52, KEY_UP},         {0x53, KEY_NUMLOCK},
-        {0x54, KEY_KPSLASH},   {0x55, KEY_KPASTERISK}, {0x56, KEY_KPMINUS},
-        {0x57, KEY_KPPLUS},    {0x58, KEY_KPENTER},    {0x59, KEY_KP1},
-        {0x5A, KEY_KP2},       {0x5B, KEY_KP3},        {0x5C, KEY_KP4},
-        {0x5D, KEY_KP5},       {0x5E, KEY_KP6},        {0x5F, KEY_KP7},
-        {0x60, KEY_KP8},       {0x61, KEY_KP9},        {0x62, KEY_KP0},
-        {0x63, KEY_KPDOT}};
-    for (int usage = 0; usage <= 0xFF; ++usage) {
-        SCOPED_TRACE(usage);
-        const std::optional<uint16_t> code =
-            InputReportHandler::keyCode(static_cast<uint8_t>(usage));
-        const auto expected = keys.find(static_cast<uint8_t>(usage));
-        ASSERT_EQ(code.has_value(), expected != keys.end());
-        if (code) {
-            EXPECT_EQ(post(R::key(*code, true, 0x02)),
-                      Frames{keyboardFrame({{EV_KEY, expected->second, 1}})});
-            EXPECT_EQ(post(R::key(*code, false)),
-                      Frames{keyboardFrame({{EV_KEY, expected->second, 0}})});
-        }
-    }
-    // The eight modifiers are pinned by the keyboard-chords recording's frames.
 }
 
 TEST_F(UinputEventSinkTest, KeysSendNoRepeatsAndUnknownCodesAreDroppedWithOneWarningEach) {
