@@ -5,11 +5,11 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "FuzzInput.hpp"
 #include "events/EventGenerator.hpp"
 #include "input/InputReportHandler.hpp"
 #include "logging/DDLogFlag.hpp"
@@ -18,33 +18,8 @@
 namespace {
 
 using namespace drawlume;
-
-// Reads the stream front to back; past its end every read is 0.
-class ByteReader {
-public:
-    ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool empty() const { return position_ >= size_; }
-    uint8_t byte() { return empty() ? 0 : data_[position_++]; }
-    uint16_t word() { return static_cast<uint16_t>(byte() | (byte() << 8)); }
-    // Up to `count` bytes, fewer at the end of the stream.
-    std::vector<uint8_t> bytes(size_t count) {
-        const size_t available = std::min(count, size_ - std::min(size_, position_));
-        std::vector<uint8_t> taken(data_ + position_, data_ + position_ + available);
-        position_ += available;
-        return taken;
-    }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t position_ = 0;
-};
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using fuzzing::check;
+using fuzzing::FuzzInput;
 
 // Aborts (a finding) on a record the window system could not take.
 class CheckingSink final : public EventSink {
@@ -70,7 +45,7 @@ public:
 // NOLINTNEXTLINE(readability-function-size)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     setDDLogLevel(DDLogLevelAll);  // the log texts are built and checked too
-    ByteReader reader(data, size);
+    FuzzInput reader(data, size);
     FakeTranslationServices services;
     services.screenList.setScreens(
         {{"Primary", Rect{{0, 0}, {1920, 1080}}}, {"Left", Rect{{-1280, 200}, {1280, 720}}}});

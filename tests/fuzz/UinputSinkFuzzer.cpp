@@ -6,13 +6,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <vector>
 
 #include <linux/input-event-codes.h>
 
+#include "FuzzInput.hpp"
 #include "displays/ScreenList.hpp"
 #include "logging/DDLogFlag.hpp"
 #include "platform/linux/uinput/UinputDeviceLayout.hpp"
@@ -21,11 +20,8 @@
 namespace drawlume {
 namespace {
 
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using fuzzing::check;
+using fuzzing::FuzzInput;
 
 // Whole frames, and a record of what each device holds down.
 class CheckingWriter final : public UinputWriter {
@@ -55,39 +51,28 @@ private:
     std::array<std::array<bool, KEY_CNT>, kUinputDeviceRoleCount> held_{};
 };
 
-class Input {
-public:
-    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool empty() const { return at_ >= size_; }
-    uint8_t byte() { return at_ < size_ ? data_[at_++] : 0; }
-    int16_t int16() { return static_cast<int16_t>(byte() | (byte() << 8)); }
-    double number() {
-        const uint8_t kind = byte();
-        if (kind == 0xFF) {
-            return static_cast<double>(int16()) * 1e6;
-        }
-        if (kind == 0xFE) {
-            return __builtin_nan("");
-        }
-        return static_cast<double>(int16()) / 64.0;
+// A coordinate or value: mostly ordinary, sometimes huge or not a number.
+double number(FuzzInput& input) {
+    const uint8_t kind = input.byte();
+    if (kind == 0xFF) {
+        return static_cast<double>(input.int16()) * 1e6;
     }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t at_ = 0;
-};
+    if (kind == 0xFE) {
+        return __builtin_nan("");
+    }
+    return static_cast<double>(input.int16()) / 64.0;
+}
 
 // Every event type and field number up to the highest the generator uses,
 // the unused ones among them included: the sink must ignore what it does not know.
 constexpr int kTypeCount = kCGEventOtherMouseDragged + 1;
 constexpr int kFieldCount = kCGTabletProximityEventEnterProximity + 1;
 
-EventRecord nextRecord(Input& input) {
+EventRecord nextRecord(FuzzInput& input) {
     EventRecord record;
     record.kind = static_cast<EventRecordKind>(input.byte() % 4);
     record.type = static_cast<CGEventType>(input.byte() % kTypeCount);
-    record.location = Point{input.number(), input.number()};
+    record.location = Point{number(input), number(input)};
     record.mouseButton = input.byte() % 4;
     record.fieldCount = input.byte() % (EventRecord::kMaximumFieldWrites + 1);
     for (size_t i = 0; i < record.fieldCount; ++i) {
@@ -95,7 +80,7 @@ EventRecord nextRecord(Input& input) {
         write.field = static_cast<CGEventField>(input.byte() % kFieldCount);
         write.isDouble = (input.byte() & 1) != 0;
         if (write.isDouble) {
-            write.doubleValue = input.number();
+            write.doubleValue = number(input);
         } else {
             write.integerValue = static_cast<int64_t>(input.byte()) - 128;  // -128 to 127
         }
@@ -114,7 +99,7 @@ EventRecord nextRecord(Input& input) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace drawlume;
     setDDLogLevel(0);
-    Input input(data, size);
+    FuzzInput input(data, size);
     FixedScreenList screens({{"Primary", Rect{{0, 0}, {1920, 1080}}}});
     auto writer = std::make_unique<CheckingWriter>();
     CheckingWriter& checker = *writer;
@@ -128,8 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             } else if (operation == 0xF1) {
                 std::vector<ScreenDescription> layout;
                 for (int count = input.byte() % 4; count > 0; --count) {
-                    layout.push_back({"", Rect{{input.number(), input.number()},
-                                               {input.number(), input.number()}}});
+                    layout.push_back(
+                        {"", Rect{{number(input), number(input)}, {number(input), number(input)}}});
                 }
                 screens.setScreens(std::move(layout));
                 sink.screensChanged();
