@@ -50,10 +50,23 @@ public:
 
 private:
     // Starts `record` as a mouse event created at `at` with `button`; false
-    // when the sink cannot create an event now.
+    // when the sink cannot create an event now. Defined here, as `post`: every
+    // report makes a record, and a call costs more than they do.
     bool createMouseEvent(EventRecord& record, CGEventType type, Point at,
-                          CGMouseButton button) const;
-    void post(EventRecord& record) const;
+                          CGMouseButton button) const {
+        if (!eventSink_.canCreateEvent()) {
+            return false;
+        }
+        record.kind = EventRecordKind::mouse;
+        record.type = type;
+        record.location = at;
+        record.mouseButton = button;
+        return true;
+    }
+    void post(EventRecord& record) const {
+        record.tapLocation = eventTap_;
+        eventSink_.post(record);
+    }
     void postRightButtonEvent(CGEventType type, Point at);
     void postPressureEvent(CGEventType leftType, CGEventType rightType, Point at, double pressure,
                            double tiltX, double tiltY, double rotation, bool withBarrel,

@@ -52,7 +52,13 @@ public:
     uint64_t lastDigitizerEventTime() const { return lastDigitizerEventTime_; }
 
 private:
-    void trackDigitizerLatencyIfNeeded();
+    // The check is here, the work in the .cpp: mostly nobody collects.
+    void trackDigitizerLatencyIfNeeded() {
+        if (debugLines_.isEnabled()) {
+            trackDigitizerLatency();
+        }
+    }
+    void trackDigitizerLatency();
     void resetDigitizerTiming();
     void handleDigitizerInputReport(const uint8_t* report, int64_t reportLength);
     void handleMouseInputReport(int64_t deviceHash, const uint8_t* report, int64_t reportLength);

@@ -13,10 +13,7 @@ constexpr const char* kLogFile = "Drawlume___Bluetooth_Agent/InputReportHandler"
 constexpr double kDelayThresholdMilliseconds = 17.0;
 }  // namespace
 
-void InputReportHandler::trackDigitizerLatencyIfNeeded() {
-    if (!debugLines_.isEnabled()) {
-        return;
-    }
+void InputReportHandler::trackDigitizerLatency() {
     const uint64_t now = clocks_.monotonicNanoseconds();
     ++digitizerEventCount_;
     if (lastDigitizerEventTime_ != 0) {

@@ -1,7 +1,6 @@
 #include "platform/linux/uinput/UinputCoordinateMapper.hpp"
 
 #include <algorithm>
-#include <cmath>
 
 namespace drawlume {
 
@@ -37,21 +36,6 @@ void UinputCoordinateMapper::setScreens(std::span<const ScreenDescription> scree
 void UinputCoordinateMapper::setArea(const Rect& area) {
     hasScreens_ = true;
     bounds_ = area;
-}
-
-int32_t UinputCoordinateMapper::scale(double offset, double length) const {
-    if (!(length > 0.0) || !std::isfinite(length) || !std::isfinite(offset)) {
-        return minimum_;
-    }
-    // Clients scale back with (value - minimum) * length / steps and take the
-    // pixel the result falls in. The X driver goes through a range of its own
-    // (0..65535) and the server again, losing a fraction of a pixel on the
-    // way, so a value at the start of a pixel's range can fall into the pixel
-    // before. The middle of the range keeps half a pixel to spare either way.
-    const double steps = static_cast<double>(maximum_) - minimum_ + 1.0;
-    const double value = minimum_ + std::floor((offset + 0.5) * steps / length);
-    return static_cast<int32_t>(
-        std::clamp(value, static_cast<double>(minimum_), static_cast<double>(maximum_)));
 }
 
 }  // namespace drawlume

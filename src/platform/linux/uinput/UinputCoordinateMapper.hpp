@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <span>
 
@@ -37,7 +38,28 @@ public:
     int32_t axisY(double y) const { return scale(y - bounds_.minY(), bounds_.height()); }
 
 private:
-    int32_t scale(double offset, double length) const;
+    // Defined here: a pen report scales two axes.
+    int32_t scale(double offset, double length) const {
+        if (!(length > 0.0) || !std::isfinite(length) || !std::isfinite(offset)) {
+            return minimum_;
+        }
+        // Clients scale back with (value - minimum) * length / steps and take the
+        // pixel the result falls in. The X driver goes through a range of its own
+        // (0..65535) and the server again, losing a fraction of a pixel on the
+        // way, so a value at the start of a pixel's range can fall into the
+        // pixel before. The middle of the range keeps half a pixel to spare
+        // either way.
+        const double steps = static_cast<double>(maximum_) - minimum_ + 1.0;
+        const double step = (offset + 0.5) * steps / length;
+        // Within the range truncation is the floor, and no call to it is made.
+        if (!(step >= 0.0)) {
+            return minimum_;
+        }
+        if (step >= steps) {
+            return maximum_;
+        }
+        return static_cast<int32_t>(minimum_ + static_cast<int64_t>(step));
+    }
 
     int32_t minimum_;
     int32_t maximum_;

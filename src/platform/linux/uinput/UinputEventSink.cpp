@@ -344,7 +344,7 @@ bool UinputEventSink::write(UinputDeviceRole role, EvdevFrame& frame) {
     return true;
 }
 
-void UinputEventSink::commit(UinputDeviceRole role, std::span<const EvdevEvent> frame) {
+inline void UinputEventSink::commit(UinputDeviceRole role, std::span<const EvdevEvent> frame) {
     for (const EvdevEvent& event : frame) {
         if (event.type == EV_KEY) {
             held_[index(role)].set(event.code, event.value != 0);

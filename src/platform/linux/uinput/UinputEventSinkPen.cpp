@@ -15,7 +15,8 @@ constexpr int64_t kEraserPointerType = 3;
 
 }  // namespace
 
-uint16_t UinputEventSink::penTool() const {
+// Inline, as the one below: every pen report asks, and a call costs more than it does.
+inline uint16_t UinputEventSink::penTool() const {
     const HeldKeySet& held = held_[static_cast<size_t>(kPen)];
     if (held.contains(BTN_TOOL_PEN)) {
         return BTN_TOOL_PEN;
@@ -26,7 +27,7 @@ uint16_t UinputEventSink::penTool() const {
     return 0;
 }
 
-Point UinputEventSink::penLocation(Point location) const {
+inline Point UinputEventSink::penLocation(Point location) const {
     // A report at the pen's full range names the chosen display's far edge,
     // the first pixel past it: where no display continues there the desktop
     // drops the event, and where one does the pen lands on the wrong display.

@@ -25,46 +25,6 @@ int32_t roundedInt32(double value) {
                          std::numeric_limits<int32_t>::max());
 }
 
-PenFields penFields(const EventRecord& record) {
-    PenFields found;
-    const size_t count = std::min<size_t>(record.fieldCount, record.fields.size());
-    for (size_t i = 0; i < count; ++i) {
-        const EventFieldWrite* write = &record.fields[i];
-        switch (write->field) {
-            case kCGMouseEventSubtype:
-                found.subtype = write;
-                break;
-            case kCGTabletProximityEventEnterProximity:
-                found.enterProximity = write;
-                break;
-            case kCGTabletProximityEventPointerType:
-                found.pointerType = write;
-                break;
-            case kCGTabletEventPointButtons:
-                found.buttons = write;
-                break;
-            case kCGTabletEventPointPressure:
-                found.pointPressure = write;
-                break;
-            case kCGMouseEventPressure:
-                found.mousePressure = write;
-                break;
-            case kCGTabletEventTiltX:
-                found.tiltX = write;
-                break;
-            case kCGTabletEventTiltY:
-                found.tiltY = write;
-                break;
-            case kCGTabletEventRotation:
-                found.rotation = write;
-                break;
-            default:
-                break;
-        }
-    }
-    return found;
-}
-
 int32_t touchPressureValue(double pressure) {
     constexpr int32_t kLiftThreshold = kUinputPressureMaximum / 100;
     constexpr int32_t kTouchThreshold = kUinputPressureMaximum / 20;

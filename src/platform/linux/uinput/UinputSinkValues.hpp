@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cstddef>  // EventRecord.hpp uses size_t without including it
 #include <cstdint>
@@ -26,7 +28,53 @@ struct PenFields {
     const EventFieldWrite* tiltY = nullptr;
     const EventFieldWrite* rotation = nullptr;
 };
-PenFields penFields(const EventRecord& record);
+
+namespace detail {
+// Where each field the pen reads is kept, by field number; slot 0 takes the
+// rest. A table, not a switch: a jump table costs each write an indirect jump,
+// which under emulation is a lookup of its own.
+enum PenFieldSlot : uint8_t {
+    kOtherField,
+    kSubtypeSlot,
+    kEnterProximitySlot,
+    kPointerTypeSlot,
+    kButtonsSlot,
+    kPointPressureSlot,
+    kMousePressureSlot,
+    kTiltXSlot,
+    kTiltYSlot,
+    kRotationSlot,
+    kPenFieldSlotCount
+};
+inline constexpr std::array<PenFieldSlot, 39> kPenFieldSlots = [] {
+    std::array<PenFieldSlot, 39> table{};
+    table[kCGMouseEventSubtype] = kSubtypeSlot;
+    table[kCGTabletProximityEventEnterProximity] = kEnterProximitySlot;
+    table[kCGTabletProximityEventPointerType] = kPointerTypeSlot;
+    table[kCGTabletEventPointButtons] = kButtonsSlot;
+    table[kCGTabletEventPointPressure] = kPointPressureSlot;
+    table[kCGMouseEventPressure] = kMousePressureSlot;
+    table[kCGTabletEventTiltX] = kTiltXSlot;
+    table[kCGTabletEventTiltY] = kTiltYSlot;
+    table[kCGTabletEventRotation] = kRotationSlot;
+    return table;
+}();
+}  // namespace detail
+
+inline PenFields penFields(const EventRecord& record) {
+    std::array<const EventFieldWrite*, detail::kPenFieldSlotCount> found{};
+    const size_t count = std::min<size_t>(record.fieldCount, record.fields.size());
+    for (size_t i = 0; i < count; ++i) {
+        const EventFieldWrite& write = record.fields[i];
+        found[write.field < detail::kPenFieldSlots.size() ? detail::kPenFieldSlots[write.field]
+                                                          : detail::kOtherField] = &write;
+    }
+    return PenFields{found[detail::kSubtypeSlot],       found[detail::kEnterProximitySlot],
+                     found[detail::kPointerTypeSlot],   found[detail::kButtonsSlot],
+                     found[detail::kPointPressureSlot], found[detail::kMousePressureSlot],
+                     found[detail::kTiltXSlot],         found[detail::kTiltYSlot],
+                     found[detail::kRotationSlot]};
+}
 
 // A double rounded to the nearest int32, clamped to its range; NaN is the minimum.
 int32_t roundedInt32(double value);
