@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/eventfd.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace drawlume {
@@ -30,7 +31,9 @@ void* PollRunLoop::readUntilCancelled(void* argument) {
     for (bool more = true; more;) {
         ssize_t length = 0;
         do {
-            length = ::read(reader.fd, reader.buffer.data(), reader.buffer.size());
+            // As the uinput writer's write: no cancellation point, which
+            // costs each report two calls, since no reader is cancelled.
+            length = ::syscall(SYS_read, reader.fd, reader.buffer.data(), reader.buffer.size());
         } while (length < 0 && errno == EINTR);
         const int error = length < 0 ? errno : 0;
         const std::lock_guard lock(*reader.core);

@@ -7,6 +7,7 @@
 #include <libevdev/libevdev-uinput.h>
 #include <libevdev/libevdev.h>
 #include <linux/input.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include "logging/LogMacros.hpp"
@@ -138,7 +139,10 @@ int LibevdevUinputWriter::writeFrame(UinputDeviceRole role,
         const size_t bytes = count * sizeof(input_event);
         ssize_t written = 0;
         do {
-            written = ::write(device.fd, events.data(), bytes);
+            // The plain system call: write(2) in a process with threads also
+            // marks and unmarks a cancellation point, two calls more a report,
+            // and no thread of the agent is ever cancelled.
+            written = ::syscall(SYS_write, device.fd, events.data(), bytes);
         } while (written < 0 && errno == EINTR);
         if (written < 0) {
             return errno;
