@@ -344,6 +344,7 @@ bool UinputEventSink::write(UinputDeviceRole role, EvdevFrame& frame) {
     return true;
 }
 
+// Only `write` commits, once a report: inline there.
 inline void UinputEventSink::commit(UinputDeviceRole role, std::span<const EvdevEvent> frame) {
     for (const EvdevEvent& event : frame) {
         if (event.type == EV_KEY) {

@@ -46,8 +46,10 @@ enum PenFieldSlot : uint8_t {
     kRotationSlot,
     kPenFieldSlotCount
 };
-inline constexpr std::array<PenFieldSlot, 39> kPenFieldSlots = [] {
-    std::array<PenFieldSlot, 39> table{};
+// Enter proximity is the highest field number the pen reads.
+inline constexpr size_t kPenFieldTableSize = kCGTabletProximityEventEnterProximity + 1;
+inline constexpr std::array<PenFieldSlot, kPenFieldTableSize> kPenFieldSlots = [] {
+    std::array<PenFieldSlot, kPenFieldTableSize> table{};
     table[kCGMouseEventSubtype] = kSubtypeSlot;
     table[kCGTabletProximityEventEnterProximity] = kEnterProximitySlot;
     table[kCGTabletProximityEventPointerType] = kPointerTypeSlot;
