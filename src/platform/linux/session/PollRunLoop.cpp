@@ -31,8 +31,9 @@ void* PollRunLoop::readUntilCancelled(void* argument) {
     for (bool more = true; more;) {
         ssize_t length = 0;
         do {
-            // As the uinput writer's write: no cancellation point, which
-            // costs each report two calls, since no reader is cancelled.
+            // The plain system call: read(2) in a process with threads also
+            // marks and unmarks a cancellation point, two calls more a
+            // report, and a reader ends through its flag, never cancelled.
             length = ::syscall(SYS_read, reader.fd, reader.buffer.data(), reader.buffer.size());
         } while (length < 0 && errno == EINTR);
         const int error = length < 0 ? errno : 0;
