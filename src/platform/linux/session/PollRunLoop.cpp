@@ -18,7 +18,7 @@ struct PollRunLoop::Reader {
     int fd = -1;
     std::vector<uint8_t> buffer;
     ReadHandler onRead;
-    std::shared_ptr<std::mutex> core;
+    std::shared_ptr<CoreLock> core;
     // Set under the core lock once unwatched: the thread hands nothing more
     // over and ends at its next wake-up (a report, or the device gone).
     bool cancelled = false;
@@ -59,7 +59,7 @@ PollRunLoop::PollRunLoop(Reads reads) : wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_
         std::abort();
     }
     if (reads == Reads::onThreads) {
-        core_ = std::make_shared<std::mutex>();
+        core_ = std::make_shared<CoreLock>();
         core_->lock();
     }
 }

@@ -10,6 +10,7 @@
 
 #include <poll.h>
 
+#include "platform/linux/session/CoreLock.hpp"
 #include "services/RunLoop.hpp"
 
 namespace drawlume {
@@ -72,7 +73,7 @@ private:
     WatchId nextWatch_ = 1;
     bool stopping_ = false;
     // Held by the loop's thread except while it waits; none with Reads::onLoop.
-    std::shared_ptr<std::mutex> core_;
+    std::shared_ptr<CoreLock> core_;
     std::map<WatchId, std::shared_ptr<Reader>> readers_;
     // Reused every turn, so that serving a descriptor allocates nothing.
     std::vector<pollfd> pollFds_;
