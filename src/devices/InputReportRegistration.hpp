@@ -11,6 +11,25 @@
 
 namespace drawlume {
 
+// Copies a report of any length with fixed-size moves that the compiler
+// writes out in place: a call into the C library's memcpy is three jumps
+// more on every report's way, each of which an emulated machine looks up
+// again after every switch of process. The overlapping last move covers the
+// tail, so a report takes at most a few moves.
+inline void copyReportBytes(uint8_t* to, const uint8_t* from, size_t length) {
+    constexpr size_t kWord = 8;
+    if (length >= kWord) {
+        for (size_t offset = 0; offset + kWord < length; offset += kWord) {
+            std::memcpy(to + offset, from + offset, kWord);
+        }
+        std::memcpy(to + length - kWord, from + length - kWord, kWord);
+        return;
+    }
+    for (size_t offset = 0; offset < length; ++offset) {
+        to[offset] = from[offset];
+    }
+}
+
 // What a HID device keeps of its input report callback: the caller's buffer
 // and the callback. The callback is shared so that one that closes the device
 // (and so clears this) does not destroy itself while it runs; taking a copy
@@ -42,9 +61,7 @@ public:
         }
         uint8_t* const buffer = buffer_;
         const size_t length = std::min(report.size(), static_cast<size_t>(bufferSize_));
-        if (length > 0) {
-            std::memcpy(buffer, report.data(), length);
-        }
+        copyReportBytes(buffer, report.data(), length);
         const uint32_t reportID = usesReportIDs && length > 0 ? buffer[0] : 0;
         (*callback)(kIOReturnSuccess, sender, kIOHIDReportTypeInput, reportID, buffer,
                     static_cast<int64_t>(length));

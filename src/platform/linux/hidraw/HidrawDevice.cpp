@@ -53,13 +53,30 @@ IOReturn HidrawDevice::open(IOOptionBits options) {
     // much as any companion report could need.
     slotSize_ = node_.descriptor.maxInputReportSize > 0 ? node_.descriptor.maxInputReportSize
                                                         : kUnknownReportSize;
-    watch_ =
-        runLoop_.watchReads(fd_, slotSize_, kSlotsPerRead,
-                            [weak = weak_from_this()](std::span<const uint8_t> bytes, int error) {
-                                if (const auto self = weak.lock()) {
-                                    self->deliverReports(bytes, error);
-                                }
-                            });
+    // The reports are handed over in the handler itself, not in a function
+    // of their own: each call and return on a report's way is looked up again
+    // after every switch of process when the machine is emulated.
+    auto onRead = [weak = weak_from_this()](std::span<const uint8_t> bytes, int error) {
+        const auto self = weak.lock();
+        if (!self) {
+            return;
+        }
+        if (bytes.empty()) {
+            self->readsEnded(error);
+            return;
+        }
+        // hidraw hands over one report a read, so a scattered read fills slot
+        // after slot and stops at the first that comes short or finds the queue
+        // empty: every report but the last filled its slot (the largest, the
+        // pen's, do). The callback may close this device, which ends the delivery.
+        const size_t slotSize = self->slotSize_;
+        for (size_t offset = 0; offset < bytes.size() && self->isOpen(); offset += slotSize) {
+            self->registration_.deliver(
+                self.get(), self->node_.descriptor.usesReportIDs,
+                bytes.subspan(offset, std::min(slotSize, bytes.size() - offset)));
+        }
+    };
+    watch_ = runLoop_.watchReads(fd_, slotSize_, kSlotsPerRead, std::move(onRead));
     DDLogInfo("open(_:)", strf("Opened %s%s (%zu evdev node(s) grabbed)", node_.devnode.c_str(),
                                seized_ ? " exclusively" : "", grabs_.count()));
     return kIOReturnSuccess;
@@ -114,30 +131,18 @@ void HidrawDevice::twinRemoved(const std::string& devnode) {
     grabs_.release(devnode);
 }
 
-void HidrawDevice::deliverReports(std::span<const uint8_t> bytes, int error) {
+void HidrawDevice::readsEnded(int error) {
     // A hidraw read never ends the stream; an end is taken as the device gone.
-    if (bytes.empty()) {
-        error = error == 0 ? ENODEV : error;
-        // EIO or ENODEV: the device is gone. Anything else would repeat on
-        // every wake-up, so the device is given up as well.
-        if (error != EIO && error != ENODEV) {
-            DDLogError(
-                "deliverReports(_:error:)",
-                strf("Reading %s failed: %s", node_.devnode.c_str(), errnoText(error).c_str()));
-        }
-        release();
-        if (onVanished_) {
-            onVanished_(*this);
-        }
-        return;
+    error = error == 0 ? ENODEV : error;
+    // EIO or ENODEV: the device is gone. Anything else would repeat on every
+    // wake-up, so the device is given up as well.
+    if (error != EIO && error != ENODEV) {
+        DDLogError("readsEnded(_:)",
+                   strf("Reading %s failed: %s", node_.devnode.c_str(), errnoText(error).c_str()));
     }
-    // hidraw hands over one report a read, so a scattered read fills slot after
-    // slot and stops at the first that comes short or finds the queue empty:
-    // every report but the last filled its slot (the largest, the pen's, do).
-    // The callback may close this device, which ends the delivery.
-    for (size_t offset = 0; offset < bytes.size() && isOpen(); offset += slotSize_) {
-        registration_.deliver(this, node_.descriptor.usesReportIDs,
-                              bytes.subspan(offset, std::min(slotSize_, bytes.size() - offset)));
+    release();
+    if (onVanished_) {
+        onVanished_(*this);
     }
 }
 

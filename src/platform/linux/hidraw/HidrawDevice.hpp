@@ -57,7 +57,8 @@ public:
     void release();
 
 private:
-    void deliverReports(std::span<const uint8_t> bytes, int error);
+    // A read that came back empty or failed: the device is given up.
+    void readsEnded(int error);
 
     HidrawNode node_;
     RunLoop& runLoop_;
