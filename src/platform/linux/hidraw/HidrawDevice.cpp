@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <span>
 #include <utility>
 
 #include <fcntl.h>

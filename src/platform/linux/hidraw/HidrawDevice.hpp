@@ -3,9 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <span>
 #include <string>
-#include <vector>
 
 #include "devices/HidDevice.hpp"
 #include "devices/InputReportRegistration.hpp"
