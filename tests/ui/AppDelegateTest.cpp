@@ -150,9 +150,6 @@ private slots:
         };
         AppLocalization& localization = shell.core.localization();
         localization.setLanguage(AppLanguage::korean);
-        const auto korean = [&](const char* key) {
-            return QString::fromStdString(localization.localized(key));
-        };
         QTRY_VERIFY(shell.find<QPushButton>("permissionButton")->isVisible());
         QTest::mouseClick(shell.find<QPushButton>("permissionButton"), Qt::LeftButton);
         auto* help = shell.find<QDialog>("permissionHelp");
@@ -164,8 +161,8 @@ private slots:
                                                     localization, shell.model().permissionState)));
         QTRY_COMPARE(shell.find<QLabel>("permissionReason")->text(), label("permissionHelpReason"));
         QVERIFY(label("permissionHelpReason").contains("/dev/uinput"));
-        QCOMPARE(label("permissionHelpScope"), korean("permission.help.scope"));
-        QCOMPARE(label("permissionHelpWhich"), korean("permission.help.installed"));
+        QCOMPARE(label("permissionHelpScope"), shell.text("permission.help.scope"));
+        QCOMPARE(label("permissionHelpWhich"), shell.text("permission.help.installed"));
         const QStringList commands = shell.setup.commands();
         QCOMPARE(commands.size(), 2);
         QVERIFY(help->findChild<QWidget*>("permissionCommand2") == nullptr);
@@ -174,14 +171,14 @@ private slots:
         QVERIFY(commands[1].startsWith("sudo udevadm control --reload"));
 
         QTest::mouseClick(help->findChild<QPushButton*>("permissionCheckAgain"), Qt::LeftButton);
-        QCOMPARE(label("permissionHelpStatus"), korean("permission.help.unchanged"));
+        QCOMPARE(label("permissionHelpStatus"), shell.text("permission.help.unchanged"));
 
         exitStatus = 126;  // the password dialog dismissed
         QTest::mouseClick(help->findChild<QPushButton*>("permissionSetUp"), Qt::LeftButton);
-        QCOMPARE(label("permissionHelpStatus"), korean("permission.help.setup.cancelled"));
+        QCOMPARE(label("permissionHelpStatus"), shell.text("permission.help.setup.cancelled"));
         exitStatus = 1;
         QTest::mouseClick(help->findChild<QPushButton*>("permissionSetUp"), Qt::LeftButton);
-        QCOMPARE(label("permissionHelpStatus"), korean("permission.help.setup.failed"));
+        QCOMPARE(label("permissionHelpStatus"), shell.text("permission.help.setup.failed"));
         auto* details = help->findChild<QPlainTextEdit*>("permissionHelpDetails");
         QVERIFY(!details->isHidden());
         QCOMPARE(details->toPlainText(), QStringLiteral("udevadm: not permitted"));
@@ -194,8 +191,8 @@ private slots:
                                            "--sysname-match=uinput && udevadm trigger "
                                            "--subsystem-match=hidraw && udevadm trigger "
                                            "--subsystem-match=input"}));
-        QCOMPARE(label("permissionHelpStatus"), korean("permission.help.granted"));
-        QCOMPARE(label("permissionHelpReason"), korean("permission.help.granted"));
+        QCOMPARE(label("permissionHelpStatus"), shell.text("permission.help.granted"));
+        QCOMPARE(label("permissionHelpReason"), shell.text("permission.help.granted"));
         QTRY_VERIFY(shell.find<QWidget>("permissionBlock")->isHidden());
     }
 
@@ -223,22 +220,19 @@ private slots:
     void languageChangeRetitlesMenusTrayAndBothWindows() {
         Shell shell;
         shell.delegate.showAbout();
-        AppLocalization& localization = shell.core.localization();
-        localization.setLanguage(AppLanguage::korean);
-        const auto korean = [&](const char* key) {
-            return QString::fromStdString(localization.localized(key));
-        };
-        QTRY_COMPARE(shell.delegate.aboutWindow()->windowTitle(), korean("window.about.title"));
-        QCOMPARE(shell.delegate.window()->windowTitle(), korean("window.main.title"));
-        QCOMPARE(shell.delegate.statusItem()->toolTip(), korean("tooltip.tray"));
+        shell.core.localization().setLanguage(AppLanguage::korean);
+        QTRY_COMPARE(shell.delegate.aboutWindow()->windowTitle(), shell.text("window.about.title"));
+        QCOMPARE(shell.delegate.window()->windowTitle(), shell.text("window.main.title"));
+        QCOMPARE(shell.delegate.statusItem()->toolTip(), shell.text("tooltip.tray"));
         const char* keys[] = {"menu.about", "menu.check_for_updates", "menu.quit",
                               "menu.open",  "menu.log_folder",        "menu.exit"};
         const std::vector<QAction*> items = shell.delegate.menuItems();
         for (size_t i = 0; i < items.size(); ++i) {
-            QCOMPARE(items[i]->text(), korean(keys[i]));
+            QCOMPARE(items[i]->text(), shell.text(keys[i]));
         }
-        QVERIFY(korean("menu.quit") != QStringLiteral("Quit Drawlume"));
-        QTRY_COMPARE(shell.find<QLabel>("statusValue")->text(), korean("content.status.running"));
+        QVERIFY(shell.text("menu.quit") != QStringLiteral("Quit Drawlume"));
+        QTRY_COMPARE(shell.find<QLabel>("statusValue")->text(),
+                     shell.text("content.status.running"));
     }
 
     void closingHidesAfterOneAlertAndOpenBringsTheWindowBackInPlace() {

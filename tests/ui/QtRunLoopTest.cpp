@@ -6,7 +6,6 @@
 
 #include <unistd.h>
 
-#include "PlatformTests.hpp"
 #include "ui/QtRunLoop.hpp"
 #include "ui/QtScreenList.hpp"
 
@@ -73,10 +72,7 @@ private slots:
     }
 };
 
-namespace {
-const testing::RegisterPlatformTest<QtRunLoopTest> registered;
-}
-
 }  // namespace drawlume
 
+QTEST_MAIN(drawlume::QtRunLoopTest)
 #include "QtRunLoopTest.moc"

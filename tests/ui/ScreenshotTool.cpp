@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -18,7 +19,6 @@
 #include "app/DebugLogCollector.hpp"
 #include "localization/AppLanguage.hpp"
 #include "localization/AppLocalization.hpp"
-#include "platform/replay/HidRecordingParser.hpp"
 
 namespace drawlume {
 namespace {
@@ -52,19 +52,13 @@ QPixmap photograph(QWidget* window) {
 // Two companions, the first one drawing, and the debug box full of its lines;
 // the window alone, or the whole screen to show where the window stands.
 bool running(const QString& directory, AppLanguage language, const char* name,
-             const std::string& recording, bool wholeScreen = false, bool permitted = true) {
+             const std::vector<RecordedReport>& reports, bool wholeScreen = false,
+             bool permitted = true) {
     Shell shell(permitted);
     shell.core.localization().setLanguage(language);
-    auto pad = shell.connect("aa:01", "Studio Tablet");
-    shell.connect("aa:02", "Pocket Phone");
+    auto pad = shell.connectPadAndPhone();
     settle();
     shell.model().isDebugLogEnabled.set(true);
-    const HidRecordingParser::Result parsed = HidRecordingParser::parseFile(recording);
-    if (!parsed.recording || parsed.recording->devices.empty()) {
-        std::fprintf(stderr, "screenshots: %s\n", parsed.message().c_str());
-        return false;
-    }
-    const std::vector<RecordedReport>& reports = parsed.recording->devices.front().reports;
     int sent = 0;
     for (int round = 0; round < 3; ++round) {
         for (const RecordedReport& report : reports) {
@@ -177,14 +171,8 @@ bool trayContrast(const QString& directory, const char* name) {
             }
         }
     }
-    QRgb panel = 0;
-    int most = 0;
-    for (auto entry = counts.cbegin(); entry != counts.cend(); ++entry) {
-        if (entry.value() > most) {
-            most = entry.value();
-            panel = entry.key();
-        }
-    }
+    const auto commonest = std::max_element(counts.cbegin(), counts.cend());
+    const QRgb panel = commonest == counts.cend() ? 0 : commonest.key();
     int standingOut = 0;
     double sum = 0;
     for (int y = icon.top(); y <= icon.bottom(); ++y) {
@@ -219,7 +207,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString directory = QString::fromLocal8Bit(argv[1]);
-    const std::string recording = argv[2];
+    const std::vector<drawlume::RecordedReport> recording =
+        drawlume::padReports(argv[2], "screenshots");
+    if (recording.empty()) {
+        return 2;
+    }
     const std::string set = argc == 4 ? argv[3] : "main";
     QDir().mkpath(directory);
     bool ok = true;

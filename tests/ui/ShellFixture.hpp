@@ -1,16 +1,19 @@
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/TabletViewModel.hpp"
+#include "localization/AppLocalization.hpp"
 #include "platform/fake/FakeAccessibilityTrust.hpp"
 #include "platform/fake/FakeHidHost.hpp"
 #include "platform/fake/ManualClocks.hpp"
 #include "platform/fake/RecordingAlerts.hpp"
 #include "platform/fake/RecordingEventSink.hpp"
 #include "platform/fake/RecordingWorkspace.hpp"
+#include "platform/replay/HidRecordingParser.hpp"
 #include "program/AgentCore.hpp"
 #include "services/SystemEvents.hpp"
 #include "ui/AppDelegate.hpp"
@@ -38,7 +41,17 @@ struct Shell {
         host.connect(device);
         return device;
     }
+    // The pictures' and measurements' pair: a pad that draws, a phone beside it.
+    std::shared_ptr<FakeHidDevice> connectPadAndPhone() {
+        auto pad = connect("aa:01", "Studio Tablet");
+        connect("aa:02", "Pocket Phone");
+        return pad;
+    }
     TabletViewModel& model() { return *delegate.viewModel(); }
+    // A text in the language the shell shows now.
+    QString text(const char* key) {
+        return QString::fromStdString(core.localization().localized(key));
+    }
     template <class Widget>
     Widget* find(const char* name) {
         return delegate.window()->findChild<Widget*>(QString::fromLatin1(name));
@@ -68,5 +81,16 @@ struct Shell {
         [this] { return core.makeViewModel(); }, true, [this](int status) { exitStatus = status; },
         nullptr, [this] { return setup; }}};
 };
+
+// The reports of a recording's first device, which the tools play to the pad;
+// none, said on standard error, when the file gives none.
+inline std::vector<RecordedReport> padReports(const std::string& path, const char* tool) {
+    HidRecordingParser::Result parsed = HidRecordingParser::parseFile(path);
+    if (!parsed.recording || parsed.recording->devices.empty()) {
+        std::fprintf(stderr, "%s: %s\n", tool, parsed.message().c_str());
+        return {};
+    }
+    return std::move(parsed.recording->devices.front().reports);
+}
 
 }  // namespace drawlume

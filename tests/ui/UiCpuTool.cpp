@@ -12,7 +12,6 @@
 #include <ctime>
 
 #include "ShellFixture.hpp"
-#include "platform/replay/HidRecordingParser.hpp"
 
 namespace drawlume {
 namespace {
@@ -27,8 +26,7 @@ double processCpuSeconds() {
 double measure(const std::vector<RecordedReport>& stroke, int rate, bool debug, bool shown,
                double seconds) {
     Shell shell;
-    auto pad = shell.connect("aa:01", "Studio Tablet");
-    shell.connect("aa:02", "Pocket Phone");
+    auto pad = shell.connectPadAndPhone();
     if (!QTest::qWaitForWindowExposed(shell.delegate.window())) {
         std::fprintf(stderr, "ui-cpu: the window was never shown\n");
     }
@@ -73,13 +71,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s PEN-RECORDING [SECONDS]\n", argv[0]);
         return 2;
     }
-    const drawlume::HidRecordingParser::Result parsed =
-        drawlume::HidRecordingParser::parseFile(argv[1]);
-    if (!parsed.recording || parsed.recording->devices.empty()) {
-        std::fprintf(stderr, "ui-cpu: %s\n", parsed.message().c_str());
+    const std::vector<drawlume::RecordedReport> stroke = drawlume::padReports(argv[1], "ui-cpu");
+    if (stroke.empty()) {
         return 2;
     }
-    const std::vector<drawlume::RecordedReport>& stroke = parsed.recording->devices.front().reports;
     const double seconds = argc > 2 ? std::atof(argv[2]) : 10.0;
     struct Case {
         int rate;
