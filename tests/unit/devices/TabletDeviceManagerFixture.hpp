@@ -38,8 +38,8 @@ public:
 };
 
 // The companion as a Bluetooth device with a serial number (its address).
-inline std::shared_ptr<FakeHidDevice> companionDevice(const std::string& serial,
-                                                      const std::string& product) {
+inline std::shared_ptr<FakeHidDevice> companionDevice(
+    const std::string& serial = "aa:bb:cc:dd:ee:ff", const std::string& product = "Pad") {
     auto device = std::make_shared<FakeHidDevice>(FakeHidDevice::companionDescriptor());
     device->setProperty(kIOHIDManufacturerKey, std::string("Acme"));
     device->setProperty(kIOHIDProductKey, product);
@@ -62,11 +62,6 @@ protected:
             owner,
             TabletDeviceManager::Services{host, services.runLoop, alerts, localize, &releaser},
             services.environment());
-    }
-
-    static std::shared_ptr<FakeHidDevice> companion(const std::string& serial = "aa:bb:cc:dd:ee:ff",
-                                                    const std::string& product = "Pad") {
-        return companionDevice(serial, product);
     }
 
     // Connects the device and lets the manager hear of it.

@@ -13,6 +13,7 @@
 namespace drawlume {
 namespace {
 
+using testing::companionDevice;
 using testing::TabletDeviceManagerFixture;
 
 class TabletDeviceManagerDiscoveryTest : public TabletDeviceManagerFixture {};
@@ -22,7 +23,7 @@ std::string hashText(const std::shared_ptr<FakeHidDevice>& device) {
 }
 
 TEST_F(TabletDeviceManagerDiscoveryTest, DevicesPresentAtOpenAreReportedOnceTheLoopRuns) {
-    host.connect(companion());
+    host.connect(companionDevice());
     createManager();
     EXPECT_TRUE(owner->discovered.empty());
     services.runLoop.runUntilIdle();
@@ -36,13 +37,13 @@ TEST_F(TabletDeviceManagerDiscoveryTest, DevicesPresentAtOpenAreReportedOnceTheL
 
 TEST_F(TabletDeviceManagerDiscoveryTest, NewReferenceReplacesTheOldAndItsStaleRemovalIsIgnored) {
     createManager();
-    auto first = companion();
+    auto first = companionDevice();
     connect(first);
     select(first);
     ASSERT_EQ(manager->activeDevice(), first);
 
     // The same physical device enumerated again before the old reference went.
-    auto second = companion();
+    auto second = companionDevice();
     connect(second);
     const auto lines = logCapture.newLines();
     EXPECT_NE(std::find(lines.begin(), lines.end(),
@@ -68,7 +69,7 @@ TEST_F(TabletDeviceManagerDiscoveryTest, NewReferenceReplacesTheOldAndItsStaleRe
 
 TEST_F(TabletDeviceManagerDiscoveryTest, RemovalOfTheActiveDeviceClosesItAndResetsItsState) {
     createManager();
-    auto device = companion();
+    auto device = companionDevice();
     connect(device);
     select(device);
     ASSERT_TRUE(device->sendReport(penHover()));
@@ -97,14 +98,15 @@ protected:
         logCapture.newLines();
     }
 
-    std::shared_ptr<FakeHidDevice> device = companion();
+    std::shared_ptr<FakeHidDevice> device = companionDevice();
 };
 
 TEST_F(TabletDeviceManagerActivationTest, SelectedDeviceIsSeizedAndItsReportsReachTranslation) {
     select(device);
-    EXPECT_EQ(logCapture.newLines(), (std::vector<std::string>{
-                                 "Activating device: Pad",
-                                 "Device activated successfully (max report size: 12 bytes)"}));
+    EXPECT_EQ(
+        logCapture.newLines(),
+        (std::vector<std::string>{"Activating device: Pad",
+                                  "Device activated successfully (max report size: 12 bytes)"}));
     EXPECT_EQ(device->lastOpenOptions(), kIOHIDOptionsTypeSeizeDevice);
     EXPECT_EQ(device->registeredBufferSize(), 12);
 
@@ -116,7 +118,7 @@ TEST_F(TabletDeviceManagerActivationTest, SelectedDeviceIsSeizedAndItsReportsRea
 TEST_F(TabletDeviceManagerActivationTest,
        ReportsFromAnotherSenderOrWithoutAnActiveDeviceAreDropped) {
     select(device);
-    auto other = companion("11:22:33:44:55:66", "Other");
+    auto other = companionDevice("11:22:33:44:55:66", "Other");
     connect(other);  // not selected: left alone, the active device stays
     EXPECT_EQ(manager->activeDevice(), device);
     EXPECT_EQ(other->openCount(), 0);
@@ -145,7 +147,7 @@ TEST_F(TabletDeviceManagerActivationTest, KeysHeldAgainAfterEveryKindOfCloseAreP
         {"removed and added again",
          [this] {
              disconnect(device);
-             device = companion();
+             device = companionDevice();
              connect(device);  // still the selection: opened at once
          }},
         {"selected again", [this] { select(device); }},
@@ -177,7 +179,8 @@ TEST_F(TabletDeviceManagerActivationTest, KeysHeldAgainAfterEveryKindOfCloseAreP
     }
 }
 
-TEST_F(TabletDeviceManagerActivationTest, OpenFailureIsLoggedAndAlertedAfterTheCurrentCallWhileTheManagerLives) {
+TEST_F(TabletDeviceManagerActivationTest,
+       OpenFailureIsLoggedAndAlertedAfterTheCurrentCallWhileTheManagerLives) {
     device->setOpenResult(kIOReturnExclusiveAccess);
     select(device);
     EXPECT_EQ(logCapture.newLines(),
@@ -208,8 +211,10 @@ TEST_F(TabletDeviceManagerActivationTest, StopClosesTheActiveDeviceAndDroppingTh
     select(device);
     logCapture.newLines();
     manager->stop();
-    EXPECT_EQ(logCapture.newLines(), (std::vector<std::string>{"Deactivating current device (hash: " + hashText(device) + ")", "Pen state reset",
-                                                       "Device deactivated", "Service stopped"}));
+    EXPECT_EQ(
+        logCapture.newLines(),
+        (std::vector<std::string>{"Deactivating current device (hash: " + hashText(device) + ")",
+                                  "Pen state reset", "Device deactivated", "Service stopped"}));
     select(device);  // the device is no longer known
     EXPECT_FALSE(device->isOpen());
 

@@ -14,10 +14,6 @@ namespace {
 using testing::readFile;
 using testing::writeFile;
 
-std::ptrdiff_t entryCount(const std::filesystem::path& folder) {
-    return std::distance(std::filesystem::directory_iterator(folder), {});
-}
-
 TEST(AtomicFileTest, NewFileIsPrivateAndAnExistingOneKeepsItsPermissions) {
     testing::TempDirectory folder;
     const std::string path = (folder.path() / "a" / "b" / "file").string();
@@ -32,7 +28,7 @@ TEST(AtomicFileTest, NewFileIsPrivateAndAnExistingOneKeepsItsPermissions) {
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0644u);
     EXPECT_EQ(readFile(path), "two");
-    EXPECT_EQ(entryCount(folder.path() / "a" / "b"), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path() / "a" / "b"), {}), 1);
 }
 
 TEST(AtomicFileTest, FailedReplaceLeavesTargetAndNoTemporaryFile) {
@@ -45,7 +41,7 @@ TEST(AtomicFileTest, FailedReplaceLeavesTargetAndNoTemporaryFile) {
     EXPECT_TRUE(error.failed());
     EXPECT_STREQ(error.operation, "rename");
     EXPECT_EQ(readFile(target / "kept"), "kept");
-    EXPECT_EQ(entryCount(folder.path()), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 }
 
 }  // namespace
