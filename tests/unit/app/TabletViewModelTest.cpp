@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cerrno>
 #include <memory>
 #include <string>
 #include <vector>
@@ -87,67 +86,37 @@ protected:
     std::shared_ptr<TabletViewModel> model_;
 };
 
-TEST_F(TabletViewModelTest, ServiceRunsOnlyWhilePostingIsPermittedAndActivationRechecks) {
+// Permission is asked again whenever the application becomes active: the
+// service, the event output and the devices follow the answer. (That an
+// unusable output keeps the service stopped and is told once, the VM run pins.)
+TEST_F(TabletViewModelTest, ServiceAndOutputRunOnlyWhilePostingIsPermitted) {
+    FakeEventOutput output;
+    eventOutput_ = &output;
     trust_.deny();
     launch();
     model_->startService();
     EXPECT_TRUE(logged(newLines(), "ERROR: Accessibility permissions not granted"));
     EXPECT_EQ(host_.managersCreated(), 0);
+    EXPECT_EQ(output.opens, 0);
 
     trust_.grant();
     events_.post(SystemEvent::applicationDidBecomeActive);
+    events_.post(SystemEvent::applicationDidBecomeActive);
+    model_->startService();
     ASSERT_TRUE(model_->isRunning);
+    EXPECT_EQ(model_->permissionState.get().reason, AccessibilityTrustReason::granted);
+    EXPECT_EQ(host_.managersCreated(), 1);
+    EXPECT_EQ(output.opens, 1);
     auto pad = companion("aa:aa", "Pad");
     EXPECT_TRUE(pad->isOpen());
+
     trust_.deny(AccessibilityTrustReason::outputMissing);
     events_.post(SystemEvent::applicationDidBecomeActive);
     EXPECT_FALSE(model_->isRunning);
     EXPECT_FALSE(pad->isOpen());
+    EXPECT_FALSE(output.isOpen);
     EXPECT_TRUE(model_->availableDevices.get().empty());
     EXPECT_EQ(model_->permissionState.get().reason, AccessibilityTrustReason::outputMissing);
-}
-
-// The permission check passes, but the devices cannot be created: that is a
-// permission state with its reason, and the service stays stopped until a
-// later check creates them.
-TEST_F(TabletViewModelTest, EventOutputExistsExactlyWhileTheServiceRuns) {
-    FakeEventOutput output;
-    eventOutput_ = &output;
-    const AccessibilityTrustState unusable{false, AccessibilityTrustReason::outputUnusable,
-                                           "/dev/uinput", ENOTTY, ""};
-    output.failure = unusable;
-    launch();
-    EXPECT_FALSE(model_->isRunning);
-    EXPECT_FALSE(model_->hasAccessibilityPermissions);
-    EXPECT_EQ(model_->permissionState.get(), unusable);
-    EXPECT_EQ(host_.managersCreated(), 0);
-    const std::string warning = describeAccessibilityTrust(unusable);
-    EXPECT_TRUE(logged(newLines(), warning));
-    events_.post(SystemEvent::applicationDidBecomeActive);
-    EXPECT_FALSE(model_->isRunning);
-    EXPECT_FALSE(logged(newLines(), warning));  // the same state is logged once
-
-    output.failure.reset();
-    events_.post(SystemEvent::applicationDidBecomeActive);
-    EXPECT_TRUE(model_->isRunning);
-    EXPECT_TRUE(model_->hasAccessibilityPermissions);
-    EXPECT_EQ(model_->permissionState.get().reason, AccessibilityTrustReason::granted);
-    EXPECT_EQ(host_.managersCreated(), 1);
-    events_.post(SystemEvent::applicationDidBecomeActive);
-    model_->startService();
-    EXPECT_EQ(output.opens, 1);
-
-    auto pad = companion("aa:aa", "Pad");
-    model_->stopService();
-    EXPECT_FALSE(pad->isOpen());
-    EXPECT_FALSE(output.isOpen);
-    EXPECT_EQ(output.closes, 1);
-    // Started again: the output comes back before the devices are looked for.
-    output.failure = unusable;
-    model_->startService();
-    EXPECT_FALSE(model_->isRunning);
-    EXPECT_EQ(model_->permissionState.get(), unusable);
-    EXPECT_EQ(host_.managersCreated(), 1);
 }
 
 // The output hears of the pen's display when the service starts, when the

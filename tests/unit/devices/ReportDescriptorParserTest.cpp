@@ -5,7 +5,6 @@
 
 #include "TestData.hpp"
 #include "devices/ReportDescriptorParser.hpp"
-#include "platform/fake/CompanionDescriptorBytes.hpp"
 
 namespace drawlume {
 namespace {
@@ -13,30 +12,22 @@ namespace {
 using testing::hexBytes;
 
 ReportDescriptorParser::Result parseListing(const std::string& listing) {
-    const std::vector<uint8_t> bytes = hexBytes(listing);
-    return ReportDescriptorParser::parse(bytes);
+    return ReportDescriptorParser::parse(hexBytes(listing));
 }
 
-TEST(ReportDescriptorParserTest, CompanionHasThreeCollectionsAndTwelveBytePenReports) {
-    const auto result = ReportDescriptorParser::parse(companionDescriptorBytes());
-    ASSERT_TRUE(result.descriptor) << result.error;
-    const ReportDescriptor& descriptor = *result.descriptor;
-    EXPECT_EQ(descriptor.applicationCollections,
-              (std::vector<HidUsage>{{0x01, 0x02}, {0x01, 0x06}, {0x0D, 0x02}}));
-    EXPECT_FALSE(descriptor.hasApplicationCollection(0x0D, 0x20));  // the nested stylus
-    EXPECT_TRUE(descriptor.usesReportIDs);
-    EXPECT_EQ(descriptor.inputReportIDs, (std::vector<uint8_t>{1, 2, 3}));
-    // Pen: 11 payload bytes and the ID; mouse 6 and keyboard 9 are shorter.
-    EXPECT_EQ(descriptor.maxInputReportSize, 12u);
-}
-
-TEST(ReportDescriptorParserTest, CollectionsAndInputSizesOfSmallDescriptors) {
+TEST(ReportDescriptorParserTest, CollectionsAndInputSizesOfDescriptors) {
     const struct {
         const char* name;
-        const char* listing;
+        std::string listing;
         std::vector<HidUsage> collections;
         uint32_t maxInputReportSize;
     } cases[] = {
+        // Pen 11 payload bytes and the ID; mouse 6 and keyboard 9 are shorter.
+        // The stylus nested in the pen collection is no application of its own.
+        {"the companion",
+         testing::readFile(testing::testDataPath("companion-descriptor.txt")),
+         {{0x01, 0x02}, {0x01, 0x06}, {0x0D, 0x02}},
+         12},
         // The class definition's boot keyboard: modifiers, reserved byte, LED
         // output and padding (not input), six keys; no report IDs, so no ID byte.
         {"boot keyboard",

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,8 +38,8 @@ public:
 };
 
 // The companion as a Bluetooth device with a serial number (its address).
-inline std::shared_ptr<FakeHidDevice> companionDevice(const std::string& serial,
-                                                      const std::string& product) {
+inline std::shared_ptr<FakeHidDevice> companionDevice(
+    const std::string& serial = "aa:bb:cc:dd:ee:ff", const std::string& product = "Pad") {
     auto device = std::make_shared<FakeHidDevice>(FakeHidDevice::companionDescriptor());
     device->setProperty(kIOHIDManufacturerKey, std::string("Acme"));
     device->setProperty(kIOHIDProductKey, product);
@@ -63,11 +64,6 @@ protected:
             services.environment());
     }
 
-    static std::shared_ptr<FakeHidDevice> companion(const std::string& serial = "aa:bb:cc:dd:ee:ff",
-                                                    const std::string& product = "Pad") {
-        return companionDevice(serial, product);
-    }
-
     // Connects the device and lets the manager hear of it.
     void connect(const std::shared_ptr<FakeHidDevice>& device) {
         host.connect(device);
@@ -84,25 +80,18 @@ protected:
     }
     // The record the owner was given for the device.
     DeviceInfo infoOf(const std::shared_ptr<FakeHidDevice>& device) const {
-        const auto serial = device->getProperty(kIOHIDSerialNumberKey);
-        for (const DeviceInfo& info : owner->discovered) {
-            if (info.id == "serial:Bluetooth:" + std::get<std::string>(serial)) {
-                return info;
-            }
-        }
-        ADD_FAILURE() << "the owner was not told of the device";
-        return {};
+        const std::string id =
+            "serial:Bluetooth:" + std::get<std::string>(device->getProperty(kIOHIDSerialNumberKey));
+        const auto info = std::find_if(owner->discovered.begin(), owner->discovered.end(),
+                                       [&](const DeviceInfo& known) { return known.id == id; });
+        EXPECT_NE(info, owner->discovered.end()) << "the owner was not told of " << id;
+        return info == owner->discovered.end() ? DeviceInfo{} : *info;
     }
 
     // A pen report in range: proximity enter and a move reach the sink.
     static std::vector<uint8_t> penHover() {
         return digitizerReport(companion::kPenInRangeBit, 0x4000, 0x4000);
     }
-
-    std::vector<std::string> logTexts() { return logCapture.lines(); }
-    std::vector<DDLogMessage> logMessages() { return logCapture.messages(); }
-    // The lines logged since the last call.
-    std::vector<std::string> newLogTexts() { return logCapture.newLines(); }
 
     LogCapture logCapture;
     FakeTranslationServices services;

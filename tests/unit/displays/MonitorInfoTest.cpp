@@ -21,12 +21,6 @@ TEST(MonitorInfoTest, DisplayNameFillsTheTableFormatWithTruncatedSizes) {
               "2|2560|1440");
     EXPECT_EQ((MonitorInfo{0, "Monitor 1", {{0, 0}, {-3.9, 0.99}}}.displayName(localization)),
               "1|-3|0");
-
-    AppLocalization embedded(std::make_shared<InMemoryUserDefaults>(),
-                             StringTableCatalog::embedded(),
-                             [] { return std::vector<std::string>{"en"}; });
-    EXPECT_EQ((MonitorInfo{0, "Monitor 1", {{0, 0}, {1920, 1080}}}.displayName(embedded)),
-              "Monitor 1 (1920 \u00d7 1080)");
 }
 
 }  // namespace

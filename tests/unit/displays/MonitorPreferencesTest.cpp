@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "LogCapture.hpp"
 #include "displays/MonitorPreferences.hpp"
 
 namespace drawlume {
@@ -81,18 +80,6 @@ TEST_F(MonitorPreferencesTest, StaleIndexFallsBackToThePrimaryAndIsRewritten) {
     EXPECT_EQ(none.name, "Monitor 1");
     EXPECT_EQ(none.frame, Rect{});
     EXPECT_EQ(preferences_.selectedMonitorIndex(), 1);
-}
-
-TEST_F(MonitorPreferencesTest, ListsTheScreensInOrderAndLogsEachFrame) {
-    setScreens({kPrimary, {{1920, 0}, {1280, 1024}}});
-    testing::LogCapture log;
-    const std::vector<MonitorInfo> monitors = getAvailableMonitors(*screens_);
-    ASSERT_EQ(monitors.size(), 2u);
-    EXPECT_EQ(monitors[1].id, 1);
-    EXPECT_EQ(monitors[1].name, "Monitor 2");
-    EXPECT_EQ(monitors[1].frame, (Rect{{1920, 0}, {1280, 1024}}));
-    EXPECT_EQ(log.lines().back(),
-              "Monitor 2: origin=(1920.000000, 0.000000), size=(1280.000000 \u00d7 1024.000000)");
 }
 
 }  // namespace

@@ -44,10 +44,6 @@ protected:
     const std::vector<GeneratorCall>& calls() const { return generator->calls; }
     void forgetCalls() { generator->calls.clear(); }
 
-    // Every line logged so far, at any level.
-    std::vector<std::string> logTexts() { return logCapture.lines(); }
-    std::vector<DDLogMessage> logMessages() { return logCapture.messages(); }
-
     LogCapture logCapture;
     FakeTranslationServices services;
     std::shared_ptr<RecordingEventGenerator> generator =

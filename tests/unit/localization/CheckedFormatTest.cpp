@@ -27,7 +27,6 @@ TEST(CheckedFormatTest, FillsConversionsThatFitTheArguments) {
     EXPECT_EQ(format("100%% %05.1f|%-4s|%+d|%x",
                      {2.25, std::string_view("ab"), int64_t{3}, int64_t{255}}),
               "100% 002.2|ab  |+3|ff");
-    EXPECT_EQ(format("", {}), "");
 }
 
 TEST(CheckedFormatTest, RejectsTextsThatDoNotFitTheArguments) {

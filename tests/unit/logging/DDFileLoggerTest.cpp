@@ -1,4 +1,4 @@
-#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -6,9 +6,10 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "logging/DDFileLogger.hpp"
-#include "logging/FaultyLogFileSystem.hpp"
+#include "logging/DDLogFileManagerDefault.hpp"
 #include "logging/FileLoggerFixture.hpp"
 
 namespace drawlume {
@@ -51,7 +52,6 @@ TEST_F(DDFileLoggerTest, RollsWhenTheFileReachesExactlyTheMaximumSize) {
 
     write(*logger, {"a"});  // reaches the maximum and passes it: rolled after this line
     EXPECT_TRUE(hasArchivedAttribute(first));
-    EXPECT_EQ(logger->currentLogFilePath(), "");
 
     now_ += std::chrono::seconds(1);
     const std::vector<std::string> exact(maximum / 128, kText102);
@@ -60,11 +60,6 @@ TEST_F(DDFileLoggerTest, RollsWhenTheFileReachesExactlyTheMaximumSize) {
     const fs::path second = logDir_.path() / logFiles()[1];
     EXPECT_EQ(fs::file_size(second), maximum);
     EXPECT_TRUE(hasArchivedAttribute(second));
-
-    now_ += std::chrono::seconds(1);
-    write(*logger, {"next"});
-    ASSERT_EQ(logFiles().size(), 3u);
-    EXPECT_EQ(content(logFiles()[2]), "2026/12/06 01:02:05:456  next\n");
 }
 
 TEST_F(DDFileLoggerTest, FourthFileDeletesTheOldestAndLeavesForeignFilesAlone) {
@@ -93,18 +88,16 @@ TEST_F(DDFileLoggerTest, FourthFileDeletesTheOldestAndLeavesForeignFilesAlone) {
     }
 }
 
-TEST_F(DDFileLoggerTest, RelaunchAppendsToTheNewestFileWhileItIsUsable) {
+// The newest file is appended to on a relaunch, but never written through a
+// symbolic link: a linked newest member starts a file of its own.
+TEST_F(DDFileLoggerTest, RelaunchAppendsToTheNewestFileButNeverThroughALink) {
     write(*makeLogger(makeManager()), {"first run"});
     now_ += std::chrono::minutes(5);
     write(*makeLogger(makeManager()), {"second run"});
     ASSERT_EQ(logFiles().size(), 1u);
-    const std::string text = content(logFiles()[0]);
-    EXPECT_NE(text.find("  first run\n"), std::string::npos);
-    EXPECT_NE(text.find("  second run\n"), std::string::npos);
-}
+    EXPECT_EQ(content(logFiles()[0]),
+              "2026/12/06 01:02:03:456  first run\n2026/12/06 01:07:03:456  second run\n");
 
-// A symbolic link as the newest member: its target is never written through it.
-TEST_F(DDFileLoggerTest, RelaunchNeverWritesThroughALinkedNewestFile) {
     const fs::path target = logDir_.path() / "target.txt";
     writeFile(target, "untouched");
     fs::create_symlink(target, logDir_.path() / "drawlume-agent 2030-01-01--00-00-00-000.log");
@@ -114,13 +107,20 @@ TEST_F(DDFileLoggerTest, RelaunchNeverWritesThroughALinkedNewestFile) {
     EXPECT_EQ(content(logFiles().back()), "2031/01/01 00:00:00:000  after link\n");
 }
 
+// A write that would grow the file past the process's file size limit writes
+// up to it and then fails (EFBIG), as a write to a full disk does.
 TEST_F(DDFileLoggerTest, FailedWriteTakesBackItsPartAndLosesOnlyThatLineAndIsToldOnce) {
-    auto faulty = std::make_shared<testing::FaultyLogFileSystem>();
-    auto logger = makeLogger(makeManager(faulty));
-    faulty->failWritesContaining("poison", ENOSPC, 30);
+    auto logger = makeLogger(makeManager());
+    // A line is 25 bytes of stamp and blanks, its text and a newline: "before"
+    // and "after" fit under 70 bytes, neither line with "poison" does.
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit unlimited{};
+    ::getrlimit(RLIMIT_FSIZE, &unlimited);
+    const rlimit limit{70, unlimited.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
     write(*logger, {"before", "poison line that fails half way", "after"});
     write(*logger, {"poison two"});
-    faulty->failWritesContaining("", 0);
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
     write(*logger, {"healed"});
 
     ASSERT_EQ(logFiles().size(), 1u);
@@ -129,8 +129,60 @@ TEST_F(DDFileLoggerTest, FailedWriteTakesBackItsPartAndLosesOnlyThatLineAndIsTol
               "2026/12/06 01:02:03:456  after\n"
               "2026/12/06 01:02:03:456  healed\n");
     const std::string expected = "DDFileLogger: Failed to write data: " + logDir_.str() + "/" +
-                                 logFiles()[0] + ": No space left on device";
+                                 logFiles()[0] + ": File too large";
     EXPECT_EQ(reports(), std::vector<std::string>{expected});
+}
+
+class DDLogFileManagerDefaultTest : public FileLoggerFixture {
+protected:
+    // Member files named for their minute of 2026-01-01, oldest first, each of the given size.
+    void makeFiles(const std::vector<size_t>& sizes) {
+        for (size_t i = 0; i < sizes.size(); ++i) {
+            const std::string name = "drawlume-agent 2026-01-01--00-" +
+                                     std::string(i < 10 ? "0" : "") + std::to_string(i) +
+                                     "-00-000.log";
+            testing::writeFile(logDir_.path() / name, std::string(sizes[i], 'x'));
+        }
+    }
+    std::vector<std::string> minutesLeft() {
+        std::vector<std::string> minutes;
+        for (const std::string& name : logFiles()) {
+            minutes.push_back(name.substr(std::string("drawlume-agent 2026-01-01--00-").size(), 2));
+        }
+        return minutes;
+    }
+};
+
+// Files are ranked newest first by the time in their names, whatever their
+// modification times say.
+TEST_F(DDLogFileManagerDefaultTest, CutIsTheSmallerOfCountAndQuotaAmongTheNewestByName) {
+    struct Case {
+        uint64_t maximumFiles;
+        uint64_t quota;
+        std::vector<std::string> left;
+    };
+    // Four files of 100 bytes; newest are minutes 03, 02, 01, 00.
+    const std::vector<Case> cases = {
+        {3, 0, {"01", "02", "03"}},           // count alone
+        {3, 250, {"02", "03"}},               // quota cut (at the third file) is smaller
+        {1, 250, {"03"}},                     // count is smaller
+        {0, 250, {"02", "03"}},               // quota alone
+        {0, 1000, {"00", "01", "02", "03"}},  // neither applies
+        {10, 0, {"00", "01", "02", "03"}},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(logDir_.path());
+        fs::create_directory(logDir_.path());
+        makeFiles({100, 100, 100, 100});
+        // Written last, the oldest by name must not count as the newest.
+        testing::writeFile(logDir_.path() / "drawlume-agent 2026-01-01--00-00-00-000.log",
+                           std::string(100, 'y'));
+        auto manager = makeManager();
+        manager->setMaximumNumberOfLogFiles(c.maximumFiles);
+        manager->setLogFilesDiskQuota(c.quota);
+        manager->deleteOldLogFiles();
+        EXPECT_EQ(minutesLeft(), c.left) << c.maximumFiles << " files, quota " << c.quota;
+    }
 }
 
 }  // namespace

@@ -46,16 +46,6 @@ TEST_F(JsonFileUserDefaultsTest, ValuesKeepTheirTypeAcrossLaunches) {
     EXPECT_EQ(reopened.object("zero"), DefaultsValue(int64_t{0}));
     EXPECT_EQ(reopened.object("large"), DefaultsValue(int64_t{-9223372036854775807 - 1}));
     EXPECT_EQ(reopened.object("gone"), std::nullopt);
-    EXPECT_EQ(reopened.object("never"), std::nullopt);
-    EXPECT_TRUE(reopened.savesChanges());
-}
-
-TEST_F(JsonFileUserDefaultsTest, FileIsPlainIndentedJson) {
-    JsonFileUserDefaults defaults(settingsPath().string(), clocks_);
-    defaults.set("selectedMonitorIndex", int64_t{1});
-    defaults.set("selectedAppLanguage", std::string("ko"));
-    EXPECT_EQ(readFile(settingsPath()),
-              "{\n    \"selectedAppLanguage\": \"ko\",\n    \"selectedMonitorIndex\": 1\n}\n");
 }
 
 TEST_F(JsonFileUserDefaultsTest, HandEditedValuesOfOtherTypesAreKeptButNotRead) {
@@ -76,29 +66,23 @@ TEST_F(JsonFileUserDefaultsTest, HandEditedValuesOfOtherTypesAreKeptButNotRead) 
     EXPECT_NE(written.find("\"index\": 0"), std::string::npos) << written;
 }
 
+// The VM run pins that a damaged file is kept aside unchanged and the agent
+// starts; here, that the log names where it went and that a second damaged
+// file of the same second gets a name of its own.
 TEST_F(JsonFileUserDefaultsTest, CorruptFileIsMovedAsideWithATimeStampAndSettingsStartEmpty) {
     std::filesystem::create_directories(settingsPath().parent_path());
-    const std::string damaged = "{\"selectedMonitorIndex\": 1,";
-    writeFile(settingsPath(), damaged);
-    const std::filesystem::path aside = settingsPath().string() + ".corrupt-2025-01-06T10-15-02Z";
-
+    writeFile(settingsPath(), "{\"selectedMonitorIndex\": 1,");
+    const std::string aside = settingsPath().string() + ".corrupt-2025-01-06T10-15-02Z";
     testing::LogCapture log;
     JsonFileUserDefaults defaults(settingsPath().string(), clocks_);
     EXPECT_EQ(defaults.object("selectedMonitorIndex"), std::nullopt);
-    EXPECT_FALSE(std::filesystem::exists(settingsPath()));
-    EXPECT_EQ(readFile(aside), damaged);
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_NE(log.lines()[0].find("moved it to " + aside), std::string::npos) << log.lines()[0];
 
-    const std::vector<std::string> lines = log.lines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("moved it to " + aside.string()), std::string::npos) << lines[0];
-
-    // The next change writes a fresh file; a second damaged file of the same
-    // second gets a name of its own.
-    defaults.set("selectedMonitorIndex", int64_t{0});
-    EXPECT_EQ(readFile(aside), damaged);
     writeFile(settingsPath(), "[]");
     JsonFileUserDefaults again(settingsPath().string(), clocks_);
-    EXPECT_EQ(readFile(aside.string() + "-2"), "[]");
+    EXPECT_EQ(readFile(aside), "{\"selectedMonitorIndex\": 1,");
+    EXPECT_EQ(readFile(aside + "-2"), "[]");
 }
 
 TEST_F(JsonFileUserDefaultsTest, UnreadableFileIsNeverWrittenOver) {

@@ -7,21 +7,17 @@
 namespace drawlume {
 namespace {
 
+// Among them nesting without end, which must be refused before it runs the
+// reader out of stack.
 TEST(SettingsDocumentTest, RejectsWhatIsNotAnObjectOfSettings) {
-    for (const char* text :
-         {"{", "[1]", "\"text\"", "{\"a\": 1} trailing", "{\"a\": tru}", "{\"bad\": \"\xff\"}"}) {
+    const std::string deep = "{\"a\": " + std::string(200, '[') + std::string(200, ']') + "}";
+    for (const std::string text : {"{", "[1]", "\"text\"", "{\"a\": 1} trailing", "{\"a\": tru}",
+                                   "{\"bad\": \"\xff\"}", deep.c_str()}) {
         const SettingsDocument::ParseResult parsed = SettingsDocument::parse(text);
         EXPECT_FALSE(parsed.document) << text;
         EXPECT_FALSE(parsed.error.empty()) << text;
     }
     EXPECT_TRUE(SettingsDocument::parse(" \n\t").document);
-}
-
-TEST(SettingsDocumentTest, RejectsNestingWithoutEnd) {
-    const std::string deep = "{\"a\": " + std::string(200, '[') + std::string(200, ']') + "}";
-    const SettingsDocument::ParseResult parsed = SettingsDocument::parse(deep);
-    EXPECT_FALSE(parsed.document);
-    EXPECT_NE(parsed.error.find("nested"), std::string::npos) << parsed.error;
 }
 
 }  // namespace

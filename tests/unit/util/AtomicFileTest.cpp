@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -12,14 +13,6 @@ namespace {
 
 using testing::readFile;
 using testing::writeFile;
-
-size_t entryCount(const std::filesystem::path& folder) {
-    size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) {
-        ++count;
-    }
-    return count;
-}
 
 TEST(AtomicFileTest, NewFileIsPrivateAndAnExistingOneKeepsItsPermissions) {
     testing::TempDirectory folder;
@@ -35,7 +28,7 @@ TEST(AtomicFileTest, NewFileIsPrivateAndAnExistingOneKeepsItsPermissions) {
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0644u);
     EXPECT_EQ(readFile(path), "two");
-    EXPECT_EQ(entryCount(folder.path() / "a" / "b"), 1u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path() / "a" / "b"), {}), 1);
 }
 
 TEST(AtomicFileTest, FailedReplaceLeavesTargetAndNoTemporaryFile) {
@@ -48,7 +41,7 @@ TEST(AtomicFileTest, FailedReplaceLeavesTargetAndNoTemporaryFile) {
     EXPECT_TRUE(error.failed());
     EXPECT_STREQ(error.operation, "rename");
     EXPECT_EQ(readFile(target / "kept"), "kept");
-    EXPECT_EQ(entryCount(folder.path()), 1u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,29 +13,100 @@
 namespace drawlume {
 namespace {
 
+using testing::companionDevice;
 using testing::TabletDeviceManagerFixture;
+
+class TabletDeviceManagerDiscoveryTest : public TabletDeviceManagerFixture {};
+
+std::string hashText(const std::shared_ptr<FakeHidDevice>& device) {
+    return std::to_string(deviceHash(device.get()));
+}
+
+TEST_F(TabletDeviceManagerDiscoveryTest, DevicesPresentAtOpenAreReportedOnceTheLoopRuns) {
+    host.connect(companionDevice());
+    createManager();
+    EXPECT_TRUE(owner->discovered.empty());
+    services.runLoop.runUntilIdle();
+    ASSERT_EQ(owner->discovered.size(), 1u);
+    const DeviceInfo& info = owner->discovered[0];
+    EXPECT_EQ(info.id, "serial:Bluetooth:aa:bb:cc:dd:ee:ff");
+    EXPECT_EQ(info.manufacturer, "Acme");
+    EXPECT_EQ(logCapture.lines().back(), "Device discovered: Pad (VID: 0x1234, PID: 0x5678)");
+    EXPECT_EQ(host.connectedDevices()[0]->openCount(), 0);  // nothing selected yet
+}
+
+TEST_F(TabletDeviceManagerDiscoveryTest, NewReferenceReplacesTheOldAndItsStaleRemovalIsIgnored) {
+    createManager();
+    auto first = companionDevice();
+    connect(first);
+    select(first);
+    ASSERT_EQ(manager->activeDevice(), first);
+
+    // The same physical device enumerated again before the old reference went.
+    auto second = companionDevice();
+    connect(second);
+    const auto lines = logCapture.newLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "Replacing device instance for id: serial:Bluetooth:aa:bb:cc:dd:ee:ff "
+                        "(oldHash: " +
+                            hashText(first) + ", newHash: " + hashText(second) + ")"),
+              lines.end());
+    EXPECT_EQ(owner->discovered.size(), 1u);  // not told again
+    // It is the selected id: the new reference is activated, the old one closed.
+    EXPECT_EQ(manager->activeDevice(), second);
+    EXPECT_EQ(first->closeCount(), 1);
+
+    disconnect(first);
+    EXPECT_EQ(logCapture.newLines(),
+              (std::vector<std::string>{"Device removal callback triggered",
+                                        "Device disconnected (hash: " + hashText(first) + ")",
+                                        "Ignoring stale removal callback for replaced device id: "
+                                        "serial:Bluetooth:aa:bb:cc:dd:ee:ff"}));
+    EXPECT_EQ(manager->activeDevice(), second);
+    EXPECT_TRUE(manager->hasDiscovered("serial:Bluetooth:aa:bb:cc:dd:ee:ff"));
+    EXPECT_TRUE(owner->removed.empty());
+}
+
+TEST_F(TabletDeviceManagerDiscoveryTest, RemovalOfTheActiveDeviceClosesItAndResetsItsState) {
+    createManager();
+    auto device = companionDevice();
+    connect(device);
+    select(device);
+    ASSERT_TRUE(device->sendReport(penHover()));
+    ASSERT_TRUE(manager->inputReportHandler().wasInRange());
+    logCapture.newLines();
+
+    disconnect(device);
+    EXPECT_EQ(logCapture.newLines(),
+              (std::vector<std::string>{"Device removal callback triggered",
+                                        "Device disconnected (hash: " + hashText(device) + ")",
+                                        "Closing active device", "Pen state reset",
+                                        "Reset pen and mouse state for active device"}));
+    EXPECT_EQ(manager->activeDevice(), nullptr);
+    EXPECT_EQ(manager->activeDeviceBufferSize(), 0);
+    EXPECT_FALSE(manager->inputReportHandler().wasInRange());
+    EXPECT_FALSE(manager->hasDiscovered("serial:Bluetooth:aa:bb:cc:dd:ee:ff"));
+    ASSERT_EQ(owner->removed.size(), 1u);
+    EXPECT_EQ(owner->removed[0].id, "serial:Bluetooth:aa:bb:cc:dd:ee:ff");
+}
 
 class TabletDeviceManagerActivationTest : public TabletDeviceManagerFixture {
 protected:
     void SetUp() override {
         createManager();
         connect(device);
-        newLogTexts();
+        logCapture.newLines();
     }
 
-    std::string deactivationLine() const {
-        return "Deactivating current device (hash: " + std::to_string(deviceHash(device.get())) +
-               ")";
-    }
-
-    std::shared_ptr<FakeHidDevice> device = companion();
+    std::shared_ptr<FakeHidDevice> device = companionDevice();
 };
 
 TEST_F(TabletDeviceManagerActivationTest, SelectedDeviceIsSeizedAndItsReportsReachTranslation) {
     select(device);
-    EXPECT_EQ(newLogTexts(), (std::vector<std::string>{
-                                 "Activating device: Pad",
-                                 "Device activated successfully (max report size: 12 bytes)"}));
+    EXPECT_EQ(
+        logCapture.newLines(),
+        (std::vector<std::string>{"Activating device: Pad",
+                                  "Device activated successfully (max report size: 12 bytes)"}));
     EXPECT_EQ(device->lastOpenOptions(), kIOHIDOptionsTypeSeizeDevice);
     EXPECT_EQ(device->registeredBufferSize(), 12);
 
@@ -46,23 +118,23 @@ TEST_F(TabletDeviceManagerActivationTest, SelectedDeviceIsSeizedAndItsReportsRea
 TEST_F(TabletDeviceManagerActivationTest,
        ReportsFromAnotherSenderOrWithoutAnActiveDeviceAreDropped) {
     select(device);
-    auto other = companion("11:22:33:44:55:66", "Other");
+    auto other = companionDevice("11:22:33:44:55:66", "Other");
     connect(other);  // not selected: left alone, the active device stays
     EXPECT_EQ(manager->activeDevice(), device);
     EXPECT_EQ(other->openCount(), 0);
-    newLogTexts();
+    logCapture.newLines();
 
     device->sendReportFrom(other.get(), penHover());
     EXPECT_TRUE(services.eventSink.records.empty());
-    EXPECT_EQ(newLogTexts(),
+    EXPECT_EQ(logCapture.newLines(),
               (std::vector<std::string>{"Input report callback triggered (reportID: 3, length: 12)",
                                         "Ignoring input from non-active device"}));
 
     manager->deactivateCurrentDevice();
-    newLogTexts();
+    logCapture.newLines();
     device->sendReportFrom(device.get(), penHover());  // a delivery late after the close
     EXPECT_TRUE(services.eventSink.records.empty());
-    EXPECT_EQ(newLogTexts().back(), "Ignoring input from non-active device");
+    EXPECT_EQ(logCapture.newLines().back(), "Ignoring input from non-active device");
 }
 
 // The output lets go of every key whenever the device closes, so the keyboard
@@ -75,7 +147,7 @@ TEST_F(TabletDeviceManagerActivationTest, KeysHeldAgainAfterEveryKindOfCloseAreP
         {"removed and added again",
          [this] {
              disconnect(device);
-             device = companion();
+             device = companionDevice();
              connect(device);  // still the selection: opened at once
          }},
         {"selected again", [this] { select(device); }},
@@ -107,10 +179,11 @@ TEST_F(TabletDeviceManagerActivationTest, KeysHeldAgainAfterEveryKindOfCloseAreP
     }
 }
 
-TEST_F(TabletDeviceManagerActivationTest, OpenFailureIsLoggedAndAlertedAfterTheCurrentCall) {
+TEST_F(TabletDeviceManagerActivationTest,
+       OpenFailureIsLoggedAndAlertedAfterTheCurrentCallWhileTheManagerLives) {
     device->setOpenResult(kIOReturnExclusiveAccess);
     select(device);
-    EXPECT_EQ(newLogTexts(),
+    EXPECT_EQ(logCapture.newLines(),
               (std::vector<std::string>{"Activating device: Pad",
                                         "Failed to open device: -536870203 (0xE00002C5)",
                                         "Device open error: Device is already in use by another "
@@ -126,22 +199,22 @@ TEST_F(TabletDeviceManagerActivationTest, OpenFailureIsLoggedAndAlertedAfterTheC
                                           "being used by another application or instance.",
                                           0),
               0u);
-}
 
-TEST_F(TabletDeviceManagerActivationTest, AlertIsNotShownOnceTheManagerIsGone) {
-    device->setOpenResult(kIOReturnNotOpen);
+    // An alert still queued when the manager goes is not shown.
     select(device);
     manager.reset();
     services.runLoop.runUntilIdle();
-    EXPECT_TRUE(alerts.shown.empty());
+    EXPECT_EQ(alerts.shown.size(), 1u);
 }
 
 TEST_F(TabletDeviceManagerActivationTest, StopClosesTheActiveDeviceAndDroppingTheManagerToo) {
     select(device);
-    newLogTexts();
+    logCapture.newLines();
     manager->stop();
-    EXPECT_EQ(newLogTexts(), (std::vector<std::string>{deactivationLine(), "Pen state reset",
-                                                       "Device deactivated", "Service stopped"}));
+    EXPECT_EQ(
+        logCapture.newLines(),
+        (std::vector<std::string>{"Deactivating current device (hash: " + hashText(device) + ")",
+                                  "Pen state reset", "Device deactivated", "Service stopped"}));
     select(device);  // the device is no longer known
     EXPECT_FALSE(device->isOpen());
 
