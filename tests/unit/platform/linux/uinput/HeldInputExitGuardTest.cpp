@@ -73,20 +73,15 @@ ChildOutcome runChild(End end) {
     }
     ::close(fds[1]);
     ChildOutcome outcome;
-    std::vector<EvdevEvent> all;
-    EvdevEvent event;
-    while (::read(fds[0], &event, sizeof event) == sizeof event) {
-        all.push_back(event);
+    bool afterMarker = false;
+    for (EvdevEvent event{}; ::read(fds[0], &event, sizeof event) == sizeof event;) {
+        if (afterMarker && event.type != EV_SYN) {
+            outcome.released.push_back(event);
+        }
+        afterMarker = afterMarker || event.type == 0xFFFF;
     }
     ::close(fds[0]);
     ::waitpid(child, &outcome.status, 0);
-    bool afterMarker = false;
-    for (const EvdevEvent& each : all) {
-        if (afterMarker && each.type != EV_SYN) {
-            outcome.released.push_back(each);
-        }
-        afterMarker = afterMarker || each.type == 0xFFFF;
-    }
     return outcome;
 }
 
