@@ -1,4 +1,5 @@
 #include <chrono>
+#include <functional>
 #include <span>
 #include <string>
 #include <thread>
@@ -12,92 +13,80 @@
 namespace drawlume {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+// A pipe whose open ends close with it.
 struct Pipe {
-    Pipe() {
-        if (::pipe(fds) != 0) {
-            fds[0] = fds[1] = -1;
-        }
-    }
+    Pipe() { EXPECT_EQ(::pipe(fds), 0); }
     ~Pipe() {
-        closeReadEnd();
-        if (fds[1] >= 0) {
-            ::close(fds[1]);
-        }
-    }
-    void closeReadEnd() {
-        if (fds[0] >= 0) {
-            ::close(fds[0]);
-            fds[0] = -1;
+        for (const int fd : fds) {
+            if (fd >= 0) {
+                ::close(fd);
+            }
         }
     }
     int fds[2] = {-1, -1};
 };
 
-TEST(PollRunLoopTest, RunsTasksInDueOrderThenStops) {
+// Tasks run in due order and none early; a post from another thread wakes the
+// loop blocked in poll() with nothing due.
+TEST(PollRunLoopTest, RunsTasksInDueOrderAndAPostFromAnotherThreadWakesIt) {
     PollRunLoop loop;
     std::vector<int> order;
+    const auto start = Clock::now();
+    Clock::duration third{};
     loop.postAfter(0.03, [&] {
         order.push_back(3);
-        loop.stop();
+        third = Clock::now() - start;
     });
     loop.postAfter(0.01, [&] { order.push_back(2); });
     loop.post([&] { order.push_back(1); });
-    const auto start = std::chrono::steady_clock::now();
-    loop.run();
-    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
-}
-
-TEST(PollRunLoopTest, PostFromAnotherThreadWakesABlockedLoop) {
-    PollRunLoop loop;
-    bool ran = false;
     std::thread poster([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
         loop.post([&] {
-            ran = true;
+            order.push_back(4);
             loop.stop();
         });
     });
-    loop.run();  // blocked in poll() with nothing due
+    loop.run();
     poster.join();
-    EXPECT_TRUE(ran);
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_GE(third, std::chrono::milliseconds(30));
 }
 
-TEST(PollRunLoopTest, ReadableDescriptorIsServedBetweenTasksThatRepostThemselves) {
+// A readable descriptor is served between tasks that repost themselves; one
+// unwatched, or closed while watched (poll() reports it invalid), is not.
+TEST(PollRunLoopTest, OnlyWatchedOpenDescriptorsAreServedAndTasksNeverStarveThem) {
     PollRunLoop loop;
-    Pipe pipe;
-    ASSERT_EQ(::write(pipe.fds[1], "x", 1), 1);
+    Pipe served;
+    Pipe unwatched;
+    Pipe closed;
+    for (const Pipe* pipe : {&served, &unwatched, &closed}) {
+        ASSERT_EQ(::write(pipe->fds[1], "x", 1), 1);
+    }
+    int reads = 0;
     int turns = 0;
     std::function<void()> chain = [&] {
         ++turns;
-        loop.post(chain);
+        if (reads == 0) {
+            loop.post(chain);
+        }
     };
     loop.post(chain);
-    int reads = 0;
-    loop.watchReadable(pipe.fds[0], [&] {
+    int others = 0;
+    loop.unwatch(loop.watchReadable(unwatched.fds[0], [&] { ++others; }));
+    loop.watchReadable(closed.fds[0], [&] { ++others; });
+    ::close(closed.fds[0]);
+    closed.fds[0] = -1;
+    loop.watchReadable(served.fds[0], [&] {
         char byte = 0;
-        reads += static_cast<int>(::read(pipe.fds[0], &byte, 1));
-        loop.stop();
+        reads += static_cast<int>(::read(served.fds[0], &byte, 1));
+        loop.postAfter(0.05, [&] { loop.stop(); });
     });
     loop.run();
     EXPECT_EQ(reads, 1);
     EXPECT_LT(turns, 5);  // the chain did not starve the descriptor
-}
-
-TEST(PollRunLoopTest, UnwatchedAndClosedDescriptorsAreNotServed) {
-    PollRunLoop loop;
-    Pipe first;
-    Pipe second;
-    ASSERT_EQ(::write(first.fds[1], "x", 1), 1);
-    ASSERT_EQ(::write(second.fds[1], "x", 1), 1);
-    int calls = 0;
-    const RunLoop::WatchId watch = loop.watchReadable(first.fds[0], [&] { ++calls; });
-    loop.unwatch(watch);
-    loop.watchReadable(second.fds[0], [&] { ++calls; });
-    second.closeReadEnd();  // closed while watched: poll() reports it invalid
-    loop.postAfter(0.05, [&] { loop.stop(); });
-    loop.run();
-    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(others, 0);
 }
 
 // A reader thread hands over only while the loop waits: the core never runs
