@@ -20,13 +20,12 @@ struct WrittenFrame {
 };
 
 inline void PrintTo(const EvdevEvent& event, std::ostream* out) {
-    *out << "{" << event.type << ", " << event.code << ", " << event.value << "}";
+    *out << " {" << event.type << ", " << event.code << ", " << event.value << "}";
 }
 
 inline void PrintTo(const WrittenFrame& frame, std::ostream* out) {
     *out << "[role " << static_cast<int>(frame.role) << ":";
     for (const EvdevEvent& event : frame.events) {
-        *out << " ";
         PrintTo(event, out);
     }
     *out << "]";

@@ -84,10 +84,7 @@ TEST(UinputDeviceLayoutTest, ThePointerIsRelativeWhereTheSessionHidesThePointer)
     EXPECT_EQ(std::set<uint16_t>(pointer.relativeAxes.begin(), pointer.relativeAxes.end()),
               (std::set<uint16_t>{REL_X, REL_Y, REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES,
                                   REL_HWHEEL_HI_RES}));
-    EXPECT_TRUE(axis(pointer, ABS_X) == nullptr && hasKeys(pointer, {BTN_LEFT, BTN_MIDDLE}, true));
-    // The pen stays what it is.
-    EXPECT_EQ(&uinputDeviceLayout(UinputDeviceRole::pen, PointerMotion::relative),
-              &uinputDeviceLayout(UinputDeviceRole::pen));
+    EXPECT_TRUE(hasKeys(pointer, {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE}, true));
 }
 
 // GNOME ties a tablet it does not know to one monitor when a maker's EDID
@@ -96,21 +93,18 @@ TEST(UinputDeviceLayoutTest, ThePointerIsRelativeWhereTheSessionHidesThePointer)
 // the desktop the agent aims over.
 TEST(UinputDeviceLayoutTest, NoDesktopTiesThePenToAMonitorByNameOrSize) {
     const UinputDeviceLayout& pen = uinputDeviceLayout(UinputDeviceRole::pen);
-    std::string name = pen.name;
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    const auto upper = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(), ::toupper);
+        return text;
+    };
     std::ifstream ids("/usr/share/hwdata/pnp.ids");
     ASSERT_TRUE(ids) << "hwdata's pnp.ids is missing";
     int codes = 0;
     for (std::string line; std::getline(ids, line);) {
-        if (line.size() < 4 || line[3] != '\t') {
-            continue;
+        if (line.size() >= 4 && line[3] == '\t') {
+            EXPECT_EQ(upper(pen.name).find(upper(line.substr(0, 3))), std::string::npos) << line;
+            ++codes;
         }
-        std::string code = line.substr(0, 3);
-        std::transform(code.begin(), code.end(), code.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        EXPECT_EQ(name.find(code), std::string::npos) << code << " " << line.substr(4);
-        ++codes;
     }
     EXPECT_GT(codes, 2000);
 
