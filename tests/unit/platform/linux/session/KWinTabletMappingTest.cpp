@@ -56,7 +56,6 @@ public:
         }
         sd_bus_flush_close_unref(bus_);
     }
-    bool running() const { return bus_ != nullptr; }
     std::string sets() {
         const std::lock_guard<std::mutex> lock(mutex_);
         return sets_;
@@ -164,7 +163,6 @@ TEST(KWinTabletMappingTest, ThePenIsMappedByOutputNameOnPlasma5AndPlasma6) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kwin);
         StandInKWin kwin(bus.address(), c.behaviour);
-        ASSERT_TRUE(kwin.running());
         testing::LogCapture log;
         const KWinTabletMapping::Answer answer = map(bus.address());
         EXPECT_EQ(answer.outcome, c.outcome);
