@@ -145,7 +145,7 @@ TEST(KWinTabletMappingTest, ThePenIsMappedByOutputNameOnPlasma5AndPlasma6) {
     const auto map = [](const std::string& address) {
         return KWinTabletMapping("Draw Quill", address).mapToOutput("/dev/input/event7", "DP-2");
     };
-    using enum Outcome;
+    using enum KWinTabletMapping::Outcome;
     struct Case {
         const char* kwin;
         StandInKWin::Behaviour behaviour;
