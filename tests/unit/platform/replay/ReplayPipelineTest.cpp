@@ -34,31 +34,18 @@ using testing::testDataPath;
 // and review the difference.
 class ReplayPipelineTest : public ::testing::TestWithParam<const char*> {};
 
-// Counts the calls that ask the event output to let go of everything, and
-// passes them on to the printer, as drawlume-agent --print-events does.
-struct CountingReleaser final : HeldInputReleaser {
-    explicit CountingReleaser(HeldInputReleaser& output) : output(output) {}
-    void releaseAllHeldInput() override {
-        ++releases;
-        output.releaseAllHeldInput();
-    }
-    HeldInputReleaser& output;
-    size_t releases = 0;
-};
-
 std::shared_ptr<FixedScreenList> oneDisplay() {
     return std::make_shared<FixedScreenList>(
         std::vector<ScreenDescription>{{"Display", Rect{{0, 0}, {1920, 1080}}}});
 }
 
-// Plays the recordings as fast as possible into `sink`, each cut after its
-// first `keptReports` reports.
+// Plays the recordings into `sink`, each cut after its first `keptReports` reports.
 template <class Sink>
 void play(const std::vector<std::string>& names, Sink& sink,
-          const std::shared_ptr<FixedScreenList>& screens, size_t& reports,
-          size_t keptReports = SIZE_MAX) {
+          const std::shared_ptr<FixedScreenList>& screens, size_t keptReports = SIZE_MAX,
+          ReplayPacing pacing = ReplayPacing::asFastAsPossible) {
     std::vector<HidRecording> recordings;
-    reports = 0;
+    size_t reports = 0;
     for (const std::string& name : names) {
         auto parsed = HidRecordingParser::parseFile(testDataPath(name + ".hid").string());
         EXPECT_TRUE(parsed.recording) << parsed.message();
@@ -68,37 +55,42 @@ void play(const std::vector<std::string>& names, Sink& sink,
         recordings.push_back(std::move(*parsed.recording));
     }
     ManualRunLoop loop;
-    ReplayHidHost host(recordings, ReplayPacing::asFastAsPossible);
+    ReplayHidHost host(recordings, pacing);
     bool finished = false;
     host.setOnFinished([&finished] { finished = true; });
     RecordingAlerts alerts;
-    CountingReleaser releaser(sink);
     SystemEventsHub events;
     FakeAccessibilityTrust trust;
-    AgentCore core(AgentPlatform{loop, events, trust, sink, &releaser, host, alerts, host.clocks(),
+    // What a device leaves held when it goes is let go of by the output, as
+    // drawlume-agent --print-events does; the printer prints the releases.
+    AgentCore core(AgentPlatform{loop, events, trust, sink, &sink, host, alerts, host.clocks(),
                                  screens, std::make_shared<InMemoryUserDefaults>()});
     const std::shared_ptr<TabletViewModel> model = core.makeViewModel();
     loop.runUntilIdle();
+    if (pacing == ReplayPacing::recordedTimes) {
+        // Each report waits on the run loop for its time: the last one's has not come yet.
+        const auto last = recordings.back().devices[0].reports.back().microseconds;
+        loop.advance(static_cast<double>(last) / 1e6 - 0.001);
+        EXPECT_FALSE(finished);
+        EXPECT_EQ(host.reportsPlayed(), reports - 1);
+        loop.advance(0.002);
+    }
     EXPECT_TRUE(finished);
-    // Each device went away while active: the output let go each time.
-    EXPECT_EQ(releaser.releases, names.size());
     EXPECT_EQ(host.reportsPlayed(), reports);
     EXPECT_TRUE(alerts.shown.empty());
 }
 
 // What was printed of the recordings, as drawlume-agent --print-events prints it.
-std::string replay(const std::vector<std::string>& names, size_t& reports,
-                   size_t keptReports = SIZE_MAX) {
+std::string replay(const std::vector<std::string>& names, size_t keptReports = SIZE_MAX) {
     std::ostringstream printed;
     PrintingEventSink sink(printed, Point{960, 540});
-    play(names, sink, oneDisplay(), reports, keptReports);
+    play(names, sink, oneDisplay(), keptReports);
     return printed.str();
 }
 
 TEST_P(ReplayPipelineTest, PrintedRecordsMatchTheExpectedOutput) {
     const std::string name = GetParam();
-    size_t reports = 0;
-    EXPECT_EQ(replay({name}, reports), readFile(testDataPath(name + ".expected")));
+    EXPECT_EQ(replay({name}), readFile(testDataPath(name + ".expected")));
 }
 
 // The same through the uinput devices: the frames the kernel is given, one a
@@ -110,8 +102,7 @@ TEST_P(ReplayPipelineTest, UinputFramesMatchTheExpectedFrames) {
     const std::shared_ptr<FixedScreenList> screens = oneDisplay();
     {
         UinputEventSink sink(std::make_unique<testing::RecordingUinputWriter>(log), *screens);
-        size_t reports = 0;
-        play({name}, sink, screens, reports);
+        play({name}, sink, screens);
     }
     constexpr const char* kRoles[] = {"pen", "pointer", "keyboard"};
     std::string frames;
@@ -133,25 +124,32 @@ TEST_P(ReplayPipelineTest, UinputFramesMatchTheExpectedFrames) {
 // Several recordings are several devices: the first is selected and played,
 // and when it is removed the next one is selected and played.
 TEST(ReplayPipelineSessionTest, RecordingsArePlayedOneAfterTheOther) {
-    size_t reports = 0;
-    EXPECT_EQ(replay({"pen-stroke", "keyboard", "pen-stroke"}, reports),
+    EXPECT_EQ(replay({"pen-stroke", "keyboard", "pen-stroke"}),
               readFile(testDataPath("pen-stroke.expected")) +
                   readFile(testDataPath("keyboard.expected")) +
                   readFile(testDataPath("pen-stroke.expected")));
 }
 
+// Played as recorded, each report waits for its time, and the records are
+// those played as fast as possible.
+TEST(ReplayPipelineSessionTest, RecordedTimesAreKeptOnTheRunLoop) {
+    std::ostringstream printed;
+    PrintingEventSink sink(printed, Point{960, 540});
+    play({"pen-stroke"}, sink, oneDisplay(), SIZE_MAX, ReplayPacing::recordedTimes);
+    EXPECT_EQ(printed.str(), readFile(testDataPath("pen-stroke.expected")));
+}
+
 // A recording that ends with keys or the pen held, as one cut short does:
 // its end lets go of them, and the printout shows the releases.
 TEST(ReplayPipelineSessionTest, WhatARecordingLeavesHeldIsReleasedAndPrintedAtItsEnd) {
-    size_t reports = 0;
     // Shift, then Shift+H.
-    EXPECT_EQ(replay({"keyboard"}, reports, 2),
+    EXPECT_EQ(replay({"keyboard"}, 2),
               "kCGEventKeyDown key=56 down flags=0x20000 tap=0\n"
               "kCGEventKeyDown key=4 down flags=0x20000 tap=0\n"
               "kCGEventKeyUp key=56 up flags=0x0 tap=0\n"
               "kCGEventKeyUp key=4 up flags=0x0 tap=0\n");
     // The tip down: it lifts where it is, then the pen leaves.
-    const std::string stroke = replay({"pen-stroke"}, reports, 6);
+    const std::string stroke = replay({"pen-stroke"}, 6);
     const std::string releases =
         "kCGEventLeftMouseUp mouse (536.149, 277.523) button=0 kCGMouseEventSubtype=1 tap=0\n"
         "kCGEventTabletProximity mouse (536.149, 277.523) button=0 "

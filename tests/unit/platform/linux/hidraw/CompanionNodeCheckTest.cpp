@@ -40,31 +40,23 @@ std::vector<uint8_t> listing(const std::string& name) {
     return hexBytes(readFile(testDataPath(name)));
 }
 
-TEST(CompanionNodeCheckTest, OnlyTheCompanionsNodesAreTheCompanions) {
+// The nearest hid device's descriptor decides for both kinds of node. Which
+// other devices' descriptors are refused, the descriptor check's own tests
+// pin, and the VM run through udev (a Bluetooth keyboard, a pen digitizer).
+TEST(CompanionNodeCheckTest, OnlyTheCompanionsReadableNodesAreTheCompanions) {
     TempDirectory root;
-    const auto companion = makeDevice(root.path(), "0001", listing("companion-descriptor.txt"));
-    EXPECT_TRUE(isCompanionNode(companion.hidraw));
-    EXPECT_TRUE(isCompanionNode(companion.event));
+    const std::vector<uint8_t> companion = listing("companion-descriptor.txt");
+    const auto device = makeDevice(root.path(), "0001", companion);
+    EXPECT_TRUE(isCompanionNode(device.hidraw));
+    EXPECT_TRUE(isCompanionNode(device.event));
+    EXPECT_FALSE(
+        isCompanionNode(makeDevice(root.path(), "0002", listing("bluetooth/gamepad.txt")).event));
 
-    // The user's other Bluetooth input devices, and pen digitizers.
-    for (const char* other : {"bluetooth/keyboard.txt", "bluetooth/mouse.txt",
-                              "bluetooth/gamepad.txt", "digitizers/touch-screen-with-pen.txt",
-                              "digitizers/usb-pen-display.txt", "digitizers/laptop-pen.txt",
-                              "digitizers/whiteboard.txt", "digitizers/drawing-tablet.txt"}) {
-        TempDirectory tree;
-        const auto device = makeDevice(tree.path(), "0002", listing(other));
-        EXPECT_FALSE(isCompanionNode(device.hidraw)) << other;
-        EXPECT_FALSE(isCompanionNode(device.event)) << other;
-    }
-}
-
-TEST(CompanionNodeCheckTest, WhatCannotBeReadIsNotTheCompanion) {
-    TempDirectory root;
-    std::vector<uint8_t> cut = listing("companion-descriptor.txt");
-    cut.resize(cut.size() / 2);
+    // What cannot be read is not the companion.
+    const std::vector<uint8_t> cut(companion.begin(), companion.begin() + companion.size() / 2);
     EXPECT_FALSE(isCompanionNode(makeDevice(root.path(), "0003", cut).hidraw));
     EXPECT_FALSE(isCompanionNode(makeDevice(root.path(), "0004", {}).hidraw));
-    const auto unreadable = makeDevice(root.path(), "0005", listing("companion-descriptor.txt"));
+    const auto unreadable = makeDevice(root.path(), "0005", companion);
     fs::remove(unreadable.hid / "report_descriptor");
     fs::create_directory(unreadable.hid / "report_descriptor");
     EXPECT_FALSE(isCompanionNode(unreadable.hidraw));

@@ -1,6 +1,5 @@
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,73 +26,53 @@ public:
     std::vector<std::string> companions;
 };
 
-TEST(LinuxAccessibilityTrustTest, EachWayTheOutputCanFailHasItsOwnReason) {
+// The output is checked first; only where posting works are the companion's
+// nodes read. The group is only a fix when access was denied.
+TEST(LinuxAccessibilityTrustTest, EachWayTheOutputOrACompanionCanFailHasItsOwnReason) {
+    using enum AccessibilityTrustReason;
     struct Case {
-        int error;
-        AccessibilityTrustReason reason;
+        std::map<std::string, int> errors;
+        AccessibilityTrustState expected;
     };
     const Case cases[] = {
-        {ENOENT, AccessibilityTrustReason::outputMissing},
-        {EACCES, AccessibilityTrustReason::outputDenied},
-        {EMFILE, AccessibilityTrustReason::outputFailed},
+        {{{"/dev/uinput", ENOENT}, {"/dev/hidraw1", EACCES}},
+         {false, outputMissing, "/dev/uinput", ENOENT, ""}},
+        {{{"/dev/uinput", EACCES}, {"/dev/hidraw1", EACCES}},
+         {false, outputDenied, "/dev/uinput", EACCES, "input"}},
+        {{{"/dev/uinput", EMFILE}}, {false, outputFailed, "/dev/uinput", EMFILE, ""}},
+        {{}, {true, granted, "/dev/uinput", 0, ""}},
+        {{{"/dev/input/event5", EACCES}, {"/dev/input/event6", EACCES}},
+         {true, companionUnreadable, "/dev/input/event5", EACCES, ""}},
     };
     for (const Case& c : cases) {
         ScriptedProbe probe;
-        probe.errors["/dev/uinput"] = c.error;
+        probe.errors = c.errors;
         probe.groups["/dev/uinput"] = "input";
-        probe.companions = {"/dev/hidraw0"};
-        probe.errors["/dev/hidraw0"] = EACCES;
+        probe.companions = {"/dev/hidraw1", "/dev/input/event5", "/dev/input/event6"};
         const AccessibilityTrustState state = LinuxAccessibilityTrust(probe).check();
-        EXPECT_FALSE(state.trusted) << c.error;
-        EXPECT_EQ(state.reason, c.reason) << c.error;
-        EXPECT_EQ(state.path, "/dev/uinput");
-        EXPECT_EQ(state.error, c.error);
-        // The group is only a fix when access was denied.
-        EXPECT_EQ(state.group, c.reason == AccessibilityTrustReason::outputDenied ? "input" : "");
+        EXPECT_EQ(state, c.expected) << state.path << " " << state.error << " " << state.group;
     }
 }
 
-TEST(LinuxAccessibilityTrustTest, PostingWorksButAnUnreadableCompanionIsReported) {
-    ScriptedProbe probe;
-    probe.companions = {"/dev/hidraw1", "/dev/input/event5", "/dev/input/event6"};
-    EXPECT_EQ(
-        LinuxAccessibilityTrust(probe).check(),
-        (AccessibilityTrustState{true, AccessibilityTrustReason::granted, "/dev/uinput", 0, ""}));
-
-    probe.errors["/dev/input/event5"] = EACCES;
-    probe.errors["/dev/input/event6"] = EACCES;
-    EXPECT_EQ(LinuxAccessibilityTrust(probe).check(),
-              (AccessibilityTrustState{true, AccessibilityTrustReason::companionUnreadable,
-                                       "/dev/input/event5", EACCES, ""}));
-}
-
-// A sysfs tree as the kernel lays it out for one Bluetooth and one USB HID device.
-class SystemInputNodeProbeTest : public ::testing::Test {
-protected:
-    void addHidDevice(const std::string& hidraw, const std::string& hidId,
-                      const std::vector<std::string>& events) {
-        const auto device = root_.path() / "sys/class/hidraw" / hidraw / "device";
+// A sysfs tree as the kernel lays it out for one USB and one Bluetooth HID device.
+TEST(SystemInputNodeProbeTest, CompanionNodesAreTheHidrawAndEventNodesOfBluetoothHidOnly) {
+    testing::TempDirectory root;
+    const auto addHidDevice = [&](const std::string& hidraw, const std::string& hidId,
+                                  const std::vector<std::string>& events) {
+        const auto device = root.path() / "sys/class/hidraw" / hidraw / "device";
         std::filesystem::create_directories(device);
-        std::ofstream(device / "uevent")
-            << "DRIVER=hid-generic\nHID_ID=" << hidId << "\nHID_NAME=Companion\n";
+        testing::writeFile(device / "uevent", "DRIVER=hid-generic\nHID_ID=" + hidId + "\n");
         for (size_t i = 0; i < events.size(); ++i) {
             std::filesystem::create_directories(device / "input" /
                                                 ("input" + std::to_string(10 + i)) / events[i]);
         }
-    }
-
-    std::string sys() const { return (root_.path() / "sys").string(); }
-
-    testing::TempDirectory root_;
-};
-
-TEST_F(SystemInputNodeProbeTest, CompanionNodesAreTheHidrawAndEventNodesOfBluetoothHidOnly) {
+    };
     addHidDevice("hidraw0", "0003:0000046D:0000C52B", {"event3"});
     addHidDevice("hidraw1", "0005:00000000:00000000", {"event7", "event8"});
-    SystemInputNodeProbe probe(sys(), "/dev");
-    EXPECT_EQ(probe.companionNodes(),
+    const std::string sys = (root.path() / "sys").string();
+    EXPECT_EQ(SystemInputNodeProbe(sys, "/dev").companionNodes(),
               (std::vector<std::string>{"/dev/hidraw1", "/dev/input/event7", "/dev/input/event8"}));
-    EXPECT_TRUE(SystemInputNodeProbe(sys() + "/missing").companionNodes().empty());
+    EXPECT_TRUE(SystemInputNodeProbe(sys + "/missing").companionNodes().empty());
 }
 
 }  // namespace

@@ -27,12 +27,10 @@ TEST(LogindSleepWatcherTest, DelayLockIsHeldThroughSleepHandlingThenTakenAgainAf
 
     // What the agent was told, and whether sleep was still held back while it handled it.
     std::vector<std::string> told;
-    const LogindSleepWatcher* self = nullptr;
     LogindSleepWatcher watcher(loop, [&](bool goingToSleep) {
         told.push_back(std::string(goingToSleep ? "sleep" : "wake") +
-                       (self->holdsDelayLock() ? ", lock held" : ", no lock"));
+                       (watcher.holdsDelayLock() ? ", lock held" : ", no lock"));
     });
-    self = &watcher;
     ASSERT_TRUE(watcher.start(bus.address()));
     ASSERT_TRUE(runUntil(loop, [&] { return watcher.holdsDelayLock(); }));
     EXPECT_EQ(logind.requests, std::vector<std::string>{"sleep/delay"});

@@ -30,10 +30,6 @@ EventRecord GeneratorRecords::proximityExit(Point pointer, bool isEraser) {
     return generated([&](EventGenerator& g) { g.postProximityExit(isEraser); }, pointer);
 }
 
-EventRecord GeneratorRecords::tabletPointer(Point at) {
-    return generated([&](EventGenerator& g) { g.postTabletPointer(at); });
-}
-
 EventRecord GeneratorRecords::penDown(Point at, double pressure, double tiltX, double tiltY,
                                       double rotation, bool withBarrel, int64_t clickCount) {
     return generated([&](EventGenerator& g) {
@@ -46,10 +42,6 @@ EventRecord GeneratorRecords::penDragged(Point at, double pressure, double tiltX
     return generated([&](EventGenerator& g) {
         g.postPenDragged(at, pressure, tiltX, tiltY, rotation, withBarrel);
     });
-}
-
-EventRecord GeneratorRecords::penUp(Point at, bool withBarrel, int64_t clickCount) {
-    return generated([&](EventGenerator& g) { g.postPenUp(at, withBarrel, clickCount); });
 }
 
 EventRecord GeneratorRecords::mouse(CGEventType type, Point at, CGMouseButton button,

@@ -14,12 +14,10 @@ class GeneratorRecords {
 public:
     static EventRecord proximityEnter(Point at, bool isEraser);
     static EventRecord proximityExit(Point pointer, bool isEraser);
-    static EventRecord tabletPointer(Point at);
     static EventRecord penDown(Point at, double pressure, double tiltX, double tiltY,
                                double rotation, bool withBarrel, int64_t clickCount = 1);
     static EventRecord penDragged(Point at, double pressure, double tiltX, double tiltY,
                                   double rotation, bool withBarrel);
-    static EventRecord penUp(Point at, bool withBarrel, int64_t clickCount = 1);
     static EventRecord mouse(CGEventType type, Point at, CGMouseButton button,
                              int64_t clickState = 0);
     static EventRecord scroll(int32_t vertical, int32_t horizontal);

@@ -39,14 +39,9 @@ private:
     int fd_;
 };
 
-struct ChildOutcome {
-    int status = 0;
-    std::vector<EvdevEvent> released;  // the events written after the marker
-};
-
-// Runs `end` in a child that holds a key, a mouse button and a pen touch.
-template <typename End>
-ChildOutcome runChild(End end) {
+// A child holds a key, a mouse button and a pen touch, then ends by a signal
+// or by an exit that destroys nothing: its status is kept, and all is released.
+TEST(HeldInputExitGuardTest, SignalsAndExitWithoutDestroyingTheSinkReleaseEverything) {
     // Made before the fork: the child only posts them.
     const EventRecord held[] = {
         GeneratorRecords::key(0, true),
@@ -54,55 +49,43 @@ ChildOutcome runChild(End end) {
         GeneratorRecords::proximityEnter(Point{1, 1}, false),
         GeneratorRecords::penDown(Point{1, 1}, 0.5, 0, 0, 0, false),
     };
-    int fds[2];
-    EXPECT_EQ(::pipe(fds), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(fds[0]);
-        setDDLogLevel(0);
-        static FixedScreenList screens({{"Primary", Rect{{0, 0}, {1024, 512}}}});
-        auto* sink = new UinputEventSink(std::make_unique<PipeWriter>(fds[1]), screens);
-        for (const EventRecord& record : held) {
-            sink->post(record);
-        }
-        const EvdevEvent marker{0xFFFF, 0xFFFF, 0};
-        (void)!::write(fds[1], &marker, sizeof marker);
-        new HeldInputExitGuard(*sink);  // neither is destroyed: the process ends under them
-        end();
-        ::_exit(99);
-    }
-    ::close(fds[1]);
-    ChildOutcome outcome;
-    std::vector<EvdevEvent> all;
-    EvdevEvent event;
-    while (::read(fds[0], &event, sizeof event) == sizeof event) {
-        all.push_back(event);
-    }
-    ::close(fds[0]);
-    ::waitpid(child, &outcome.status, 0);
-    bool afterMarker = false;
-    for (const EvdevEvent& each : all) {
-        if (afterMarker && each.type != EV_SYN) {
-            outcome.released.push_back(each);
-        }
-        afterMarker = afterMarker || each.type == 0xFFFF;
-    }
-    return outcome;
-}
-
-// Value * 10 + role: pen 0, pointer 1, keyboard 2.
-const std::vector<EvdevEvent> kAllReleased = {
-    {EV_KEY, BTN_TOUCH, 0}, {EV_ABS, ABS_PRESSURE, 0}, {EV_KEY, BTN_TOOL_PEN, 0},
-    {EV_KEY, BTN_LEFT, 1},  {EV_KEY, KEY_A, 2},
-};
-
-// A signal's status is kept; an exit that destroys nothing still releases.
-TEST(HeldInputExitGuardTest, SignalsAndExitWithoutDestroyingTheSinkReleaseEverything) {
+    // Value * 10 + role: pen 0, pointer 1, keyboard 2.
+    const std::vector<EvdevEvent> allReleased = {
+        {EV_KEY, BTN_TOUCH, 0}, {EV_ABS, ABS_PRESSURE, 0}, {EV_KEY, BTN_TOOL_PEN, 0},
+        {EV_KEY, BTN_LEFT, 1},  {EV_KEY, KEY_A, 2},
+    };
     for (const int signalNumber : {SIGTERM, SIGINT, 0}) {
-        const ChildOutcome outcome = runChild(
-            [signalNumber] { signalNumber != 0 ? (void)::raise(signalNumber) : std::exit(0); });
-        EXPECT_EQ(outcome.status, signalNumber);  // a wait status: the signal, or exit code 0
-        EXPECT_EQ(outcome.released, kAllReleased);
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(fds[0]);
+            setDDLogLevel(0);
+            static FixedScreenList screens({{"Primary", Rect{{0, 0}, {1024, 512}}}});
+            auto* sink = new UinputEventSink(std::make_unique<PipeWriter>(fds[1]), screens);
+            for (const EventRecord& record : held) {
+                sink->post(record);
+            }
+            const EvdevEvent marker{0xFFFF, 0xFFFF, 0};
+            (void)!::write(fds[1], &marker, sizeof marker);
+            new HeldInputExitGuard(*sink);  // neither is destroyed: the process ends under them
+            signalNumber != 0 ? (void)::raise(signalNumber) : std::exit(0);
+            ::_exit(99);
+        }
+        ::close(fds[1]);
+        std::vector<EvdevEvent> released;  // the events written after the marker
+        bool afterMarker = false;
+        for (EvdevEvent event{}; ::read(fds[0], &event, sizeof event) == sizeof event;) {
+            if (afterMarker && event.type != EV_SYN) {
+                released.push_back(event);
+            }
+            afterMarker = afterMarker || event.type == 0xFFFF;
+        }
+        ::close(fds[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_EQ(status, signalNumber);  // a wait status: the signal, or exit code 0
+        EXPECT_EQ(released, allReleased);
     }
 }
 

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <algorithm>
 #include <memory>
 #include <set>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -22,13 +20,12 @@ struct WrittenFrame {
 };
 
 inline void PrintTo(const EvdevEvent& event, std::ostream* out) {
-    *out << "{" << event.type << ", " << event.code << ", " << event.value << "}";
+    *out << " {" << event.type << ", " << event.code << ", " << event.value << "}";
 }
 
 inline void PrintTo(const WrittenFrame& frame, std::ostream* out) {
     *out << "[role " << static_cast<int>(frame.role) << ":";
     for (const EvdevEvent& event : frame.events) {
-        *out << " ";
         PrintTo(event, out);
     }
     *out << "]";
@@ -37,8 +34,6 @@ inline void PrintTo(const WrittenFrame& frame, std::ostream* out) {
 // Shared between the writer the sink owns and the test that reads it.
 struct WriterLog {
     std::vector<WrittenFrame> frames;
-    int failWith = 0;  // errno every write returns while non-zero
-    int failedWrites = 0;
 
     // The frames written since the last call.
     std::vector<WrittenFrame> take() { return std::exchange(frames, {}); }
@@ -52,10 +47,6 @@ public:
     explicit RecordingUinputWriter(std::shared_ptr<WriterLog> log) : log_(std::move(log)) {}
 
     int writeFrame(UinputDeviceRole role, std::span<const EvdevEvent> frame) noexcept override {
-        if (log_->failWith != 0) {
-            ++log_->failedWrites;
-            return log_->failWith;
-        }
         EXPECT_FALSE(frame.empty());
         if (frame.empty()) {
             return 0;

@@ -2,6 +2,7 @@
 #include <cctype>
 #include <cmath>
 #include <fstream>
+#include <initializer_list>
 #include <set>
 #include <string>
 
@@ -15,10 +16,6 @@
 namespace drawlume {
 namespace {
 
-bool hasKey(const UinputDeviceLayout& layout, uint16_t code) {
-    return std::find(layout.keys.begin(), layout.keys.end(), code) != layout.keys.end();
-}
-
 const UinputAxis* axis(const UinputDeviceLayout& layout, uint16_t code) {
     for (const UinputAxis& candidate : layout.absoluteAxes) {
         if (candidate.code == code) {
@@ -28,46 +25,39 @@ const UinputAxis* axis(const UinputDeviceLayout& layout, uint16_t code) {
     return nullptr;
 }
 
+bool hasKeys(const UinputDeviceLayout& layout, std::initializer_list<uint16_t> codes, bool has) {
+    return std::all_of(codes.begin(), codes.end(), [&](uint16_t code) {
+        return (std::find(layout.keys.begin(), layout.keys.end(), code) != layout.keys.end()) ==
+               has;
+    });
+}
+
 // udev calls a device a tablet for ABS_X/ABS_Y with a pen tool, a mouse for
 // absolute axes with a left button and no touch or pen, a keyboard for the
-// first row of keys; libinput takes mixed devices for something else.
+// first row of keys; libinput takes mixed devices for something else. The VM
+// run checks how libinput classifies the three; here, what it does not show.
 TEST(UinputDeviceLayoutTest, EachDeviceHasOnlyTheCapabilitiesOfItsRole) {
     const UinputDeviceLayout& pen = uinputDeviceLayout(UinputDeviceRole::pen);
-    for (const uint16_t code :
-         {BTN_TOOL_PEN, BTN_TOOL_RUBBER, BTN_TOUCH, BTN_STYLUS, BTN_STYLUS2}) {
-        EXPECT_TRUE(hasKey(pen, code)) << code;
-    }
-    EXPECT_FALSE(hasKey(pen, BTN_LEFT));
-    EXPECT_TRUE(pen.relativeAxes.empty());
-    ASSERT_NE(axis(pen, ABS_X), nullptr);
-    EXPECT_GT(axis(pen, ABS_X)->resolution, 0) << "libinput ignores tablets without resolution";
+    EXPECT_TRUE(
+        hasKeys(pen, {BTN_TOOL_PEN, BTN_TOOL_RUBBER, BTN_TOUCH, BTN_STYLUS, BTN_STYLUS2}, true));
+    EXPECT_TRUE(hasKeys(pen, {BTN_LEFT}, false) && pen.relativeAxes.empty());
     EXPECT_EQ(axis(pen, ABS_X)->resolution, axis(pen, ABS_Y)->resolution);
-    EXPECT_EQ(axis(pen, ABS_TILT_X)->minimum, -axis(pen, ABS_TILT_X)->maximum);
-    EXPECT_GT(axis(pen, ABS_TILT_Y)->resolution, 0);
     EXPECT_EQ(std::vector<uint16_t>(pen.properties.begin(), pen.properties.end()),
               std::vector<uint16_t>{INPUT_PROP_DIRECT});
 
     const UinputDeviceLayout& pointer = uinputDeviceLayout(UinputDeviceRole::pointer);
-    for (const uint16_t code : {BTN_TOUCH, BTN_TOOL_PEN, BTN_STYLUS}) {
-        EXPECT_FALSE(hasKey(pointer, code)) << code;
-    }
-    EXPECT_TRUE(hasKey(pointer, BTN_LEFT) && hasKey(pointer, BTN_RIGHT) &&
-                hasKey(pointer, BTN_MIDDLE));
-    EXPECT_NE(axis(pointer, ABS_X), nullptr);
-    EXPECT_EQ(axis(pointer, ABS_PRESSURE), nullptr);
+    EXPECT_TRUE(hasKeys(pointer, {BTN_TOUCH, BTN_TOOL_PEN, BTN_STYLUS}, false));
+    EXPECT_TRUE(hasKeys(pointer, {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE}, true));
+    EXPECT_TRUE(axis(pointer, ABS_PRESSURE) == nullptr && pointer.properties.empty());
     EXPECT_EQ(std::set<uint16_t>(pointer.relativeAxes.begin(), pointer.relativeAxes.end()),
               (std::set<uint16_t>{REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES, REL_HWHEEL_HI_RES}));
-    EXPECT_TRUE(pointer.properties.empty());
 
+    // Every key the companion can send, not only those the VM run types.
     const UinputDeviceLayout& keyboard = uinputDeviceLayout(UinputDeviceRole::keyboard);
-    for (uint16_t code = KEY_ESC; code <= KEY_D; ++code) {
-        EXPECT_TRUE(hasKey(keyboard, code)) << code;
-    }
     for (const MacKeyMapping& mapping : macKeyMappings()) {
-        EXPECT_TRUE(hasKey(keyboard, mapping.linuxKey)) << mapping.linuxKey;
+        EXPECT_TRUE(hasKeys(keyboard, {mapping.linuxKey}, true)) << mapping.linuxKey;
     }
-    EXPECT_FALSE(hasKey(keyboard, BTN_LEFT));
-    EXPECT_TRUE(keyboard.absoluteAxes.empty() && keyboard.relativeAxes.empty());
+    EXPECT_TRUE(hasKeys(keyboard, {BTN_LEFT}, false) && keyboard.absoluteAxes.empty());
 }
 
 // Only an X server says where the pointer is: elsewhere the companion's
@@ -76,30 +66,25 @@ TEST(UinputDeviceLayoutTest, ThePointerIsRelativeWhereTheSessionHidesThePointer)
     struct Case {
         const char* session;
         SessionEnvironment environment;
-        bool relative;
+        PointerMotion motion;
     };
     const Case cases[] = {
-        {"X11 session", {"x11", "", ":0"}, false},
-        {"Wayland session with Xwayland", {"wayland", "wayland-0", ":1"}, true},
-        {"Wayland session, type only", {"wayland", "", ""}, true},
-        {"headless, no display", {"tty", "", ""}, false},
-        {"headless with an X display", {"", "", ":0"}, false},
-        {"headless with a Wayland display", {"", "wayland-1", ""}, true},
+        {"X11 session", {"x11", "", ":0"}, PointerMotion::absolute},
+        {"Wayland session with Xwayland", {"wayland", "wayland-0", ":1"}, PointerMotion::relative},
+        {"Wayland session, type only", {"wayland", "", ""}, PointerMotion::relative},
+        {"headless, no display", {"tty", "", ""}, PointerMotion::absolute},
+        {"headless with an X display", {"", "", ":0"}, PointerMotion::absolute},
+        {"headless with a Wayland display", {"", "wayland-1", ""}, PointerMotion::relative},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.session);
-        const PointerSessionChoice choice = choosePointerMotion(c.environment);
-        const UinputDeviceLayout& pointer =
-            uinputDeviceLayout(UinputDeviceRole::pointer, choice.motion);
-        const std::set<uint16_t> relative(pointer.relativeAxes.begin(), pointer.relativeAxes.end());
-        EXPECT_EQ(relative.count(REL_X) == 1 && relative.count(REL_Y) == 1, c.relative);
-        EXPECT_EQ(axis(pointer, ABS_X) == nullptr, c.relative);
-        EXPECT_TRUE(relative.count(REL_WHEEL) == 1 && relative.count(REL_HWHEEL_HI_RES) == 1);
-        EXPECT_TRUE(hasKey(pointer, BTN_LEFT) && hasKey(pointer, BTN_MIDDLE));
-        // The pen and the keyboard stay what they are.
-        EXPECT_EQ(&uinputDeviceLayout(UinputDeviceRole::pen, choice.motion),
-                  &uinputDeviceLayout(UinputDeviceRole::pen));
+        EXPECT_EQ(choosePointerMotion(c.environment).motion, c.motion) << c.session;
     }
+    const UinputDeviceLayout& pointer =
+        uinputDeviceLayout(UinputDeviceRole::pointer, PointerMotion::relative);
+    EXPECT_EQ(std::set<uint16_t>(pointer.relativeAxes.begin(), pointer.relativeAxes.end()),
+              (std::set<uint16_t>{REL_X, REL_Y, REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES,
+                                  REL_HWHEEL_HI_RES}));
+    EXPECT_TRUE(hasKeys(pointer, {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE}, true));
 }
 
 // GNOME ties a tablet it does not know to one monitor when a maker's EDID
@@ -108,21 +93,18 @@ TEST(UinputDeviceLayoutTest, ThePointerIsRelativeWhereTheSessionHidesThePointer)
 // the desktop the agent aims over.
 TEST(UinputDeviceLayoutTest, NoDesktopTiesThePenToAMonitorByNameOrSize) {
     const UinputDeviceLayout& pen = uinputDeviceLayout(UinputDeviceRole::pen);
-    std::string name = pen.name;
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    const auto upper = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(), ::toupper);
+        return text;
+    };
     std::ifstream ids("/usr/share/hwdata/pnp.ids");
     ASSERT_TRUE(ids) << "hwdata's pnp.ids is missing";
     int codes = 0;
     for (std::string line; std::getline(ids, line);) {
-        if (line.size() < 4 || line[3] != '\t') {
-            continue;
+        if (line.size() >= 4 && line[3] == '\t') {
+            EXPECT_EQ(upper(pen.name).find(upper(line.substr(0, 3))), std::string::npos) << line;
+            ++codes;
         }
-        std::string code = line.substr(0, 3);
-        std::transform(code.begin(), code.end(), code.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        EXPECT_EQ(name.find(code), std::string::npos) << code << " " << line.substr(4);
-        ++codes;
     }
     EXPECT_GT(codes, 2000);
 
