@@ -86,7 +86,7 @@ bool measure(UhidCompanion& companion, EvdevReader& reader, const Options& optio
         const bool read = reader.readFrames(1, afterMs(2000), frames, error);
         const int64_t end = monotonicNs();
         if (!read) {
-            error = "report " + std::to_string(i) + ": " + error;
+            error.insert(0, "report " + std::to_string(i) + ": ");
             return false;
         }
         // A report that made more than one frame leaves no stragglers for the next one.

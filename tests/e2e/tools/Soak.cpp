@@ -11,19 +11,10 @@
 // soak.program_lives.
 
 #include <algorithm>
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
-#include <iterator>
-#include <regex>
-#include <sstream>
 
 #include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "Companion.hpp"
 #include "SoakLedger.hpp"
