@@ -34,7 +34,6 @@
 
 #include "Companion.hpp"
 #include "Evdev.hpp"
-#include "Sysfs.hpp"
 #include "System.hpp"
 
 using namespace drawlume::e2e;
@@ -84,21 +83,14 @@ bool measure(UhidCompanion& companion, EvdevReader& reader, const Options& optio
             return false;
         }
         std::vector<Frame> frames;
-        const EvdevReader::Status status =
-            reader.readFrames(1, Deadline::afterMs(2000), frames, error);
+        const bool read = reader.readFrames(1, afterMs(2000), frames, error);
         const int64_t end = monotonicNs();
-        if (status != EvdevReader::Status::Complete) {
-            std::string reason = "report ";
-            reason += std::to_string(i);
-            reason += ": ";
-            reason += statusName(status);
-            reason += " ";
-            reason += error;
-            error = reason;
+        if (!read) {
+            error.insert(0, "report " + std::to_string(i) + ": ");
             return false;
         }
         // A report that made more than one frame leaves no stragglers for the next one.
-        reader.readUntilQuiet(0, Deadline::afterMs(100), frames, error);
+        reader.readUntilQuiet(0, afterMs(100), frames, error);
         if (i >= options.warmup) {
             latenciesUs.push_back(static_cast<double>(end - start) / 1000.0);
         }
@@ -138,8 +130,8 @@ bool startTrace(ExternalProgram& tracer, const std::vector<pid_t>& pids, const s
     if (!tracer.start(command, error)) {
         return false;
     }
-    const Deadline deadline = Deadline::afterMs(10000);
-    while (!deadline.expired()) {
+    const Deadline deadline = afterMs(10000);
+    while (remainingMs(deadline) > 0) {
         bool all = true;
         for (const pid_t pid : pids) {
             std::error_code failed;
@@ -291,32 +283,28 @@ int main(int argc, char** argv) {
 
     std::string error;
     const std::vector<uint8_t> descriptor = readDescriptorFile(options.descriptor, error);
-    UhidCompanion companion;
+    UhidCompanion companion("aa:bb:cc:dd:ee:70", descriptor);
     CompanionNodes nodes;
-    UhidCompanion::Identity identity;
-    identity.uniq = "aa:bb:cc:dd:ee:70";
-    if (descriptor.empty() ||
-        !createCompanion(companion, identity, descriptor, Deadline::afterMs(5000), nodes, error)) {
+    if (descriptor.empty() || !companion.create(afterMs(5000), nodes, error)) {
         std::fprintf(stderr, "e2e_latency_probe: %s\n", error.c_str());
         return 1;
     }
-    const InputNode* twin = nodes.twin("Stylus");
-    std::string node = twin->devNode;
+    const std::string twin =
+        *std::find_if(nodes.twins.begin(), nodes.twins.end(),
+                      [](const auto& node) { return inputName(node).ends_with(" Stylus"); });
+    std::string node = twin;
     ExternalProgram injector;
     if (external) {
-        const std::string command = replaceAll(replaceAll(options.command, "{twin}", twin->devNode),
-                                               "{hidraw}", nodes.hidraw);
-        const std::string device = replaceAll(options.device, "{twinname}", twin->name);
-        InputNode created;
+        const std::string command =
+            replaceAll(replaceAll(options.command, "{twin}", twin), "{hidraw}", nodes.hidraw);
+        const std::string device = replaceAll(options.device, "{twinname}", inputName(twin));
         if (!injector.start(command, error) ||
-            !waitForInputDevice(device, notUnder(nodes.hidPath), Deadline::afterMs(10000), created,
-                                error) ||
-            !waitForGrabbedTwin(twin->devNode, error)) {
+            !waitForUinputDevice(device, afterMs(10000), node, error) ||
+            !waitForGrabbedTwin(twin, error)) {
             std::fprintf(stderr, "e2e_latency_probe: %s: %s\n", options.variant.c_str(),
                          error.c_str());
             return 1;
         }
-        node = created.devNode;
     }
 
     EvdevReader reader;

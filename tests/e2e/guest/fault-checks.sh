@@ -148,13 +148,13 @@ fault_sigterm_mid_stroke() {
         return
     fi
     # Both readers read until the devices go away with the agent.
-    e2e read --name "$AGENT_KEYBOARD_DEVICE" --virtual --ready /tmp/sigterm-keyboard-ready \
-        --expect $DATA/expected/agent/sigterm-keyboard.frames --in-order --quiet-ms 30000 \
+    e2e read --name "$AGENT_KEYBOARD_DEVICE" --ready /tmp/sigterm-keyboard-ready \
+        --expect $DATA/expected/agent/sigterm-keyboard.frames --quiet-ms 30000 \
         --timeout-ms 30000 >/tmp/sigterm-keyboard.out 2>&1 &
     keyboard=$!
     wait_for_file /tmp/sigterm-keyboard-ready 10
-    e2e read --name "$AGENT_PEN_DEVICE" --virtual --ready /tmp/go-sigterm \
-        --expect $DATA/expected/agent/sigterm-pen.frames --in-order --quiet-ms 30000 \
+    e2e read --name "$AGENT_PEN_DEVICE" --ready /tmp/go-sigterm \
+        --expect $DATA/expected/agent/sigterm-pen.frames --quiet-ms 30000 \
         --timeout-ms 30000 >/tmp/sigterm-pen.out 2>&1 &
     pen=$!
     if wait_for_file /tmp/sigterm-holding 10 && sleep 0.5 &&

@@ -69,7 +69,7 @@ seized() {
 nothing_held() {
     verdict=""
     for device in "$AGENT_PEN_DEVICE" "$AGENT_POINTER_DEVICE" "$AGENT_KEYBOARD_DEVICE"; do
-        e2e read --name "$device" --virtual --timeout-ms 5000 --nothing-held >&2
+        e2e read --name "$device" --timeout-ms 5000 --nothing-held >&2
         case $? in
             0) ;;
             1) verdict="$verdict '$device' holds a key or button;" ;;
@@ -83,7 +83,7 @@ nothing_held() {
 holds() {
     device=$1
     shift
-    held=$(e2e read --name "$device" --virtual --timeout-ms 5000 --nothing-held)
+    held=$(e2e read --name "$device" --timeout-ms 5000 --nothing-held)
     for code in "$@"; do
         case " ${held#* holds } " in
             *" $code "*) ;;
@@ -99,8 +99,8 @@ agent_frames() {
     check=$1 ready=$2 expected=$3 device=$4
     shift 4
     out=/tmp/frames-$(basename "$expected" .frames)
-    e2e read --name "$device" --virtual --ready "$ready" --expect "$expected" \
-        --in-order --quiet-ms 1000 --timeout-ms 20000 "$@" >"$out.out" 2>"$out.err"
+    e2e read --name "$device" --ready "$ready" --expect "$expected" \
+        --quiet-ms 1000 --timeout-ms 20000 "$@" >"$out.out" 2>"$out.err"
     if [ $? -eq 0 ]; then pass "$check"; else
         cat "$out.out" "$out.err" >&2
         fail "$check" "$(tail -n 1 "$out.err")"

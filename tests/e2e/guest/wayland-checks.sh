@@ -9,9 +9,10 @@ WAYLAND_UNIQ=aa:bb:cc:dd:ee:90
 WAYLAND_RUN=/tmp/wl-run
 # Report positions of the pen (x,y out of 32767), hovering over the chosen output.
 WAYLAND_PEN_POINTS="8192,8192 16384,16384 24576,4096 2048,30000 30000,24000"
-# The user's mouse: steps of this many counts, which move the pointer well away from
-# where the agent last put it.
-WAYLAND_USER_STEP="-12 -3 20"
+# The user's own Bluetooth mouse (a second device of the companion's make, which the
+# agent lists and leaves alone): 20 steps of -12,-3 counts, which move the pointer
+# well away from where the agent last put it.
+WAYLAND_USER_UNIQ=aa:bb:cc:dd:ee:91
 
 unprivileged_user
 grep -q '^drawer:' /etc/group || echo 'drawer:x:1000:' >>/etc/group
@@ -87,8 +88,15 @@ wayland_pen_checks() {
 # move must start where the user's mouse left the pointer.
 wayland_user_mouse_check() {
     rm -f /tmp/wl-user-ready
-    e2e user-mouse --ready /tmp/wl-user-ready --go /tmp/wl-go-user --moved /tmp/wl-user-moved \
-        $WAYLAND_USER_STEP 2>>/tmp/wl-user.err &
+    {
+        echo "wait /tmp/wl-go-user 30000"
+        for step in $(seq 20); do echo "mouse dx=-12 dy=-3"; echo "sleep 10"; done
+        # The compositor reads the last frame before the mouse goes away.
+        echo "sleep 200"
+        echo "touch /tmp/wl-user-moved"
+    } >/tmp/wl-user.txt
+    e2e companion --descriptor "$DESCRIPTOR" --uniq $WAYLAND_USER_UNIQ --name "E2E User Mouse" \
+        --ready /tmp/wl-user-ready --timeout-ms 10000 /tmp/wl-user.txt 2>>/tmp/wl-user.err &
     mouse=$!
     wait_for_file /tmp/wl-user-ready 10
     udevadm settle --timeout=10

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -10,6 +11,9 @@
 #include <linux/uhid.h>
 #include <poll.h>
 #include <unistd.h>
+
+#include "input/CompanionReportLayout.hpp"
+#include "platform/linux/hidraw/HidSysfs.hpp"
 
 namespace drawlume::e2e {
 namespace {
@@ -52,6 +56,22 @@ bool parseWords(std::istringstream& words, const std::string& kind, const Word (
     return true;
 }
 
+bool parseKeys(std::istringstream& words, companion::KeyboardReport& keyboard, std::string& error) {
+    size_t count = 0;
+    for (std::string word; words >> word;) {
+        const bool modifiers = word.starts_with("mods=");
+        long value = 0;
+        if (modifiers ? !parseNumber(word.substr(5), 0, 0xff, value)
+                      : word.size() > 2 || !parseNumber(word, 0, 0xff, value, 16) ||
+                            count == keyboard.keys.size()) {
+            error = "not a modifier byte or a key usage (hex, at most six): " + word;
+            return false;
+        }
+        (modifiers ? keyboard.modifiers : keyboard.keys[count++]) = static_cast<uint8_t>(value);
+    }
+    return true;
+}
+
 bool writeEvent(int fd, const uhid_event& event, size_t length, std::string& error) {
     if (write(fd, &event, length) != static_cast<ssize_t>(length)) {
         error = sysError("write /dev/uhid");
@@ -62,179 +82,127 @@ bool writeEvent(int fd, const uhid_event& event, size_t length, std::string& err
 
 }  // namespace
 
-std::vector<uint8_t> keyboardReport(uint8_t modifiers, const std::vector<uint8_t>& usages) {
-    companion::KeyboardReport keyboard;
-    keyboard.modifiers = modifiers;
-    std::copy_n(usages.begin(), std::min(usages.size(), keyboard.keys.size()),
-                keyboard.keys.begin());
-    const auto bytes = companion::encode(keyboard);
-    return {bytes.begin(), bytes.end()};
-}
-
 bool parseReportLine(const std::string& line, std::vector<uint8_t>& report, std::string& error) {
     std::istringstream words(line);
     std::string kind;
     words >> kind;
     long v[11] = {};  // the words' values, in the order of the report's struct
-    if (kind == "pen" && parseWords(words, kind, kPenWords, v, error)) {
-        const auto bytes = companion::encode(companion::PenReport{
-            v[0] != 0, v[1] != 0, v[2] != 0, v[3] != 0, v[4] != 0, static_cast<uint16_t>(v[5]),
-            static_cast<uint16_t>(v[6]), static_cast<uint16_t>(v[7]), static_cast<int8_t>(v[8]),
-            static_cast<int8_t>(v[9]), static_cast<uint16_t>(v[10])});
+    const auto keep = [&report](const auto& bytes) {
         report.assign(bytes.begin(), bytes.end());
         return true;
+    };
+    if (kind == "pen") {
+        return parseWords(words, kind, kPenWords, v, error) &&
+               keep(companion::encode(
+                   companion::PenReport{v[0] != 0, v[1] != 0, v[2] != 0, v[3] != 0, v[4] != 0,
+                                        static_cast<uint16_t>(v[5]), static_cast<uint16_t>(v[6]),
+                                        static_cast<uint16_t>(v[7]), static_cast<int8_t>(v[8]),
+                                        static_cast<int8_t>(v[9]), static_cast<uint16_t>(v[10])}));
     }
-    if (kind == "mouse" && parseWords(words, kind, kMouseWords, v, error)) {
-        const auto bytes = companion::encode(companion::MouseReport{
-            v[0] != 0, v[1] != 0, v[2] != 0, static_cast<int8_t>(v[3]), static_cast<int8_t>(v[4]),
-            static_cast<int8_t>(v[5]), static_cast<int8_t>(v[6])});
-        report.assign(bytes.begin(), bytes.end());
-        return true;
+    if (kind == "mouse") {
+        return parseWords(words, kind, kMouseWords, v, error) &&
+               keep(companion::encode(
+                   companion::MouseReport{v[0] != 0, v[1] != 0, v[2] != 0,
+                                          static_cast<int8_t>(v[3]), static_cast<int8_t>(v[4]),
+                                          static_cast<int8_t>(v[5]), static_cast<int8_t>(v[6])}));
     }
-    if (kind == "pen" || kind == "mouse") {
-        return false;
-    }
+    companion::KeyboardReport keyboard;
     if (kind != "keys") {
         error = "unknown report kind: " + kind;
         return false;
     }
-    std::vector<uint8_t> usages;
-    for (std::string word; words >> word;) {
-        long value = 0;
-        if (word.rfind("mods=", 0) == 0
-                ? !parseNumber(word.substr(5), 0, 0xff, v[0])
-                : word.size() > 2 || !parseNumber(word, 0, 0xff, value, 16) ||
-                      usages.size() == companion::kKeyboardKeyCount) {
-            error = "not a modifier byte or a key usage (hex, at most six): " + word;
-            return false;
-        }
-        if (word.rfind("mods=", 0) != 0) {
-            usages.push_back(static_cast<uint8_t>(value));
-        }
-    }
-    report = keyboardReport(static_cast<uint8_t>(v[0]), usages);
-    return true;
-}
-
-bool readScriptFile(const std::string& path, std::vector<ScriptStep>& steps, std::string& error) {
-    std::ifstream in(path);
-    if (!in) {
-        error = "cannot read " + path;
-        return false;
-    }
-    using Kind = ScriptStep::Kind;
-    std::string text;
-    for (int line = 1; std::getline(in, text); ++line) {
-        const std::string content = text.substr(0, text.find('#'));
-        std::istringstream words(content);
-        std::string verb;
-        if (!(words >> verb)) {
-            continue;
-        }
-        ScriptStep step{Kind::report, {}, 0, {}, line};
-        long milliseconds = -1;
-        bool ok = true;
-        if (verb == "sleep" || verb == "wait") {
-            step.kind = verb == "sleep" ? Kind::sleep : Kind::waitFile;
-            ok = (verb == "sleep" || words >> step.path) && words >> milliseconds &&
-                 milliseconds >= 0 && milliseconds <= 600'000;
-            error =
-                verb == "sleep" ? "sleep needs milliseconds" : "wait needs a file and milliseconds";
-        } else if (verb == "touch") {
-            step.kind = Kind::touchFile;
-            ok = static_cast<bool>(words >> step.path);
-            error = "touch needs a file";
-        } else if (verb == "remove" || verb == "add") {
-            step.kind = verb == "remove" ? Kind::remove : Kind::add;
-        } else {
-            ok = parseReportLine(content, step.report, error);
-        }
-        if (!ok) {
-            error = path + ":" + std::to_string(line) + ": " + error;
-            return false;
-        }
-        step.milliseconds = static_cast<int>(milliseconds);
-        steps.push_back(step);
-    }
-    return true;
+    return parseKeys(words, keyboard, error) && keep(companion::encode(keyboard));
 }
 
 std::vector<uint8_t> readDescriptorFile(const std::string& path, std::string& error) {
-    std::ifstream in(path);
     std::vector<uint8_t> bytes;
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        std::istringstream words(line.substr(0, line.find('#')));
-        for (std::string word; words >> word;) {
+    const bool read = readLines(
+        path,
+        [&bytes](const std::string& line, std::string& lineError) {
+            std::istringstream words(line);
             long value = 0;
-            if (word.size() > 2 || !parseNumber(word, 0, 0xff, value, 16)) {
-                error = path + ":" + std::to_string(number) + ": not a hex byte: " + word;
-                return {};
+            for (std::string word; words >> word; bytes.push_back(static_cast<uint8_t>(value))) {
+                if (word.size() > 2 || !parseNumber(word, 0, 0xff, value, 16)) {
+                    lineError = "not a hex byte: " + word;
+                    return false;
+                }
             }
-            bytes.push_back(static_cast<uint8_t>(value));
-        }
-    }
-    if (bytes.empty()) {
+            return true;
+        },
+        error);
+    if (read && bytes.empty()) {
         error = "no descriptor bytes in " + path;
     }
-    return bytes;
+    return read ? bytes : std::vector<uint8_t>();
 }
 
-bool UhidCompanion::create(const Identity& identity, const std::vector<uint8_t>& descriptor,
-                           const Deadline& deadline, std::string& error) {
-    destroy();
-    if (descriptor.empty() || descriptor.size() > HID_MAX_DESCRIPTOR_SIZE) {
-        error = "descriptor size " + std::to_string(descriptor.size()) + " out of range";
-        return false;
+bool waitForCompanionNodes(const std::string& uniq, size_t twinCount, const Deadline& deadline,
+                           CompanionNodes& nodes, std::string& error) {
+    namespace fs = std::filesystem;
+    const auto exists = [](const std::string& node) { return access(node.c_str(), F_OK) == 0; };
+    const bool complete = pollUntil(deadline, [&] {
+        nodes = {};
+        for (const fs::path& hid : children("/sys/bus/hid/devices", "")) {
+            if (HidSysfs::readUevent(hid).value_or(UeventFields{})["HID_UNIQ"] == uniq) {
+                nodes.hidPath = hid.string();
+            }
+        }
+        // devtmpfs names a node as sysfs names its class device.
+        for (const fs::path& hidraw : children(fs::path(nodes.hidPath) / "hidraw", "hidraw")) {
+            nodes.hidraw = "/dev/" + hidraw.filename().string();
+        }
+        nodes.twins = HidSysfs::evdevTwinNodes(nodes.hidPath);
+        return !nodes.hidraw.empty() && exists(nodes.hidraw) && nodes.twins.size() == twinCount &&
+               std::all_of(nodes.twins.begin(), nodes.twins.end(), exists);
+    });
+    if (!complete) {
+        error = "companion " + uniq + ": hid device '" + nodes.hidPath + "', hidraw '" +
+                nodes.hidraw + "', " + std::to_string(nodes.twins.size()) + " of " +
+                std::to_string(twinCount) + " twins when the time ran out";
     }
+    return complete;
+}
+
+bool UhidCompanion::create(const Deadline& deadline, CompanionNodes& nodes, std::string& error) {
+    destroy();
     fd_ = open("/dev/uhid", O_RDWR | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) {
         error = sysError("open /dev/uhid");
         return false;
     }
-    identity_ = identity;
-    descriptor_ = descriptor;
     uhid_event event{};
     event.type = UHID_CREATE2;
     auto& create = event.u.create2;
-    std::strncpy(reinterpret_cast<char*>(create.name), identity.name.c_str(),
-                 sizeof(create.name) - 1);
-    std::strncpy(reinterpret_cast<char*>(create.uniq), identity.uniq.c_str(),
-                 sizeof(create.uniq) - 1);
+    std::strncpy(reinterpret_cast<char*>(create.name), name_.c_str(), sizeof(create.name) - 1);
+    std::strncpy(reinterpret_cast<char*>(create.uniq), uniq_.c_str(), sizeof(create.uniq) - 1);
     std::strncpy(reinterpret_cast<char*>(create.phys), "drawlume-e2e", sizeof(create.phys) - 1);
-    create.rd_size = static_cast<uint16_t>(descriptor.size());
+    create.rd_size = static_cast<uint16_t>(descriptor_.size());
     create.bus = 0x05;  // BUS_BLUETOOTH
     create.vendor = 0x1d6b;
     create.product = 0x0e2e;
-    std::memcpy(create.rd_data, descriptor.data(), descriptor.size());
+    std::memcpy(create.rd_data, descriptor_.data(),
+                std::min(descriptor_.size(), sizeof create.rd_data));
     if (!writeEvent(fd_, event, sizeof(event), error)) {
         destroy();
         return false;
     }
     while (true) {
         pollfd watch{fd_, POLLIN, 0};
-        if (poll(&watch, 1, deadline.remainingMs()) == 0) {
+        if (poll(&watch, 1, remainingMs(deadline)) == 0) {
             error = "no UHID_START from the kernel in time";
             destroy();
             return false;
         }
         if (read(fd_, &event, sizeof(event)) > 0 && event.type == UHID_START) {
-            return true;
+            return waitForCompanionNodes(uniq_, twinCount_, deadline, nodes, error);
         }
     }
 }
 
-bool UhidCompanion::recreate(const Deadline& deadline, std::string& error) {
-    const Identity identity = identity_;
-    const std::vector<uint8_t> descriptor = descriptor_;
-    return create(identity, descriptor, deadline, error);
-}
-
 bool UhidCompanion::send(std::span<const uint8_t> report, std::string& error) {
-    const size_t size = report.size();
-    if (fd_ < 0 || size == 0 || size > UHID_DATA_MAX) {
-        error = fd_ < 0 ? "the companion does not exist"
-                        : "report size " + std::to_string(size) + " out of range";
+    const size_t size = std::min(report.size(), sizeof(uhid_input2_req::data));
+    if (fd_ < 0) {
+        error = "the companion does not exist";
         return false;
     }
     uhid_event event{};
@@ -283,47 +251,44 @@ void UhidCompanion::destroy() {
     }
 }
 
-bool createCompanion(UhidCompanion& companion, const UhidCompanion::Identity& identity,
-                     const std::vector<uint8_t>& descriptor, const Deadline& deadline,
-                     CompanionNodes& nodes, std::string& error, size_t twinCount) {
-    return companion.create(identity, descriptor, deadline, error) &&
-           waitForCompanionNodes(identity.uniq, twinCount, deadline, nodes, error);
-}
-
-bool playScript(UhidCompanion& companion, const std::vector<ScriptStep>& steps,
-                std::string& error) {
-    using Kind = ScriptStep::Kind;
-    for (const ScriptStep& step : steps) {
+bool playScript(const std::string& path, UhidCompanion& companion, std::string& error) {
+    const auto play = [&companion](const std::string& line, std::string& lineError) {
+        std::istringstream words(line);
+        std::string verb;
+        std::string file;
+        long milliseconds = -1;
+        words >> verb;
         bool ok = true;
-        if (step.kind == Kind::report) {
-            ok = companion.send(step.report, error);
-        } else if (step.kind == Kind::sleep) {
-            sleepMs(step.milliseconds);
-        } else if (step.kind == Kind::waitFile) {
-            ok = pollUntil(Deadline::afterMs(step.milliseconds), [&] {
-                companion.drainEvents();
-                return access(step.path.c_str(), F_OK) == 0;
-            });
-            error = step.path + " did not appear in time";
-        } else if (step.kind == Kind::touchFile) {
-            ok = static_cast<bool>(std::ofstream(step.path));
-            error = "cannot create " + step.path;
-        } else if (step.kind == Kind::remove) {
+        if (verb == "sleep" || verb == "wait") {
+            ok = (verb == "sleep" || words >> file) && words >> milliseconds && milliseconds >= 0 &&
+                 milliseconds <= 600'000;
+            lineError =
+                verb == "sleep" ? "sleep needs milliseconds" : "wait needs a file and milliseconds";
+            if (ok && verb == "sleep") {
+                sleepMs(static_cast<int>(milliseconds));
+            } else if (ok) {
+                ok = pollUntil(afterMs(milliseconds), [&] {
+                    companion.drainEvents();
+                    return access(file.c_str(), F_OK) == 0;
+                });
+                lineError = file + " did not appear in time";
+            }
+        } else if (verb == "touch") {
+            ok = words >> file && std::ofstream(file);
+            lineError = "touch needs a file it can create";
+        } else if (verb == "remove") {
             companion.destroy();
-        } else {
+        } else if (verb == "add") {
             CompanionNodes nodes;
-            const Deadline deadline = Deadline::afterMs(5000);
-            ok = companion.recreate(deadline, error) &&
-                 waitForCompanionNodes(companion.identity().uniq, kCompanionTwinCount, deadline,
-                                       nodes, error);
-        }
-        if (!ok) {
-            error = "script line " + std::to_string(step.line) + ": " + error;
-            return false;
+            ok = companion.create(afterMs(5000), nodes, lineError);
+        } else {
+            std::vector<uint8_t> report;
+            ok = parseReportLine(line, report, lineError) && companion.send(report, lineError);
         }
         companion.drainEvents();
-    }
-    return true;
+        return ok;
+    };
+    return readLines(path, play, error);
 }
 
 }  // namespace drawlume::e2e

@@ -6,16 +6,11 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "System.hpp"
 
 namespace drawlume::e2e {
-
-// The kernel's names of event codes (KEY_A, ABS_PRESSURE, SYN_REPORT), read from
-// linux/input-event-codes.h when the tests are built, so that expected frames are
-// written and printed as a person reads them (a code without a name prints as
-// "<type>:<code>").
-std::string eventCodeName(uint16_t type, uint16_t code);
-bool eventCodeFromName(const std::string& name, uint16_t& type, uint16_t& code);
 
 // The value of an expected event written "CODE=*": any value matches.
 constexpr int32_t kAnyValue = INT32_MIN;
@@ -32,29 +27,35 @@ struct EventValue {
 };
 
 // The events between two SYN_REPORTs. The input core does not keep the order in
-// which a driver reported them, so a frame is compared as a set: normalize() sorts it.
-struct Frame {
-    std::vector<EventValue> events;
-    void normalize();
-    bool operator==(const Frame&) const = default;
-};
+// which a driver reported them, so a frame is compared as a set.
+using Frame = std::vector<EventValue>;
+
+// The kernel's name of an event code (KEY_A, ABS_PRESSURE), as libevdev knows it, so
+// that expected frames are written and printed as a person reads them; a code
+// without a name prints as "<type>:<code>".
+std::string codeName(uint16_t type, uint16_t code);
 
 // "BTN_TOOL_PEN=1 ABS_X=1200 ABS_Y=800", in code order; parseFrame takes any order.
-std::string formatFrame(const Frame& frame);
+std::string formatFrame(Frame frame);
 bool parseFrame(const std::string& line, Frame& frame, std::string& error);
 
-// Reads expected frames: one frame a line, '#' starts a comment, blank lines skipped.
-bool readFramesFile(const std::string& path, std::vector<Frame>& frames, std::string& error);
-
-// Compares two frame sequences frame by frame; on a difference says where and how.
-bool sameFrames(const std::vector<Frame>& expected, const std::vector<Frame>& actual,
-                std::string& difference);
-
-// A looser comparison for devices whose frame boundaries are the writer's choice:
-// every expected frame must be contained (its events a subset) in its own actual
-// frame, in order; actual frames in between are allowed.
+// For devices whose frame boundaries are the writer's choice: every expected frame
+// must be contained (its events a subset) in its own actual frame, in order; actual
+// frames in between are allowed.
 bool framesContainInOrder(const std::vector<Frame>& expected, const std::vector<Frame>& actual,
                           std::string& difference);
+
+// Waits for exactly one uinput device (under /sys/devices/virtual/input, where
+// hid-input's twins never are) named `name`, and its /dev node.
+bool waitForUinputDevice(const std::string& name, const Deadline& deadline, std::string& devNode,
+                         std::string& error);
+
+// The name of the input device behind an evdev node, e.g. "<companion> Stylus".
+std::string inputName(const std::string& devNode);
+
+// Waits until another process holds the evdev node `twin` open, gives it the time
+// to grab it, then checks the grab (EVIOCGRAB answers EBUSY).
+bool waitForGrabbedTwin(const std::string& twin, std::string& error);
 
 // Reads an evdev node frame by frame, every read bounded by a deadline: the input
 // core drops repeated values and never delivers an empty frame, so "nothing came" is
@@ -62,53 +63,44 @@ bool framesContainInOrder(const std::vector<Frame>& expected, const std::vector<
 // key repeats are left out.
 class EvdevReader {
 public:
-    enum class Status {
-        Complete,  // the asked-for frames arrived (or the node fell quiet)
-        TimedOut,  // the deadline passed first
-        Removed,   // the device went away (ENODEV); the frames before are kept
-        Overflow,  // the kernel's buffer overflowed (SYN_DROPPED): frames were lost
-        Failed,    // any other error
-    };
-
     EvdevReader() = default;
-    ~EvdevReader() { close(); }
+    ~EvdevReader() { ::close(fd_); }
     EvdevReader(const EvdevReader&) = delete;
     EvdevReader& operator=(const EvdevReader&) = delete;
 
+    // Once, before anything else; the node is closed with the reader, which ends a
+    // grab it holds.
     bool open(const std::string& node, std::string& error);
-    void close();
     int fd() const { return fd_; }
     const std::string& node() const { return node_; }
 
-    // EVIOCGRAB: the errno of a refused grab (EBUSY: someone else holds it), 0 on success.
-    int grab();
-    void ungrab();
+    // Whether another reader holds the grab: the errno of EVIOCGRAB (EBUSY: someone
+    // else holds it), or 0, and then the grab won is let go at once.
+    int probeGrab();
 
-    // Reads until `count` more frames have arrived.
-    Status readFrames(size_t count, const Deadline& deadline, std::vector<Frame>& frames,
-                      std::string& error);
-    // Reads until no event arrives for `quietMs`.
-    Status readUntilQuiet(int quietMs, const Deadline& deadline, std::vector<Frame>& frames,
-                          std::string& error);
+    // Reads until no event arrives for `quietMs` or the device goes away (ENODEV; the
+    // frames before are kept). False, with `error` set, when the deadline passes first,
+    // the kernel's buffer overflows (SYN_DROPPED: frames were lost) or a read fails.
+    bool readUntilQuiet(int quietMs, const Deadline& deadline, std::vector<Frame>& frames,
+                        std::string& error);
+    bool overflowed() const { return overflowed_; }
+    // Reads until `count` more frames have arrived; false as above.
+    bool readFrames(size_t count, const Deadline& deadline, std::vector<Frame>& frames,
+                    std::string& error);
 
-    // The keys and buttons the device holds down now (EVIOCGKEY), in code order.
-    bool heldKeys(std::vector<uint16_t>& codes, std::string& error) const;
-
-    // Drops whatever is queued now.
+    // Drops whatever is queued now, and the overflow.
     void discardPending();
 
 private:
-    // One poll and one read; appends completed frames.
-    Status readOnce(int timeoutMs, std::vector<Frame>& frames, std::string& error);
+    // One poll of at most `timeoutMs` and one read, completed frames appended: 1 when
+    // events came, 0 when none came in time, 2 when the device went away, and -1,
+    // with `error` set, when the read failed.
+    int readOnce(int timeoutMs, std::vector<Frame>& frames, std::string& error);
 
     int fd_ = -1;
+    bool overflowed_ = false;
     std::string node_;
     Frame partial_;
 };
-
-const char* statusName(EvdevReader::Status status);
-
-// "KEY_A BTN_TOUCH", or "nothing".
-std::string describeKeys(const std::vector<uint16_t>& codes);
 
 }  // namespace drawlume::e2e

@@ -1,19 +1,16 @@
 #include "System.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <system_error>
 #include <thread>
 
-#include <fcntl.h>
-#include <linux/input.h>
-#include <sys/ioctl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,42 +19,39 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every numeric folder of /proc, as a process id.
 std::vector<pid_t> allProcesses() {
     std::vector<pid_t> pids;
-    std::error_code error;
-    for (fs::directory_iterator it("/proc", error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (name.find_first_not_of("0123456789") == std::string::npos) {
-            pids.push_back(static_cast<pid_t>(std::stol(name)));
+    for (const fs::path& folder : children("/proc", "")) {
+        long pid = 0;
+        if (parseNumber(folder.filename().string(), 1, INT32_MAX, pid, 10)) {
+            pids.push_back(static_cast<pid_t>(pid));
         }
     }
     return pids;
 }
 
-bool processHolds(pid_t pid, const std::string& node) {
-    std::error_code error;
-    const fs::path fds = "/proc/" + std::to_string(pid) + "/fd";
-    for (fs::directory_iterator it(fds, error), end; !error && it != end; it.increment(error)) {
-        std::error_code linkError;
-        if (fs::read_symlink(it->path(), linkError) == node && !linkError) {
-            return true;
-        }
-    }
-    return false;
+// Whether process `pid` (0: any process but this one) holds `node` open.
+bool holdsOpen(pid_t pid, const std::string& node) {
+    const std::vector<pid_t> holders = pid != 0 ? std::vector<pid_t>{pid} : allProcesses();
+    return std::any_of(holders.begin(), holders.end(), [&node](pid_t holder) {
+        const std::vector<fs::path> fds = children("/proc/" + std::to_string(holder) + "/fd", "");
+        return holder != getpid() && std::any_of(fds.begin(), fds.end(), [&node](const auto& fd) {
+                   std::error_code error;
+                   return fs::read_symlink(fd, error) == node && !error;
+               });
+    });
 }
 
 }  // namespace
 
-int Deadline::remainingMs() const {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        end_ - std::chrono::steady_clock::now());
-    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+Deadline afterMs(int64_t milliseconds) {
+    return std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
 }
 
-Deadline Deadline::capped(int64_t milliseconds) const {
-    Deadline other = afterMs(milliseconds);
-    return other.end_ < end_ ? other : *this;
+int remainingMs(const Deadline& deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
 int64_t monotonicNs() {
@@ -72,7 +66,7 @@ void sleepMs(int milliseconds) {
 
 bool pollUntil(const Deadline& deadline, const std::function<bool()>& done) {
     while (!done()) {
-        if (deadline.expired()) {
+        if (remainingMs(deadline) == 0) {
             return false;
         }
         sleepMs(5);
@@ -85,37 +79,52 @@ std::string sysError(const std::string& call) {
     return call + ": " + std::generic_category().message(errno);
 }
 
-void CheckReporter::fail(const std::string& name, const std::string& reason) {
-    ++failures_;
-    std::printf("FAIL %s: %s\n", name.c_str(), reason.c_str());
+std::vector<fs::path> children(const fs::path& folder, const std::string& prefix) {
+    std::vector<fs::path> found;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (it->path().filename().string().starts_with(prefix)) {
+            found.push_back(it->path());
+        }
+    }
+    return found;
+}
+
+bool readLines(const std::string& path,
+               const std::function<bool(const std::string& line, std::string& error)>& take,
+               std::string& error) {
+    std::ifstream in(path);
+    if (!in) {
+        error = "cannot read " + path;
+        return false;
+    }
+    std::string text;
+    for (int number = 1; std::getline(in, text); ++number) {
+        const std::string line = text.substr(0, text.find('#'));
+        if (line.find_first_not_of(" \t") != std::string::npos && !take(line, error)) {
+            error = path + ":" + std::to_string(number) + ": " + error;
+            return false;
+        }
+    }
+    return true;
+}
+
+void CheckReporter::result(const std::string& name, bool passed, const std::string& reason) {
+    failures_ += passed ? 0 : 1;
+    if (passed) {
+        std::printf("PASS %s\n", name.c_str());
+    } else {
+        std::printf("FAIL %s: %s\n", name.c_str(),
+                    reason.empty() ? "no reason given" : reason.c_str());
+    }
     std::fflush(stdout);
 }
 
 void CheckReporter::run(const std::string& name,
                         const std::function<bool(std::string& reason)>& check) {
-    const int64_t start = monotonicNs();
     std::string reason;
     const bool passed = check(reason);
-    std::fprintf(stderr, "check %s: %s in %.0f ms\n", name.c_str(), passed ? "passed" : "failed",
-                 static_cast<double>(monotonicNs() - start) / 1e6);
-    if (passed) {
-        std::printf("PASS %s\n", name.c_str());
-        std::fflush(stdout);
-    } else {
-        fail(name, reason.empty() ? "no reason given" : reason);
-    }
-}
-
-bool holdsOpen(pid_t pid, const std::string& node) {
-    if (pid != 0) {
-        return processHolds(pid, node);
-    }
-    for (const pid_t other : allProcesses()) {
-        if (other != getpid() && processHolds(other, node)) {
-            return true;
-        }
-    }
-    return false;
+    result(name, passed, reason);
 }
 
 bool waitUntilHeldOpen(pid_t pid, const std::vector<std::string>& nodes, const Deadline& deadline,
@@ -137,72 +146,41 @@ bool waitUntilHeldOpen(pid_t pid, const std::vector<std::string>& nodes, const D
     return held;
 }
 
-bool waitForGrabbedTwin(const std::string& twin, std::string& error) {
-    if (!waitUntilHeldOpen(0, {twin}, Deadline::afterMs(10000), error)) {
-        return false;
-    }
-    sleepMs(200);
-    const int fd = open(twin.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = sysError("open " + twin);
-        return false;
-    }
-    const int refused = ioctl(fd, EVIOCGRAB, 1) == 0 ? 0 : errno;
-    close(fd);  // which ends a grab the probe won
-    if (refused != EBUSY) {
-        error = twin + " is open but not grabbed";
-        return false;
-    }
-    return true;
-}
-
 bool ExternalProgram::start(const std::string& command, std::string& error) {
-    const pid_t child = fork();
-    if (child < 0) {
-        error = sysError("fork");
-        return false;
-    }
-    if (child == 0) {
-        setpgid(0, 0);
-        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    // Set on both sides, so that the group exists whichever runs first.
-    setpgid(child, child);
-    group_ = child;
-    reaped_ = false;
-    return true;
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);  // group 0: its own
+    const char* arguments[] = {"sh", "-c", command.c_str(), nullptr};
+    const int failed = posix_spawn(&group_, "/bin/sh", nullptr, &attributes,
+                                   const_cast<char* const*>(arguments), environ);
+    posix_spawnattr_destroy(&attributes);
+    errno = failed;
+    error = sysError("posix_spawn");
+    return failed == 0;
 }
 
 void ExternalProgram::stop() {
-    if (group_ <= 0) {
-        return;
-    }
-    kill(-group_, SIGTERM);
     // A program that does not end on SIGTERM is killed: the caller's run must end.
-    if (!pollUntil(Deadline::afterMs(5000), [this] { return !running(); })) {
-        kill(-group_, SIGKILL);
-        int status = 0;
-        waitpid(group_, &status, 0);
+    if (group_ > 0) {
+        kill(-group_, SIGTERM);
+        if (!pollUntil(afterMs(5000), [this] { return !running(); })) {
+            kill(-group_, SIGKILL);
+            waitpid(group_, nullptr, 0);
+        }
+        group_ = -1;
     }
-    group_ = -1;
 }
 
 bool ExternalProgram::running() {
-    int status = 0;
-    if (group_ > 0 && !reaped_ && waitpid(group_, &status, WNOHANG) == group_) {
+    if (group_ > 0 && !reaped_ && waitpid(group_, nullptr, WNOHANG) == group_) {
         reaped_ = true;
     }
     return group_ > 0 && !reaped_;
 }
 
 std::vector<pid_t> ExternalProgram::processes() const {
-    std::vector<pid_t> found;
-    for (const pid_t pid : allProcesses()) {
-        if (group_ > 0 && getpgid(pid) == group_) {
-            found.push_back(pid);
-        }
-    }
+    std::vector<pid_t> found = allProcesses();
+    std::erase_if(found, [this](pid_t pid) { return group_ <= 0 || getpgid(pid) != group_; });
     return found;
 }
 
@@ -213,25 +191,22 @@ ProcessStats sampleProcesses(const std::vector<pid_t>& pids) {
     const auto pageKiB = sysconf(_SC_PAGESIZE) / 1024;
     for (const pid_t pid : pids) {
         std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-        std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string stat;
+        std::getline(in, stat);
         // The command name may hold blanks: fields are counted after its closing
         // parenthesis, which ends field 2; utime and stime are 14 and 15, rss 24.
         const size_t end = stat.rfind(')');
         std::istringstream fields(end == std::string::npos ? "" : stat.substr(end + 1));
         std::string field;
-        long user = -1;
-        long system = -1;
-        long rss = -1;
-        for (int index = 3; index <= 24 && fields >> field; ++index) {
-            const long value = std::strtol(field.c_str(), nullptr, 10);
-            user = index == 14 ? value : user;
-            system = index == 15 ? value : system;
-            rss = index == 24 ? value : rss;
+        long values[25] = {};
+        int index = 3;
+        for (; index <= 24 && fields >> field; ++index) {
+            values[index] = std::strtol(field.c_str(), nullptr, 10);
         }
-        stats.complete = stats.complete && user >= 0 && system >= 0 && rss >= 0;
-        stats.userSeconds += static_cast<double>(user) / ticks;
-        stats.systemSeconds += static_cast<double>(system) / ticks;
-        stats.rssKiB += rss * pageKiB;
+        stats.complete = stats.complete && index == 25;
+        stats.userSeconds += static_cast<double>(values[14]) / ticks;
+        stats.systemSeconds += static_cast<double>(values[15]) / ticks;
+        stats.rssKiB += values[24] * pageKiB;
     }
     return stats;
 }

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,22 +14,10 @@ namespace drawlume::e2e {
 // A point in time after which a wait gives up. Every blocking call of the harness
 // takes one, so that a kernel that never answers fails a check instead of hanging
 // the virtual machine.
-class Deadline {
-public:
-    explicit Deadline(std::chrono::milliseconds budget)
-        : end_(std::chrono::steady_clock::now() + budget) {}
-    static Deadline afterMs(int64_t milliseconds) {
-        return Deadline(std::chrono::milliseconds(milliseconds));
-    }
-    bool expired() const { return std::chrono::steady_clock::now() >= end_; }
-    // What is left, for poll(2): never negative, 0 once expired.
-    int remainingMs() const;
-    // The earlier of this deadline and one that ends `milliseconds` from now.
-    Deadline capped(int64_t milliseconds) const;
-
-private:
-    std::chrono::steady_clock::time_point end_;
-};
+using Deadline = std::chrono::steady_clock::time_point;
+Deadline afterMs(int64_t milliseconds);
+// What is left, for poll(2): never negative, 0 once expired.
+int remainingMs(const Deadline& deadline);
 
 // CLOCK_MONOTONIC in nanoseconds, the clock of the latency figures.
 int64_t monotonicNs();
@@ -41,11 +30,23 @@ bool pollUntil(const Deadline& deadline, const std::function<bool()>& done);
 // "call: strerror(errno)", for the reasons of failed checks.
 std::string sysError(const std::string& call);
 
+// The entries of a folder whose names start with `prefix`. Sysfs and /proc folders
+// vanish while they are walked when a device or process goes away: a vanished entry
+// is absent.
+std::vector<std::filesystem::path> children(const std::filesystem::path& folder,
+                                            const std::string& prefix);
+
+// Gives `take` each line of a text file that is more than its '#' comment; a false
+// from it ends the reading, its error prefixed with "FILE:LINE: ".
+bool readLines(const std::string& path,
+               const std::function<bool(const std::string& line, std::string& error)>& take,
+               std::string& error);
+
 // Prints one line per check on standard output - "PASS name" or "FAIL name: reason" -
 // which the host counts. Diagnostics go to standard error, the console log.
 class CheckReporter {
 public:
-    void fail(const std::string& name, const std::string& reason);
+    void result(const std::string& name, bool passed, const std::string& reason);
     // Runs a check: it returns true when it passed and otherwise says why in `reason`.
     void run(const std::string& name, const std::function<bool(std::string& reason)>& check);
     int failures() const { return failures_; }
@@ -53,17 +54,6 @@ public:
 private:
     int failures_ = 0;
 };
-
-// Whether process `pid` holds `node` open; pid 0 means any process but this one.
-// Tells when a program under test has opened (and so, a moment later, grabbed) a
-// node without probing the grab, which could win it from under the program.
-bool holdsOpen(pid_t pid, const std::string& node);
-bool waitUntilHeldOpen(pid_t pid, const std::vector<std::string>& nodes, const Deadline& deadline,
-                       std::string& error);
-
-// Waits until another process holds the evdev node `twin` open, gives it the time
-// to grab it, then checks the grab (EVIOCGRAB answers EBUSY).
-bool waitForGrabbedTwin(const std::string& twin, std::string& error);
 
 // A program under test (the agent, or a pipeline to compare it with), started with
 // `sh -c COMMAND` in a process group of its own, measured and ended as a whole.
@@ -94,6 +84,12 @@ struct ProcessStats {
     bool complete = false;  // every process could be read
 };
 ProcessStats sampleProcesses(const std::vector<pid_t>& pids);
+
+// Waits until process `pid` (0: any process but this one) holds every node open. Tells
+// when a program under test has opened (and so, a moment later, grabbed) a node
+// without probing the grab, which could win it from under the program.
+bool waitUntilHeldOpen(pid_t pid, const std::vector<std::string>& nodes, const Deadline& deadline,
+                       std::string& error);
 
 std::string replaceAll(std::string text, const std::string& from, const std::string& to);
 

@@ -3,8 +3,8 @@
 // the seat is assigned, keeps the events of the agent's three devices until the done
 // file appears and they have been quiet for a moment, then checks them against what
 // data/scripts/libinput.txt sent and prints one result line per check; every event
-// and libinput's log go to standard error. Positions are scaled onto the headless agent's 1920 x
-// 1080 display.
+// and libinput's log go to standard error. Positions are scaled onto the headless
+// agent's 1920 x 1080 display.
 
 #include <algorithm>
 #include <cerrno>
@@ -12,9 +12,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <fstream>
-#include <map>
-#include <optional>
-#include <set>
+#include <string_view>
 
 #include <fcntl.h>
 #include <libinput.h>
@@ -36,24 +34,12 @@ constexpr const char* kPen = "Draw Quill";
 constexpr const char* kPointer = "Draw Quill Pointer";
 constexpr const char* kKeyboard = "Draw Quill Keyboard";
 
-enum class Kind {
-    added,  // caps: "tablet-tool", "pointer" or "keyboard", joined by ","
-    proximityIn,
-    proximityOut,
-    tipDown,
-    tipUp,
-    axis,
-    toolButton,  // code, pressed
-    motion,      // relative: dx, dy
-    absoluteMotion,
-};
-constexpr const char* kKindNames[] = {"added",       "proximity-in", "proximity-out",
-                                      "tip-down",    "tip-up",       "axis",
-                                      "tool-button", "motion",       "absolute"};
-
+// One libinput event as the checks read it. `kind` is "added" (with `caps`:
+// "tablet-tool", "pointer", "keyboard"... joined by ","), "proximity-in",
+// "proximity-out", "tip-down", "tip-up", "axis", "tool-button" (with `code` and
+// `pressed`), "motion" (relative: dx, dy) or "absolute".
 struct Event {
-    Kind kind = Kind::added;
-    std::string device, caps, tool;
+    std::string device, kind, tool, caps;
     double x = 0, y = 0, pressure = 0, tiltX = 0, tiltY = 0, rotation = 0;
     double dx = 0, dy = 0;
     uint32_t code = 0;
@@ -65,8 +51,8 @@ std::string describe(const Event& e) {
     std::snprintf(text, sizeof text,
                   "%s %s %s%s x=%.2f y=%.2f pressure=%.4f tilt=%.2f/%.2f rotation=%.1f code=%u %s "
                   "d=%.2f/%.2f",
-                  e.device.c_str(), kKindNames[static_cast<int>(e.kind)], e.tool.c_str(),
-                  e.caps.c_str(), e.x, e.y, e.pressure, e.tiltX, e.tiltY, e.rotation, e.code,
+                  e.device.c_str(), e.kind.c_str(), e.tool.c_str(), e.caps.c_str(), e.x, e.y,
+                  e.pressure, e.tiltX, e.tiltY, e.rotation, e.code,
                   e.pressed ? "pressed" : "released", e.dx, e.dy);
     return text;
 }
@@ -83,49 +69,47 @@ void logHandler(libinput* /*context*/, libinput_log_priority /*priority*/, const
     logLines.push_back(text);
 }
 
+// A tablet tool event's position, axes, tool and kind.
+void recordTablet(libinput_event_type type, libinput_event_tablet_tool* tablet, Event& out) {
+    out.x = libinput_event_tablet_tool_get_x_transformed(tablet, kWidth);
+    out.y = libinput_event_tablet_tool_get_y_transformed(tablet, kHeight);
+    out.pressure = libinput_event_tablet_tool_get_pressure(tablet);
+    out.tiltX = libinput_event_tablet_tool_get_tilt_x(tablet);
+    out.tiltY = libinput_event_tablet_tool_get_tilt_y(tablet);
+    out.rotation = libinput_event_tablet_tool_get_rotation(tablet);
+    const auto tool = libinput_tablet_tool_get_type(libinput_event_tablet_tool_get_tool(tablet));
+    out.tool = tool == LIBINPUT_TABLET_TOOL_TYPE_PEN      ? "pen"
+               : tool == LIBINPUT_TABLET_TOOL_TYPE_ERASER ? "eraser"
+                                                          : "other";
+    out.kind = "axis";
+    if (type == LIBINPUT_EVENT_TABLET_TOOL_PROXIMITY) {
+        out.kind = libinput_event_tablet_tool_get_proximity_state(tablet) ==
+                           LIBINPUT_TABLET_TOOL_PROXIMITY_STATE_IN
+                       ? "proximity-in"
+                       : "proximity-out";
+    } else if (type == LIBINPUT_EVENT_TABLET_TOOL_TIP) {
+        out.kind = libinput_event_tablet_tool_get_tip_state(tablet) == LIBINPUT_TABLET_TOOL_TIP_DOWN
+                       ? "tip-down"
+                       : "tip-up";
+    } else if (type == LIBINPUT_EVENT_TABLET_TOOL_BUTTON) {
+        out.kind = "tool-button";
+        out.code = libinput_event_tablet_tool_get_button(tablet);
+        out.pressed =
+            libinput_event_tablet_tool_get_button_state(tablet) == LIBINPUT_BUTTON_STATE_PRESSED;
+    }
+}
+
 // One libinput event as a record; false for the kinds the checks do not read. An
 // event is asked only for its own kind's part: asking for another is a client bug
 // in libinput's log.
-// One case for each kind of libinput event the checks read.
-// NOLINTNEXTLINE(readability-function-size)
 bool record(libinput_event* event, Event& out) {
     libinput_device* device = libinput_event_get_device(event);
     out.device = libinput_device_get_name(device);
     const auto type = libinput_event_get_type(event);
     if (type >= LIBINPUT_EVENT_TABLET_TOOL_AXIS && type <= LIBINPUT_EVENT_TABLET_TOOL_BUTTON) {
-        libinput_event_tablet_tool* tablet = libinput_event_get_tablet_tool_event(event);
-        out.x = libinput_event_tablet_tool_get_x_transformed(tablet, kWidth);
-        out.y = libinput_event_tablet_tool_get_y_transformed(tablet, kHeight);
-        out.pressure = libinput_event_tablet_tool_get_pressure(tablet);
-        out.tiltX = libinput_event_tablet_tool_get_tilt_x(tablet);
-        out.tiltY = libinput_event_tablet_tool_get_tilt_y(tablet);
-        out.rotation = libinput_event_tablet_tool_get_rotation(tablet);
-        const auto tool =
-            libinput_tablet_tool_get_type(libinput_event_tablet_tool_get_tool(tablet));
-        out.tool = tool == LIBINPUT_TABLET_TOOL_TYPE_PEN      ? "pen"
-                   : tool == LIBINPUT_TABLET_TOOL_TYPE_ERASER ? "eraser"
-                                                              : "other";
-        out.kind = Kind::axis;
-        if (type == LIBINPUT_EVENT_TABLET_TOOL_PROXIMITY) {
-            out.kind = libinput_event_tablet_tool_get_proximity_state(tablet) ==
-                               LIBINPUT_TABLET_TOOL_PROXIMITY_STATE_IN
-                           ? Kind::proximityIn
-                           : Kind::proximityOut;
-        } else if (type == LIBINPUT_EVENT_TABLET_TOOL_TIP) {
-            out.kind =
-                libinput_event_tablet_tool_get_tip_state(tablet) == LIBINPUT_TABLET_TOOL_TIP_DOWN
-                    ? Kind::tipDown
-                    : Kind::tipUp;
-        } else if (type == LIBINPUT_EVENT_TABLET_TOOL_BUTTON) {
-            out.kind = Kind::toolButton;
-            out.code = libinput_event_tablet_tool_get_button(tablet);
-            out.pressed = libinput_event_tablet_tool_get_button_state(tablet) ==
-                          LIBINPUT_BUTTON_STATE_PRESSED;
-        }
-        return true;
-    }
-    if (type == LIBINPUT_EVENT_DEVICE_ADDED) {
-        out.kind = Kind::added;
+        recordTablet(type, libinput_event_get_tablet_tool_event(event), out);
+    } else if (type == LIBINPUT_EVENT_DEVICE_ADDED) {
+        out.kind = "added";
         constexpr std::pair<libinput_device_capability, const char*> kCaps[] = {
             {LIBINPUT_DEVICE_CAP_KEYBOARD, "keyboard"},
             {LIBINPUT_DEVICE_CAP_POINTER, "pointer"},
@@ -139,22 +123,17 @@ bool record(libinput_event* event, Event& out) {
                 out.caps += (out.caps.empty() ? "" : ",") + std::string(name);
             }
         }
-        return true;
-    }
-    if (type != LIBINPUT_EVENT_POINTER_MOTION && type != LIBINPUT_EVENT_POINTER_MOTION_ABSOLUTE) {
-        return false;
-    }
-    libinput_event_pointer* pointer = libinput_event_get_pointer_event(event);
-    if (type == LIBINPUT_EVENT_POINTER_MOTION) {
-        out.kind = Kind::motion;
-        out.dx = libinput_event_pointer_get_dx(pointer);
-        out.dy = libinput_event_pointer_get_dy(pointer);
-    } else {
-        out.kind = Kind::absoluteMotion;
+    } else if (type == LIBINPUT_EVENT_POINTER_MOTION) {
+        out.kind = "motion";
+        out.dx = libinput_event_pointer_get_dx(libinput_event_get_pointer_event(event));
+        out.dy = libinput_event_pointer_get_dy(libinput_event_get_pointer_event(event));
+    } else if (type == LIBINPUT_EVENT_POINTER_MOTION_ABSOLUTE) {
+        libinput_event_pointer* pointer = libinput_event_get_pointer_event(event);
+        out.kind = "absolute";
         out.x = libinput_event_pointer_get_absolute_x_transformed(pointer, kWidth);
         out.y = libinput_event_pointer_get_absolute_y_transformed(pointer, kHeight);
     }
-    return true;
+    return !out.kind.empty();
 }
 
 // Reads the agent's devices until the done file has appeared and they have been
@@ -177,10 +156,10 @@ int collect(const std::string& ready, const std::string& done, long timeoutMs,
         return 2;
     }
     std::ofstream(ready) << "";
-    const Deadline deadline = Deadline::afterMs(timeoutMs);
+    const Deadline deadline = afterMs(timeoutMs);
     int64_t lastEvent = monotonicNs();
     while (access(done.c_str(), F_OK) != 0 || monotonicNs() - lastEvent < 500'000'000) {
-        if (deadline.expired()) {
+        if (remainingMs(deadline) == 0) {
             return 1;
         }
         pollfd watched{libinput_get_fd(context), POLLIN, 0};
@@ -204,11 +183,11 @@ int collect(const std::string& ready, const std::string& done, long timeoutMs,
 // Where a report's coordinate should come out: the agent puts the point (report /
 // 32767 of the display) in the middle of a pixel's axis values, half a pixel on,
 // within one axis step.
-bool near(double actual, int report, double length) {
+bool near(double actual, double report, double length) {
     return std::fabs(actual - (report / kReportMaximum * length + 0.5)) <= length / 32768 + 1e-6;
 }
 
-bool at(const Event& event, int x, int y) {
+bool at(const Event& event, double x, double y) {
     return near(event.x, x, kWidth) && near(event.y, y, kHeight);
 }
 
@@ -216,38 +195,21 @@ std::string position(const Event& event) {
     return std::to_string(event.x) + "/" + std::to_string(event.y);
 }
 
-std::vector<Event> of(const std::vector<Event>& events, const std::string& device) {
-    std::vector<Event> found;
-    std::copy_if(events.begin(), events.end(), std::back_inserter(found),
-                 [&](const Event& event) { return event.device == device; });
-    return found;
-}
-
-// The pen's events from its n-th proximity in (0 first) to its proximity out.
-std::vector<Event> visit(const std::vector<Event>& pen, int n) {
+// The device's events, or the pen's from its n-th proximity in (0 first) to its
+// proximity out.
+std::vector<Event> of(const std::vector<Event>& events, const std::string& device, int visit = -1) {
     std::vector<Event> found;
     int in = -1;
-    for (const Event& event : pen) {
-        in += event.kind == Kind::proximityIn ? 1 : 0;
-        if (in == n) {
+    for (const Event& event : events) {
+        in += event.device == device && event.kind == "proximity-in" ? 1 : 0;
+        if (event.device == device && (visit < 0 || in == visit)) {
             found.push_back(event);
-            if (event.kind == Kind::proximityOut) {
+            if (visit >= 0 && event.kind == "proximity-out") {
                 break;
             }
         }
     }
     return found;
-}
-
-// The event at a report's position whose kind is one of `kinds`.
-std::optional<Event> find(const std::vector<Event>& events, int x, int y,
-                          const std::set<Kind>& kinds) {
-    for (const Event& event : events) {
-        if (kinds.count(event.kind) != 0 && at(event, x, y)) {
-            return event;
-        }
-    }
-    return std::nullopt;
 }
 
 // Pressure, tilt and twist of the stroke's three touching reports.
@@ -264,19 +226,17 @@ constexpr Touch kTouches[] = {
 // NOLINTNEXTLINE(readability-function-size)
 int runChecks(const std::vector<Event>& events) {
     CheckReporter report;
-    const std::vector<Event> pen = of(events, kPen);
-    const std::vector<Event> pointer = of(events, kPointer);
     // The companion sends five pen visits; the agent's own first one comes before them.
-    const std::vector<Event> firstHover = visit(pen, 1);
-    const std::vector<Event> stroke = visit(pen, 2);
+    const std::vector<Event> firstHover = of(events, kPen, 1);
+    const std::vector<Event> stroke = of(events, kPen, 2);
 
     report.run("libinput.devices_classified", [&](std::string& reason) {
-        for (const auto& [device, caps] : std::map<std::string, std::string>{
-                 {kPen, "tablet-tool"}, {kPointer, "pointer"}, {kKeyboard, "keyboard"}}) {
+        for (const auto& [device, caps] :
+             {std::pair{kPen, "tablet-tool"}, {kPointer, "pointer"}, {kKeyboard, "keyboard"}}) {
             const std::vector<Event> its = of(events, device);
-            if (its.empty() || its.front().kind != Kind::added || its.front().caps != caps) {
-                reason = "'" + device + "' is " + (its.empty() ? "missing" : its.front().caps) +
-                         ", not " + caps;
+            if (its.empty() || its.front().kind != "added" || its.front().caps != caps) {
+                reason = "'" + std::string(device) + "' is " +
+                         (its.empty() ? "missing" : its.front().caps) + ", not " + caps;
                 return false;
             }
         }
@@ -287,7 +247,7 @@ int runChecks(const std::vector<Event>& events) {
         int presses = 0;
         int releases = 0;
         for (const Event& event : firstHover) {
-            if (event.kind == Kind::toolButton && event.code == BTN_STYLUS2) {
+            if (event.kind == "tool-button" && event.code == BTN_STYLUS2) {
                 (event.pressed ? presses : releases) += 1;
             }
         }
@@ -307,50 +267,40 @@ int runChecks(const std::vector<Event>& events) {
 
     report.run("libinput.pen_unsmoothed", [&](std::string& reason) {
         // The first axis event after the hover's jump is already at the new place.
-        for (const Event& event : firstHover) {
-            if (event.kind == Kind::axis && !at(event, 16000, 16000)) {
-                reason = at(event, 20000, 12000)
-                             ? ""
-                             : "the jump came out at " + position(event) + " (averaged)";
-                return reason.empty();
-            }
-        }
-        reason = "no hover motion";
-        return false;
+        const auto jump = std::find_if(firstHover.begin(), firstHover.end(), [](const Event& e) {
+            return e.kind == "axis" && !at(e, 16000, 16000);
+        });
+        reason = jump == firstHover.end() ? "no hover motion"
+                 : at(*jump, 20000, 12000)
+                     ? ""
+                     : "the jump came out at " + position(*jump) + " (averaged)";
+        return reason.empty();
     });
 
-    // A check of each touching report's event: `wrong` says what is wrong, or nothing.
     // Each of the stroke's touching reports, and the event libinput made of it.
-    const struct {
-        const char* check;
-        bool (*right)(const Touch& touch, const Event& event);
-    } properties[] = {
-        {"libinput.pressure",
-         [](const Touch& touch, const Event& event) {
-             return std::fabs(event.pressure - touch.pressure / kReportMaximum) <= 0.001;
-         }},
-        {"libinput.tilt",
-         [](const Touch& touch, const Event& event) {
-             return std::fabs(event.tiltX - touch.tiltX) <= 0.05 &&
-                    std::fabs(event.tiltY - touch.tiltY) <= 0.05;
-         }},
-        {"libinput.rotation",
-         [](const Touch& touch, const Event& event) {
-             const double off = std::fmod(event.rotation - touch.twist + 720.0, 360.0);
-             return std::min(off, 360.0 - off) <= 0.1;
-         }},
-    };
-    for (const auto& property : properties) {
-        report.run(property.check, [&](std::string& reason) {
+    for (const std::string_view check :
+         {"libinput.pressure", "libinput.tilt", "libinput.rotation"}) {
+        report.run(std::string(check), [&](std::string& reason) {
             for (const Touch& touch : kTouches) {
-                const std::optional<Event> event =
-                    find(stroke, touch.x, touch.y, {Kind::tipDown, Kind::axis});
-                if (!event || !property.right(touch, *event)) {
+                const auto e = std::find_if(stroke.begin(), stroke.end(), [&](const Event& event) {
+                    return (event.kind == "tip-down" || event.kind == "axis") &&
+                           at(event, touch.x, touch.y);
+                });
+                const double turn =
+                    e == stroke.end() ? 0 : std::fmod(e->rotation - touch.twist + 720.0, 360.0);
+                const bool right =
+                    e != stroke.end() &&
+                    (check == "libinput.pressure"
+                         ? std::fabs(e->pressure - touch.pressure / kReportMaximum) <= 0.001
+                     : check == "libinput.tilt" ? std::fabs(e->tiltX - touch.tiltX) <= 0.05 &&
+                                                      std::fabs(e->tiltY - touch.tiltY) <= 0.05
+                                                : std::min(turn, 360.0 - turn) <= 0.1);
+                if (!right) {
                     reason = "report p=" + std::to_string(touch.pressure) +
                              " tx=" + std::to_string(touch.tiltX) +
                              " ty=" + std::to_string(touch.tiltY) +
                              " twist=" + std::to_string(touch.twist) + " came out as " +
-                             (event ? describe(*event) : "nothing");
+                             (e == stroke.end() ? "nothing" : describe(*e));
                     return false;
                 }
             }
@@ -360,21 +310,19 @@ int runChecks(const std::vector<Event>& events) {
 
     report.run("libinput.pointer_unaccelerated", [&](std::string& reason) {
         // From where the eraser left it, the first move of a burst: +10, -5 pixels.
-        const double x = 4000 / kReportMaximum * kWidth + 10 + 0.5;
-        const double y = 4000 / kReportMaximum * kHeight - 5 + 0.5;
-        for (const Event& event : pointer) {
-            if (event.kind == Kind::motion || event.kind == Kind::absoluteMotion) {
-                const bool there = event.kind == Kind::absoluteMotion &&
-                                   std::fabs(event.x - x) <= kWidth / 32768 &&
-                                   std::fabs(event.y - y) <= kHeight / 32768;
-                reason = there                        ? ""
-                         : event.kind == Kind::motion ? "relative motion from an absolute pointer"
-                                                      : "moved to " + position(event);
-                return there;
-            }
-        }
-        reason = "no motion";
-        return false;
+        const std::vector<Event> pointer = of(events, kPointer);
+        const auto move = std::find_if(pointer.begin(), pointer.end(), [](const Event& e) {
+            return e.kind == "motion" || e.kind == "absolute";
+        });
+        const bool there =
+            move != pointer.end() && move->kind == "absolute" &&
+            std::fabs(move->x - (4000 / kReportMaximum * kWidth + 10.5)) <= kWidth / 32768 &&
+            std::fabs(move->y - (4000 / kReportMaximum * kHeight - 4.5)) <= kHeight / 32768;
+        reason = there                    ? ""
+                 : move == pointer.end()  ? "no motion"
+                 : move->kind == "motion" ? "relative motion from an absolute pointer"
+                                          : "moved to " + position(*move);
+        return there;
     });
 
     return report.failures();

@@ -1,16 +1,15 @@
 // e2e: the programs the VM run is built from, as subcommands of one tool.
 //
-//   e2e companion --descriptor FILE [--name NAME] [--uniq ADDRESS] [--ready FILE]
+//   e2e companion --descriptor FILE --uniq ADDRESS [--name NAME] [--ready FILE]
 //                 [--twins N] [--timeout-ms MS] [SCRIPT...]
 //     A simulated companion: created through /dev/uhid, it writes its hid folder to
 //     the ready file once its hidraw node and twins (3, or N) are there, plays the
 //     scripts and is removed.
-//   e2e read --name NAME [--virtual] [--ready FILE] [--quiet-ms MS] [--timeout-ms MS]
-//            [--expect FILE [--in-order]]
-//   e2e read --name NAME [--virtual] --nothing-held
-//     Reads frames from one evdev node, found by name (--virtual: a uinput device),
-//     and prints or compares them: exactly, or with --in-order each expected frame
-//     contained in its own frame read, others between.
+//   e2e read --name NAME --expect FILE [--ready FILE] [--quiet-ms MS] [--timeout-ms MS]
+//   e2e read --name NAME --nothing-held
+//     Reads frames from one uinput device, found by name, until it falls quiet, prints
+//     them and compares them with the expected: each expected frame contained in its
+//     own frame read, in order, others between.
 //     --nothing-held: prints what the device holds down; exit 1 when anything.
 //   e2e grab --companion UNIQ --expect held|free [--silent-ms MS]
 //            [--opened-by PID] [--twins N] [--timeout-ms MS]
@@ -18,14 +17,17 @@
 //     --silent-ms, that a reader of them gets nothing for that long; --opened-by first
 //     waits until process PID holds the hidraw node and the twins open, as probing
 //     the grab while it starts could take it from under it.
-//   e2e soak, e2e libinput, e2e user-mouse: see their sources.
+//   e2e soak, e2e libinput: see their sources.
 // Exit status: 0 as expected, 1 not as expected, 2 usage or nothing to check.
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <memory>
+
+#include <linux/input.h>
+#include <sys/ioctl.h>
 
 #include "Companion.hpp"
 #include "Evdev.hpp"
@@ -40,8 +42,8 @@ Options::Options(int argc, char** argv, const std::set<std::string>& valued,
         const std::string name = arg.rfind("--", 0) == 0 ? arg.substr(2) : "";
         if (name.empty()) {
             words_.push_back(arg);
-        } else if (flags.count(name) != 0) {
-            flags_.insert(name);
+        } else if (flags.contains(name)) {
+            values_[name] = "";
         } else if (valued.count(name) != 0 && i + 1 < argc) {
             values_[name] = argv[++i];
         } else {
@@ -49,16 +51,6 @@ Options::Options(int argc, char** argv, const std::set<std::string>& valued,
             valid_ = false;
         }
     }
-}
-
-std::string Options::text(const std::string& name, const std::string& fallback) const {
-    const auto found = values_.find(name);
-    return found == values_.end() ? fallback : found->second;
-}
-
-long Options::number(const std::string& name, long fallback) const {
-    const auto found = values_.find(name);
-    return found == values_.end() ? fallback : std::strtol(found->second.c_str(), nullptr, 10);
 }
 
 namespace {
@@ -73,92 +65,81 @@ int failed(const std::string& error, int status = 1) {
 int companionCommand(int argc, char** argv) {
     const Options options(argc, argv,
                           {"descriptor", "name", "uniq", "ready", "twins", "timeout-ms"});
-    UhidCompanion::Identity identity;
-    identity.name = options.text("name", identity.name);
-    identity.uniq = options.text("uniq", identity.uniq);
     std::string error;
-    std::vector<ScriptStep> steps;
-    for (const std::string& script : options.words()) {
-        if (!readScriptFile(script, steps, error)) {
-            return failed(error, 2);
-        }
-    }
     const std::vector<uint8_t> descriptor = readDescriptorFile(options.text("descriptor"), error);
-    if (!options.valid() || descriptor.empty()) {
-        return failed(error, 2);
+    if (!options.valid() || descriptor.empty() || options.text("uniq").empty()) {
+        return failed("usage: see tools/Main.cpp " + error, 2);
     }
-    UhidCompanion companion;
+    UhidCompanion companion(options.text("uniq"), descriptor, options.text("name", kCompanionName),
+                            options.number("twins", kCompanionTwinCount));
     CompanionNodes nodes;
-    if (!createCompanion(companion, identity, descriptor,
-                         Deadline::afterMs(options.number("timeout-ms", 5000)), nodes, error,
-                         options.number("twins", kCompanionTwinCount))) {
+    if (!companion.create(afterMs(options.number("timeout-ms", 5000)), nodes, error)) {
         return failed(error);
     }
-    std::fprintf(stderr, "e2e companion: %s at %s, %s\n", identity.uniq.c_str(),
+    std::fprintf(stderr, "e2e companion: %s at %s, %s\n", options.text("uniq").c_str(),
                  nodes.hidPath.c_str(), nodes.hidraw.c_str());
     if (!options.text("ready").empty()) {
         std::ofstream(options.text("ready")) << nodes.hidPath << "\n";
     }
-    return playScript(companion, steps, error) ? 0 : failed(error);
+    for (const std::string& script : options.words()) {
+        if (!playScript(script, companion, error)) {
+            return failed(error);
+        }
+    }
+    return 0;
 }
 
 // The options, then the one run the subcommand makes, in order.
 // NOLINTNEXTLINE(readability-function-size)
 int readCommand(int argc, char** argv) {
     const Options options(argc, argv, {"name", "ready", "quiet-ms", "timeout-ms", "expect"},
-                          {"virtual", "in-order", "nothing-held"});
-    const std::string expect = options.text("expect");
+                          {"nothing-held"});
+    const bool heldKeys = options.flag("nothing-held");
     std::vector<Frame> expected;
     std::string error;
     if (!options.valid() || options.text("name").empty() ||
-        (!expect.empty() && !readFramesFile(expect, expected, error))) {
+        (!heldKeys && !readLines(
+                          options.text("expect"),
+                          [&expected](const std::string& line, std::string& lineError) {
+                              return parseFrame(line, expected.emplace_back(), lineError);
+                          },
+                          error))) {
         return failed("usage: see tools/Main.cpp " + error, 2);
     }
-    const Deadline deadline = Deadline::afterMs(options.number("timeout-ms", 10000));
-    InputNode input;
-    if (!waitForInputDevice(options.text("name"),
-                            options.flag("virtual") ? onlyUinputDevices() : SysPathFilter(),
-                            deadline, input, error)) {
-        return failed(error, 2);
-    }
+    const Deadline deadline = afterMs(options.number("timeout-ms", 10000));
+    std::string node;
     EvdevReader reader;
-    if (!reader.open(input.devNode, error)) {
+    if (!waitForUinputDevice(options.text("name"), deadline, node, error) ||
+        !reader.open(node, error)) {
         return failed(error, 2);
     }
-    if (options.flag("nothing-held")) {
-        std::vector<uint16_t> held;
-        if (!reader.heldKeys(held, error)) {
-            return failed(error, 2);
+    if (heldKeys) {
+        std::array<uint8_t, KEY_MAX / 8 + 1> bits{};
+        if (ioctl(reader.fd(), EVIOCGKEY(bits.size()), bits.data()) < 0) {
+            return failed(sysError("EVIOCGKEY " + node), 2);
         }
-        std::printf("%s holds %s\n", input.devNode.c_str(), describeKeys(held).c_str());
-        return held.empty() ? 0 : 1;
+        std::string names;
+        for (uint16_t code = 0; code <= KEY_MAX; ++code) {
+            if ((bits[code / 8] & (1U << (code % 8))) != 0) {
+                names += " " + codeName(EV_KEY, code);
+            }
+        }
+        std::printf("%s holds%s\n", node.c_str(), names.empty() ? " nothing" : names.c_str());
+        return names.empty() ? 0 : 1;
     }
     if (!options.text("ready").empty()) {
-        std::ofstream(options.text("ready")) << input.devNode << "\n";
+        std::ofstream(options.text("ready")) << node << "\n";
     }
-    // Exact expectations read their count of frames and then a short while more,
-    // which catches frames beyond them.
     std::vector<Frame> frames;
-    const int quietMs = static_cast<int>(options.number("quiet-ms", 500));
-    const bool counted = !expect.empty() && !options.flag("in-order");
-    EvdevReader::Status status = counted
-                                     ? reader.readFrames(expected.size(), deadline, frames, error)
-                                     : reader.readUntilQuiet(quietMs, deadline, frames, error);
-    if (counted && status == EvdevReader::Status::Complete) {
-        reader.readUntilQuiet(quietMs, deadline.capped(quietMs), frames, error);
-    }
+    const bool quiet = reader.readUntilQuiet(static_cast<int>(options.number("quiet-ms", 500)),
+                                             deadline, frames, error);
     for (const Frame& frame : frames) {
         std::printf("%s\n", formatFrame(frame).c_str());
     }
     std::fflush(stdout);
     std::string difference;
-    if (!expect.empty() &&
-        !(options.flag("in-order") ? framesContainInOrder(expected, frames, difference)
-                                   : sameFrames(expected, frames, difference))) {
-        return failed(input.devNode + ": " + difference + " (read: " + statusName(status) + ")");
-    }
-    if (expect.empty() && status != EvdevReader::Status::Complete) {
-        return failed(input.devNode + ": " + statusName(status) + " " + error);
+    if (!framesContainInOrder(expected, frames, difference)) {
+        return failed(node + ": " + difference + " (read: " + (quiet ? "complete" : error) + ")");
     }
     return 0;
 }
@@ -170,23 +151,21 @@ int grabCommand(int argc, char** argv) {
                           {"companion", "expect", "silent-ms", "opened-by", "twins", "timeout-ms"});
     const std::string expect = options.text("expect");
     const long openedBy = options.number("opened-by", 0);
+    const long silentMs = options.number("silent-ms", 0);
     if (!options.valid() || options.text("companion").empty() ||
         (expect != "held" && expect != "free") || openedBy < 0) {
         return failed("usage: see tools/Main.cpp", 2);
     }
     std::string error;
     CompanionNodes nodes;
-    const Deadline deadline = Deadline::afterMs(options.number("timeout-ms", 5000));
+    const Deadline deadline = afterMs(options.number("timeout-ms", 5000));
     if (!waitForCompanionNodes(options.text("companion"),
                                options.number("twins", kCompanionTwinCount), deadline, nodes,
                                error)) {
         return failed(error, 2);
     }
-    const std::vector<InputNode>& checked = nodes.twins;
-    std::vector<std::string> opened{nodes.hidraw};
-    for (const InputNode& twin : checked) {
-        opened.push_back(twin.devNode);
-    }
+    std::vector<std::string> opened = nodes.twins;
+    opened.push_back(nodes.hidraw);
     if (openedBy > 0) {
         if (!waitUntilHeldOpen(static_cast<pid_t>(openedBy), opened, deadline, error)) {
             std::printf("%s\n", error.c_str());
@@ -194,30 +173,24 @@ int grabCommand(int argc, char** argv) {
         }
         sleepMs(100);  // each node is grabbed right after it is opened
     }
-    bool asExpected = !checked.empty();
-    std::vector<std::unique_ptr<EvdevReader>> observers;
-    for (const InputNode& twin : checked) {
-        observers.push_back(std::make_unique<EvdevReader>());
-        if (!observers.back()->open(twin.devNode, error)) {
+    bool asExpected = !nodes.twins.empty();
+    std::vector<EvdevReader> observers(nodes.twins.size());
+    for (size_t i = 0; i < observers.size(); ++i) {
+        if (!observers[i].open(nodes.twins[i], error)) {
             return failed(error, 2);
         }
-        const int refused = observers.back()->grab();
-        if (refused == 0) {
-            observers.back()->ungrab();
-        }
-        std::printf("%s (%s): %s\n", twin.name.c_str(), twin.devNode.c_str(),
+        const int refused = observers[i].probeGrab();
+        std::printf("%s (%s): %s\n", inputName(nodes.twins[i]).c_str(), nodes.twins[i].c_str(),
                     refused == EBUSY ? "held" : (refused == 0 ? "free" : "grab failed"));
         asExpected = asExpected && refused == (expect == "held" ? EBUSY : 0);
     }
     // Whatever the twins deliver meanwhile stays queued for each observer.
-    sleepMs(static_cast<int>(options.number("silent-ms", 0)));
-    for (size_t i = 0; options.number("silent-ms", 0) > 0 && i < observers.size(); ++i) {
+    sleepMs(static_cast<int>(silentMs));
+    for (size_t i = 0; silentMs > 0 && i < observers.size(); ++i) {
         std::vector<Frame> frames;
-        if (observers[i]->readUntilQuiet(0, Deadline::afterMs(1000), frames, error) ==
-                EvdevReader::Status::Overflow ||
-            !frames.empty()) {
+        if (!observers[i].readUntilQuiet(0, afterMs(1000), frames, error) || !frames.empty()) {
             std::printf("%s delivered %zu frames to another reader%s%s\n",
-                        observers[i]->node().c_str(), frames.size(),
+                        observers[i].node().c_str(), frames.size(),
                         frames.empty() ? "" : ", the first: ",
                         frames.empty() ? "" : formatFrame(frames.front()).c_str());
             asExpected = false;
@@ -234,14 +207,16 @@ int main(int argc, char** argv) {
     const struct {
         const char* name;
         int (*run)(int, char**);
-    } commands[] = {{"companion", companionCommand}, {"read", readCommand},
-                    {"grab", grabCommand},           {"soak", soakCommand},
-                    {"libinput", libinputCommand},   {"user-mouse", userMouseCommand}};
+    } commands[] = {{"companion", companionCommand},
+                    {"read", readCommand},
+                    {"grab", grabCommand},
+                    {"soak", soakCommand},
+                    {"libinput", libinputCommand}};
     for (const auto& command : commands) {
         if (argc > 1 && std::strcmp(argv[1], command.name) == 0) {
             return command.run(argc - 2, argv + 2);
         }
     }
-    std::fprintf(stderr, "usage: e2e companion|read|grab|soak|libinput|user-mouse OPTIONS...\n");
+    std::fprintf(stderr, "usage: e2e companion|read|grab|soak|libinput OPTIONS...\n");
     return 2;
 }

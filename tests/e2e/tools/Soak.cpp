@@ -95,23 +95,21 @@ public:
 
     bool readQuiet(int quietMs) {
         std::vector<Frame> frames;
-        status =
-            device_.readUntilQuiet(quietMs, Deadline::afterMs(quietMs + 10'000), frames, error);
+        bool read = device_.readUntilQuiet(quietMs, afterMs(quietMs + 10'000), frames, error);
         for (const Frame& frame : frames) {
             ledger.frame(frame);
         }
-        if (status == EvdevReader::Status::Overflow && mayLose_) {
+        if (!read && mayLose_ && device_.overflowed()) {
             device_.discardPending();
-            status = EvdevReader::Status::Complete;
+            read = true;
         }
-        if (status != EvdevReader::Status::Complete) {
-            error = "the soak's own reader: " + std::string(statusName(status)) + " " + error;
+        if (!read) {
+            error = "the soak's own reader: " + error;
         }
-        return status == EvdevReader::Status::Complete;
+        return read;
     }
 
     SoakLedger ledger;
-    EvdevReader::Status status = EvdevReader::Status::Complete;
     std::string error;
     long late = 0;
 
@@ -120,15 +118,6 @@ private:
     EvdevReader& device_;
     bool mayLose_;
 };
-
-void result(bool& passed, const char* check, bool ok, const std::string& why) {
-    if (ok) {
-        std::printf("PASS %s\n", check);
-    } else {
-        std::printf("FAIL %s: %s\n", check, why.c_str());
-        passed = false;
-    }
-}
 
 }  // namespace
 
@@ -155,20 +144,22 @@ int soakCommand(int argc, char** argv) {
     };
     std::string error;
     const std::vector<uint8_t> descriptor = readDescriptorFile(options.text("descriptor"), error);
-    UhidCompanion companion;
+    UhidCompanion companion("aa:bb:cc:dd:ee:80", descriptor);
     CompanionNodes nodes;
-    if (descriptor.empty() || !createCompanion(companion, {.uniq = "aa:bb:cc:dd:ee:80"}, descriptor,
-                                               Deadline::afterMs(5000), nodes, error)) {
+    if (descriptor.empty() || !companion.create(afterMs(5000), nodes, error)) {
         return failAll(error);
     }
-    const InputNode* twin = nodes.twin("Stylus");
+    const auto twin = std::find_if(nodes.twins.begin(), nodes.twins.end(), [](const auto& node) {
+        return inputName(node).ends_with(" Stylus");
+    });
     ExternalProgram program;
-    InputNode output;
+    std::string output;
     EvdevReader device;
-    if (!program.start(replaceAll(options.text("command"), "{twin}", twin->devNode), error) ||
-        !waitForInputDevice(replaceAll(options.text("device"), "{twinname}", twin->name),
-                            notUnder(nodes.hidPath), Deadline::afterMs(15000), output, error) ||
-        !waitForGrabbedTwin(twin->devNode, error) || !device.open(output.devNode, error)) {
+    if (twin == nodes.twins.end() ||
+        !program.start(replaceAll(options.text("command"), "{twin}", *twin), error) ||
+        !waitForUinputDevice(replaceAll(options.text("device"), "{twinname}", inputName(*twin)),
+                             afterMs(15000), output, error) ||
+        !waitForGrabbedTwin(*twin, error) || !device.open(output, error)) {
         return failAll("the program did not take the companion: " + error);
     }
 
@@ -200,21 +191,21 @@ int soakCommand(int argc, char** argv) {
     if (reference) {
         return 0;
     }
-    bool passed = true;
-    result(passed, "soak.no_report_lost", read && run.ledger.lost() == 0 && run.ledger.extra() == 0,
-           !read ? run.error
-                 : std::to_string(run.ledger.lost()) + " of " + std::to_string(total) +
-                       " reports made no frame, " + std::to_string(run.ledger.extra()) +
-                       " frames matched no report");
-    result(passed, "soak.memory_flat", warm.complete && end.complete && growth <= kFlatGrowthKiB,
-           !warm.complete || !end.complete
-               ? std::string("the program's memory could not be read")
-               : "grew by " + std::to_string(growth) + " KiB (more than " +
-                     std::to_string(kFlatGrowthKiB) + ")");
-    result(passed, "soak.program_lives", lives, name + " ended during the soak");
+    CheckReporter report;
+    report.result("soak.no_report_lost", read && run.ledger.lost() == 0 && run.ledger.extra() == 0,
+                  !read ? run.error
+                        : std::to_string(run.ledger.lost()) + " of " + std::to_string(total) +
+                              " reports made no frame, " + std::to_string(run.ledger.extra()) +
+                              " frames matched no report");
+    report.result("soak.memory_flat", warm.complete && end.complete && growth <= kFlatGrowthKiB,
+                  !warm.complete || !end.complete
+                      ? std::string("the program's memory could not be read")
+                      : "grew by " + std::to_string(growth) + " KiB (more than " +
+                            std::to_string(kFlatGrowthKiB) + ")");
+    report.result("soak.program_lives", lives, name + " ended during the soak");
     // Lift and leave, so that nothing is left touching.
     companion.send(companion::encode(companion::PenReport{.x = 8000, .y = 6000}), error);
-    return passed ? 0 : 1;
+    return report.failures() == 0 ? 0 : 1;
 }
 
 }  // namespace drawlume::e2e

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <string>
@@ -15,15 +16,18 @@ public:
     Options(int argc, char** argv, const std::set<std::string>& valued,
             const std::set<std::string>& flags = {});
     bool valid() const { return valid_; }
-    std::string text(const std::string& name, const std::string& fallback = "") const;
-    long number(const std::string& name, long fallback) const;
-    bool flag(const std::string& name) const { return flags_.count(name) != 0; }
+    std::string text(const std::string& name, const std::string& fallback = "") const {
+        return values_.contains(name) ? values_.at(name) : fallback;
+    }
+    long number(const std::string& name, long fallback) const {
+        return std::strtol(text(name, std::to_string(fallback)).c_str(), nullptr, 10);
+    }
+    bool flag(const std::string& name) const { return values_.contains(name); }
     const std::vector<std::string>& words() const { return words_; }
 
 private:
     bool valid_ = true;
-    std::map<std::string, std::string> values_;
-    std::set<std::string> flags_;
+    std::map<std::string, std::string> values_;  // a flag's value is empty
     std::vector<std::string> words_;
 };
 
@@ -34,6 +38,5 @@ int readCommand(int argc, char** argv);
 int grabCommand(int argc, char** argv);
 int soakCommand(int argc, char** argv);
 int libinputCommand(int argc, char** argv);
-int userMouseCommand(int argc, char** argv);
 
 }  // namespace drawlume::e2e

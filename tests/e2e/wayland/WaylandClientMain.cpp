@@ -44,6 +44,7 @@ struct Client {
     zxdg_output_manager_v1* outputManager = nullptr;
     wl_seat* seat = nullptr;
     zwp_tablet_manager_v2* tablets = nullptr;
+    wl_pointer* pointer = nullptr;
     std::vector<std::unique_ptr<Output>> outputs;
     // Where the pen and the pointer are: the output under them, and whether the
     // tool moved in the frame under way.
@@ -56,65 +57,49 @@ struct Client {
 Client client;
 volatile std::sig_atomic_t stopping = 0;
 
-const Output* outputOf(const wl_surface* surface) {
-    for (const auto& output : client.outputs) {
-        if (output->surface == surface) {
-            return output.get();
-        }
-    }
-    return nullptr;
+// The output a surface of this client covers: the surface's user data.
+const Output* outputOf(void* surface) {
+    return surface == nullptr ? nullptr
+                              : static_cast<const Output*>(
+                                    wl_proxy_get_user_data(static_cast<wl_proxy*>(surface)));
 }
 
-void printGlobal(const char* what, const Output* output, wl_fixed_t x, wl_fixed_t y) {
+void printGlobal(const char* what, const Output* output, double x, double y) {
     if (output != nullptr) {
-        std::printf("%s %.2f %.2f\n", what, output->x + wl_fixed_to_double(x),
-                    output->y + wl_fixed_to_double(y));
+        std::printf("%s %.2f %.2f\n", what, output->x + x, output->y + y);
     }
 }
 
-void onGlobal(void* /*data*/, wl_registry* registry, uint32_t name, const char* interface,
-              uint32_t /*version*/) {
+int onEvent(const void*, void* target, uint32_t, const wl_message* message, wl_argument* arguments);
+
+// Events of `proxy` go to onEvent, with `data` as its user data.
+template <typename Proxy>
+Proxy* watch(Proxy* proxy, void* data = nullptr) {
+    wl_proxy_add_dispatcher(reinterpret_cast<wl_proxy*>(proxy), onEvent, nullptr, data);
+    return proxy;
+}
+
+void onGlobal(wl_registry* registry, uint32_t name, std::string_view interface) {
     const auto bind = [&](const wl_interface& kind, uint32_t version) {
-        return wl_registry_bind(registry, name, &kind, version);
+        return interface == kind.name ? wl_registry_bind(registry, name, &kind, version) : nullptr;
     };
-    if (std::strcmp(interface, wl_compositor_interface.name) == 0) {
-        client.compositor = static_cast<wl_compositor*>(bind(wl_compositor_interface, 1));
-    } else if (std::strcmp(interface, wl_shm_interface.name) == 0) {
-        client.shm = static_cast<wl_shm*>(bind(wl_shm_interface, 1));
-    } else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0) {
-        client.shell = static_cast<xdg_wm_base*>(bind(xdg_wm_base_interface, 1));
-    } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0) {
-        client.outputManager =
-            static_cast<zxdg_output_manager_v1*>(bind(zxdg_output_manager_v1_interface, 2));
-    } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && client.seat == nullptr) {
-        client.seat = static_cast<wl_seat*>(bind(wl_seat_interface, 1));
-    } else if (std::strcmp(interface, zwp_tablet_manager_v2_interface.name) == 0) {
-        client.tablets =
-            static_cast<zwp_tablet_manager_v2*>(bind(zwp_tablet_manager_v2_interface, 1));
-    } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
-        auto output = std::make_unique<Output>();
-        output->output = static_cast<wl_output*>(bind(wl_output_interface, 2));
-        client.outputs.push_back(std::move(output));
+    if (void* bound = bind(wl_compositor_interface, 1)) {
+        client.compositor = static_cast<wl_compositor*>(bound);
+    } else if (void* bound = bind(wl_shm_interface, 1)) {
+        client.shm = static_cast<wl_shm*>(bound);
+    } else if (void* bound = bind(xdg_wm_base_interface, 1)) {
+        client.shell = watch(static_cast<xdg_wm_base*>(bound));
+    } else if (void* bound = bind(zxdg_output_manager_v1_interface, 2)) {
+        client.outputManager = static_cast<zxdg_output_manager_v1*>(bound);
+    } else if (client.seat == nullptr && interface == wl_seat_interface.name) {
+        client.seat = watch(static_cast<wl_seat*>(bind(wl_seat_interface, 1)));
+    } else if (void* bound = bind(zwp_tablet_manager_v2_interface, 1)) {
+        client.tablets = static_cast<zwp_tablet_manager_v2*>(bound);
+    } else if (void* bound = bind(wl_output_interface, 2)) {
+        client.outputs.push_back(std::make_unique<Output>());
+        client.outputs.back()->output = static_cast<wl_output*>(bound);
     }
 }
-
-const wl_registry_listener kRegistry = {onGlobal, [](void*, wl_registry*, uint32_t) {}};
-
-const xdg_wm_base_listener kShell = {
-    [](void*, xdg_wm_base* shell, uint32_t serial) { xdg_wm_base_pong(shell, serial); }};
-
-const zxdg_output_v1_listener kXdgOutput = {
-    [](void* data, zxdg_output_v1*, int32_t x, int32_t y) {
-        static_cast<Output*>(data)->x = x;
-        static_cast<Output*>(data)->y = y;
-    },
-    [](void* data, zxdg_output_v1*, int32_t width, int32_t height) {
-        static_cast<Output*>(data)->width = width;
-        static_cast<Output*>(data)->height = height;
-    },
-    [](void*, zxdg_output_v1*) {},
-    [](void* data, zxdg_output_v1*, const char* name) { static_cast<Output*>(data)->name = name; },
-    [](void*, zxdg_output_v1*, const char*) {}};
 
 // One opaque white frame of the output's size: the surface must cover the output
 // for the pen and the pointer to land on it wherever they are.
@@ -122,10 +107,7 @@ wl_buffer* whiteBuffer(int width, int height) {
     const int stride = width * 4;
     const int size = stride * height;
     const int fd = memfd_create("e2e-wayland", MFD_CLOEXEC);
-    if (fd < 0) {
-        return nullptr;
-    }
-    if (ftruncate(fd, size) != 0) {
+    if (fd < 0 || ftruncate(fd, size) != 0) {
         close(fd);
         return nullptr;
     }
@@ -142,81 +124,63 @@ wl_buffer* whiteBuffer(int width, int height) {
     return buffer;
 }
 
-const xdg_surface_listener kXdgSurface = {[](void* data, xdg_surface* surface, uint32_t serial) {
-    auto* output = static_cast<Output*>(data);
-    xdg_surface_ack_configure(surface, serial);
-    if (!output->shown) {
-        wl_surface_attach(output->surface, whiteBuffer(output->width, output->height), 0, 0);
-        wl_surface_commit(output->surface);
-        output->shown = true;
-    }
-}};
-
-// Shell version 1: configure and close only.
-const xdg_toplevel_listener kToplevel = {[](void*, xdg_toplevel*, int32_t, int32_t, wl_array*) {},
-                                         [](void*, xdg_toplevel*) { stopping = 1; }, nullptr,
-                                         nullptr};
-
-// Pointer version 1: enter, leave, motion, button, axis; the later events never come.
-const wl_pointer_listener kPointer = {
-    [](void*, wl_pointer*, uint32_t, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
-        client.pointerOutput = outputOf(surface);
-        printGlobal("pointer", client.pointerOutput, x, y);
-    },
-    [](void*, wl_pointer*, uint32_t, wl_surface*) { client.pointerOutput = nullptr; },
-    [](void*, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
-        printGlobal("pointer", client.pointerOutput, x, y);
-    },
-    [](void*, wl_pointer*, uint32_t, uint32_t, uint32_t, uint32_t) {},
-    [](void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {},
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr};
-
-const wl_seat_listener kSeat = {
-    [](void*, wl_seat* seat, uint32_t capabilities) {
-        static wl_pointer* pointer = nullptr;
-        if ((capabilities & WL_SEAT_CAPABILITY_POINTER) != 0 && pointer == nullptr) {
-            pointer = wl_seat_get_pointer(seat);
-            wl_pointer_add_listener(pointer, &kPointer, nullptr);
-        }
-    },
-    nullptr};
-
-// A tool has nineteen events and this program reads three: one dispatcher by event
-// name instead of a listener of nineteen entries.
-int onToolEvent(const void*, void*, uint32_t, const wl_message* message, wl_argument* arguments) {
+// Every object's events come here, by interface and event name: the client reads a
+// few events of many interfaces, where listeners would list every event of each.
+// One case for each event the client reads.
+// NOLINTNEXTLINE(readability-function-size)
+int onEvent(const void*, void* target, uint32_t, const wl_message* message,
+            wl_argument* arguments) {
+    auto* proxy = static_cast<wl_proxy*>(target);
+    auto* output = static_cast<Output*>(wl_proxy_get_user_data(proxy));
+    const std::string_view object = wl_proxy_get_class(proxy);
     const std::string_view event = message->name;
-    if (event == "proximity_in") {
-        client.penOutput = outputOf(reinterpret_cast<wl_surface*>(arguments[2].o));
+    const auto fixed = [arguments](int index) { return wl_fixed_to_double(arguments[index].f); };
+    if (event == "global") {
+        onGlobal(reinterpret_cast<wl_registry*>(proxy), arguments[0].u, arguments[1].s);
+    } else if (event == "ping") {
+        xdg_wm_base_pong(client.shell, arguments[0].u);
+    } else if (event == "logical_position") {
+        output->x = arguments[0].i;
+        output->y = arguments[1].i;
+    } else if (event == "logical_size") {
+        output->width = arguments[0].i;
+        output->height = arguments[1].i;
+    } else if (object == "zxdg_output_v1" && event == "name") {
+        output->name = arguments[0].s;
+    } else if (object == "xdg_surface" && event == "configure") {
+        xdg_surface_ack_configure(reinterpret_cast<xdg_surface*>(proxy), arguments[0].u);
+        if (!output->shown) {
+            wl_surface_attach(output->surface, whiteBuffer(output->width, output->height), 0, 0);
+            wl_surface_commit(output->surface);
+            output->shown = true;
+        }
+    } else if (object == "xdg_toplevel" && event == "close") {
+        stopping = 1;
+    } else if (event == "capabilities" && (arguments[0].u & WL_SEAT_CAPABILITY_POINTER) != 0 &&
+               client.pointer == nullptr) {
+        client.pointer = watch(wl_seat_get_pointer(client.seat));
+    } else if (object == "wl_pointer" && event == "enter") {
+        client.pointerOutput = outputOf(arguments[1].o);
+        printGlobal("pointer", client.pointerOutput, fixed(2), fixed(3));
+    } else if (object == "wl_pointer" && event == "leave") {
+        client.pointerOutput = nullptr;
+    } else if (object == "wl_pointer" && event == "motion") {
+        printGlobal("pointer", client.pointerOutput, fixed(1), fixed(2));
+    } else if (event == "tool_added") {
+        watch(arguments[0].o);
+    } else if (event == "proximity_in") {
+        client.penOutput = outputOf(arguments[2].o);
     } else if (event == "proximity_out") {
         client.penOutput = nullptr;
-    } else if (event == "motion") {
-        client.penX = wl_fixed_to_double(arguments[0].f);
-        client.penY = wl_fixed_to_double(arguments[1].f);
+    } else if (object == "zwp_tablet_tool_v2" && event == "motion") {
+        client.penX = fixed(0);
+        client.penY = fixed(1);
         client.penMoved = true;
-    } else if (event == "frame" && client.penMoved) {
-        if (client.penOutput != nullptr) {
-            std::printf("pen %.2f %.2f\n", client.penOutput->x + client.penX,
-                        client.penOutput->y + client.penY);
-        }
+    } else if (object == "zwp_tablet_tool_v2" && event == "frame" && client.penMoved) {
+        printGlobal("pen", client.penOutput, client.penX, client.penY);
         client.penMoved = false;
     }
     return 0;
-}
-
-const zwp_tablet_seat_v2_listener kTabletSeat = {
-    [](void*, zwp_tablet_seat_v2*, zwp_tablet_v2*) {},
-    [](void*, zwp_tablet_seat_v2*, zwp_tablet_tool_v2* tool) {
-        wl_proxy_add_dispatcher(reinterpret_cast<wl_proxy*>(tool), onToolEvent, nullptr, nullptr);
-    },
-    [](void*, zwp_tablet_seat_v2*, zwp_tablet_pad_v2*) {}};
-
-int usage() {
-    std::fprintf(stderr, "usage: e2e_wayland_client --ready FILE\n");
-    return 2;
 }
 
 }  // namespace
@@ -225,9 +189,9 @@ int usage() {
 // NOLINTNEXTLINE(readability-function-size)
 int main(int argc, char** argv) {
     if (argc != 3 || std::strcmp(argv[1], "--ready") != 0) {
-        return usage();
+        std::fprintf(stderr, "usage: e2e_wayland_client --ready FILE\n");
+        return 2;
     }
-    const std::string ready = argv[2];
     std::signal(SIGTERM, [](int) { stopping = 1; });
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     wl_display* display = wl_display_connect(nullptr);
@@ -235,31 +199,27 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "e2e_wayland_client: no Wayland display\n");
         return 2;
     }
-    wl_registry_add_listener(wl_display_get_registry(display), &kRegistry, nullptr);
+    watch(wl_display_get_registry(display));
     wl_display_roundtrip(display);
     if (client.compositor == nullptr || client.shm == nullptr || client.shell == nullptr ||
         client.outputManager == nullptr || client.seat == nullptr || client.tablets == nullptr) {
         std::fprintf(stderr, "e2e_wayland_client: the desktop lacks a global this client needs\n");
         return 2;
     }
-    xdg_wm_base_add_listener(client.shell, &kShell, nullptr);
-    wl_seat_add_listener(client.seat, &kSeat, nullptr);
-    zwp_tablet_seat_v2_add_listener(
-        zwp_tablet_manager_v2_get_tablet_seat(client.tablets, client.seat), &kTabletSeat, nullptr);
+    watch(zwp_tablet_manager_v2_get_tablet_seat(client.tablets, client.seat));
     for (const auto& output : client.outputs) {
-        zxdg_output_v1_add_listener(
-            zxdg_output_manager_v1_get_xdg_output(client.outputManager, output->output),
-            &kXdgOutput, output.get());
+        watch(zxdg_output_manager_v1_get_xdg_output(client.outputManager, output->output),
+              output.get());
     }
     wl_display_roundtrip(display);
     for (const auto& output : client.outputs) {
         std::printf("output %s %d %d %d %d\n", output->name.c_str(), output->x, output->y,
                     output->width, output->height);
         output->surface = wl_compositor_create_surface(client.compositor);
-        xdg_surface* surface = xdg_wm_base_get_xdg_surface(client.shell, output->surface);
-        xdg_surface_add_listener(surface, &kXdgSurface, output.get());
-        xdg_toplevel* toplevel = xdg_surface_get_toplevel(surface);
-        xdg_toplevel_add_listener(toplevel, &kToplevel, nullptr);
+        wl_surface_set_user_data(output->surface, output.get());
+        xdg_surface* surface =
+            watch(xdg_wm_base_get_xdg_surface(client.shell, output->surface), output.get());
+        xdg_toplevel* toplevel = watch(xdg_surface_get_toplevel(surface));
         xdg_toplevel_set_fullscreen(toplevel, output->output);
         wl_surface_commit(output->surface);
     }
@@ -278,7 +238,7 @@ int main(int argc, char** argv) {
         if (allShown && !announced) {
             // Shown once the compositor has the frames, not merely asked for.
             wl_display_roundtrip(display);
-            close(open(ready.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+            close(open(argv[2], O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
             announced = true;
         }
     }
