@@ -289,9 +289,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "e2e_latency_probe: %s\n", error.c_str());
         return 1;
     }
-    const std::string twin =
-        *std::find_if(nodes.twins.begin(), nodes.twins.end(),
-                      [](const auto& node) { return inputName(node).ends_with(" Stylus"); });
+    const auto stylus = std::find_if(nodes.twins.begin(), nodes.twins.end(), [](const auto& node) {
+        return inputName(node).ends_with(" Stylus");
+    });
+    if (stylus == nodes.twins.end()) {
+        std::fprintf(stderr, "e2e_latency_probe: the companion has no Stylus twin\n");
+        return 1;
+    }
+    const std::string twin = *stylus;
     std::string node = twin;
     ExternalProgram injector;
     if (external) {
