@@ -21,7 +21,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -29,7 +28,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Companion.hpp"
@@ -83,14 +81,14 @@ bool measure(UhidCompanion& companion, EvdevReader& reader, const Options& optio
             return false;
         }
         std::vector<Frame> frames;
-        const bool read = reader.readFrames(1, afterMs(2000), frames, error);
+        const bool read = reader.read(1, -1, afterMs(2000), frames, error);
         const int64_t end = monotonicNs();
         if (!read) {
             error.insert(0, "report " + std::to_string(i) + ": ");
             return false;
         }
         // A report that made more than one frame leaves no stragglers for the next one.
-        reader.readUntilQuiet(0, afterMs(100), frames, error);
+        reader.read(0, 0, afterMs(100), frames, error);
         if (i >= options.warmup) {
             latenciesUs.push_back(static_cast<double>(end - start) / 1000.0);
         }
@@ -104,11 +102,8 @@ double cpuNs(const std::vector<pid_t>& pids) {
     namespace fs = std::filesystem;
     double total = 0;
     for (const pid_t pid : pids) {
-        std::error_code error;
-        const fs::path tasks = "/proc/" + std::to_string(pid) + "/task";
-        for (fs::directory_iterator it(tasks, error), end; !error && it != end;
-             it.increment(error)) {
-            std::ifstream in(it->path() / "schedstat");
+        for (const fs::path& task : children("/proc/" + std::to_string(pid) + "/task", "")) {
+            std::ifstream in(task / "schedstat");
             double runNs = 0;
             if (!(in >> runNs)) {
                 const ProcessStats stats = sampleProcesses(pids);
@@ -130,15 +125,11 @@ bool startTrace(ExternalProgram& tracer, const std::vector<pid_t>& pids, const s
     if (!tracer.start(command, error)) {
         return false;
     }
-    const Deadline deadline = afterMs(10000);
-    while (remainingMs(deadline) > 0) {
+    const bool attached = pollUntil(afterMs(10000), [&pids] {
         bool all = true;
         for (const pid_t pid : pids) {
-            std::error_code failed;
-            const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
-            for (std::filesystem::directory_iterator it(tasks, failed), end; !failed && it != end;
-                 it.increment(failed)) {
-                std::ifstream status(it->path() / "status");
+            for (const auto& task : children("/proc/" + std::to_string(pid) + "/task", "")) {
+                std::ifstream status(task / "status");
                 std::string line;
                 while (std::getline(status, line)) {
                     if (line.rfind("TracerPid:", 0) == 0) {
@@ -147,10 +138,10 @@ bool startTrace(ExternalProgram& tracer, const std::vector<pid_t>& pids, const s
                 }
             }
         }
-        if (all) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return all;
+    });
+    if (attached) {
+        return true;
     }
     error = "strace did not attach within 10 s";
     return false;

@@ -144,7 +144,7 @@ int EvdevReader::probeGrab() {
 
 void EvdevReader::discardPending() {
     std::array<input_event, 64> events{};
-    while (fd_ >= 0 && read(fd_, events.data(), sizeof(events)) > 0) {
+    while (fd_ >= 0 && ::read(fd_, events.data(), sizeof(events)) > 0) {
     }
     partial_.clear();
     overflowed_ = false;
@@ -170,7 +170,7 @@ int EvdevReader::readOnce(int timeoutMs, std::vector<Frame>& frames, std::string
         return 0;
     }
     std::array<input_event, 64> events{};
-    const ssize_t got = ready < 0 ? -1 : read(fd_, events.data(), sizeof(events));
+    const ssize_t got = ready < 0 ? -1 : ::read(fd_, events.data(), sizeof(events));
     if ((got < 0 && errno == ENODEV) || (got == 0 && (watch.revents & (POLLHUP | POLLERR)) != 0)) {
         return 2;
     }
@@ -196,32 +196,25 @@ int EvdevReader::readOnce(int timeoutMs, std::vector<Frame>& frames, std::string
     return 1;
 }
 
-bool EvdevReader::readUntilQuiet(int quietMs, const Deadline& deadline, std::vector<Frame>& frames,
-                                 std::string& error) {
-    while (remainingMs(deadline) > 0) {
-        const int read = readOnce(remainingMs(std::min(deadline, afterMs(quietMs))), frames, error);
-        if ((read == 0 && remainingMs(deadline) > 0) || read == 2) {
+bool EvdevReader::read(size_t minFrames, int quietMs, const Deadline& deadline,
+                       std::vector<Frame>& frames, std::string& error) {
+    for (const size_t target = frames.size() + minFrames; remainingMs(deadline) > 0;) {
+        const bool enough = frames.size() >= target;
+        if (enough && quietMs < 0) {
             return true;
         }
-        if (read < 0) {
+        const int read = readOnce(
+            remainingMs(enough ? std::min(deadline, afterMs(quietMs)) : deadline), frames, error);
+        if (read < 0 || (read == 2 && !enough)) {
+            error = read < 0 ? error : node_ + " went away before its frames came";
             return false;
+        }
+        if (read == 2 || (read == 0 && remainingMs(deadline) > 0)) {
+            return true;
         }
     }
     error = "the time ran out reading " + node_;
     return false;
-}
-
-bool EvdevReader::readFrames(size_t count, const Deadline& deadline, std::vector<Frame>& frames,
-                             std::string& error) {
-    for (const size_t target = frames.size() + count; frames.size() < target;) {
-        const int read =
-            remainingMs(deadline) > 0 ? readOnce(remainingMs(deadline), frames, error) : 0;
-        if (read <= 0 || read == 2) {
-            error = read < 0 ? error : "no frame from " + node_ + " in time, or it went away";
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace drawlume::e2e

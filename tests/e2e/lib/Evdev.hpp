@@ -78,15 +78,13 @@ public:
     // else holds it), or 0, and then the grab won is let go at once.
     int probeGrab();
 
-    // Reads until no event arrives for `quietMs` or the device goes away (ENODEV; the
-    // frames before are kept). False, with `error` set, when the deadline passes first,
-    // the kernel's buffer overflows (SYN_DROPPED: frames were lost) or a read fails.
-    bool readUntilQuiet(int quietMs, const Deadline& deadline, std::vector<Frame>& frames,
-                        std::string& error);
+    // Reads until `minFrames` more frames have come, then on until no event arrives for
+    // `quietMs` (not at all when negative) or the device goes away (ENODEV; the frames
+    // before are kept). False, with `error` set, when the deadline passes first, the
+    // kernel's buffer overflows (SYN_DROPPED: frames were lost) or a read fails.
+    bool read(size_t minFrames, int quietMs, const Deadline& deadline, std::vector<Frame>& frames,
+              std::string& error);
     bool overflowed() const { return overflowed_; }
-    // Reads until `count` more frames have arrived; false as above.
-    bool readFrames(size_t count, const Deadline& deadline, std::vector<Frame>& frames,
-                    std::string& error);
 
     // Drops whatever is queued now, and the overflow.
     void discardPending();

@@ -111,12 +111,8 @@ bool readLines(const std::string& path,
 
 void CheckReporter::result(const std::string& name, bool passed, const std::string& reason) {
     failures_ += passed ? 0 : 1;
-    if (passed) {
-        std::printf("PASS %s\n", name.c_str());
-    } else {
-        std::printf("FAIL %s: %s\n", name.c_str(),
-                    reason.empty() ? "no reason given" : reason.c_str());
-    }
+    const std::string why = passed ? "" : ": " + (reason.empty() ? "no reason given" : reason);
+    std::printf("%s %s%s\n", passed ? "PASS" : "FAIL", name.c_str(), why.c_str());
     std::fflush(stdout);
 }
 

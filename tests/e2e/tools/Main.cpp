@@ -131,8 +131,8 @@ int readCommand(int argc, char** argv) {
         std::ofstream(options.text("ready")) << node << "\n";
     }
     std::vector<Frame> frames;
-    const bool quiet = reader.readUntilQuiet(static_cast<int>(options.number("quiet-ms", 500)),
-                                             deadline, frames, error);
+    const bool quiet =
+        reader.read(0, static_cast<int>(options.number("quiet-ms", 500)), deadline, frames, error);
     for (const Frame& frame : frames) {
         std::printf("%s\n", formatFrame(frame).c_str());
     }
@@ -188,7 +188,7 @@ int grabCommand(int argc, char** argv) {
     sleepMs(static_cast<int>(silentMs));
     for (size_t i = 0; silentMs > 0 && i < observers.size(); ++i) {
         std::vector<Frame> frames;
-        if (!observers[i].readUntilQuiet(0, afterMs(1000), frames, error) || !frames.empty()) {
+        if (!observers[i].read(0, 0, afterMs(1000), frames, error) || !frames.empty()) {
             std::printf("%s delivered %zu frames to another reader%s%s\n",
                         observers[i].node().c_str(), frames.size(),
                         frames.empty() ? "" : ", the first: ",

@@ -95,7 +95,7 @@ public:
 
     bool readQuiet(int quietMs) {
         std::vector<Frame> frames;
-        bool read = device_.readUntilQuiet(quietMs, afterMs(quietMs + 10'000), frames, error);
+        bool read = device_.read(0, quietMs, afterMs(quietMs + 10'000), frames, error);
         for (const Frame& frame : frames) {
             ledger.frame(frame);
         }
