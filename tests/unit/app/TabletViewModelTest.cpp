@@ -1,57 +1,46 @@
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "LogCapture.hpp"
 #include "app/TabletViewModel.hpp"
-#include "devices/TabletDeviceManager.hpp"
 #include "devices/TabletDeviceManagerFixture.hpp"
 #include "displays/MonitorPreferences.hpp"
 #include "platform/fake/FakeAccessibilityTrust.hpp"
 #include "platform/fake/FakeEventOutput.hpp"
-#include "platform/fake/FakeHidHost.hpp"
-#include "platform/fake/FakeTranslationServices.hpp"
-#include "platform/fake/RecordingAlerts.hpp"
 #include "services/SystemEvents.hpp"
 
 namespace drawlume {
 namespace {
 
+using ::testing::Contains;
+
 // The model over a real device manager on a fake HID host, with two screens.
-class TabletViewModelTest : public ::testing::Test {
+class TabletViewModelTest : public testing::TabletDeviceManagerFixture {
 protected:
     ~TabletViewModelTest() override { model_.reset(); }
 
     void launch() {
         model_ = TabletViewModel::create(TabletViewModel::Services{
-            services_.runLoop, events_, trust_, preferences_, services_.debugLogCollector,
+            services.runLoop, events_, trust_, preferences_, services.debugLogCollector,
             [](const MonitorInfo& monitor) { return "Monitor " + std::to_string(monitor.id + 1); },
-            [this](std::weak_ptr<TabletDeviceOwner> owner) {
+            [this](std::weak_ptr<TabletDeviceOwner> viewModel) {
                 return TabletDeviceManager::create(
-                    std::move(owner),
-                    TabletDeviceManager::Services{host_, services_.runLoop, alerts_,
-                                                  [](std::string_view, std::string_view fallback) {
-                                                      return std::string(fallback);
-                                                  }},
-                    services_.environment());
+                    std::move(viewModel),
+                    TabletDeviceManager::Services{host, services.runLoop, alerts, localize},
+                    services.environment());
             },
             eventOutput_});
-        services_.runLoop.runUntilIdle();
+        services.runLoop.runUntilIdle();
     }
 
     std::shared_ptr<FakeHidDevice> companion(const std::string& serial,
                                              const std::string& product) {
         auto device = testing::companionDevice(serial, product);
-        host_.connect(device);
-        services_.runLoop.runUntilIdle();
+        connect(device);
         return device;
-    }
-    void remove(const std::shared_ptr<FakeHidDevice>& device) {
-        host_.disconnect(device);
-        services_.runLoop.runUntilIdle();
     }
 
     std::vector<std::string> products() const {
@@ -65,14 +54,7 @@ protected:
         const std::optional<DeviceInfo>& selected = model_->selectedDevice;
         return selected ? selected->productName : "none";
     }
-    // The log lines since the last call.
-    std::vector<std::string> newLines() { return logCapture_.newLines(); }
-    bool logged(const std::vector<std::string>& lines, const std::string& text) {
-        return std::find(lines.begin(), lines.end(), text) != lines.end();
-    }
 
-    testing::LogCapture logCapture_;
-    FakeTranslationServices services_;
     SystemEventsHub events_;
     FakeAccessibilityTrust trust_;
     std::shared_ptr<InMemoryUserDefaults> defaults_ = std::make_shared<InMemoryUserDefaults>();
@@ -80,8 +62,6 @@ protected:
         std::make_shared<FixedScreenList>(std::vector<ScreenDescription>{
             {"Built-in", Rect{{0, 0}, {1920, 1080}}}, {"External", Rect{{1920, 0}, {2560, 1440}}}});
     MonitorPreferences preferences_{defaults_, screens_};
-    FakeHidHost host_;
-    RecordingAlerts alerts_;
     EventOutput* eventOutput_ = nullptr;
     std::shared_ptr<TabletViewModel> model_;
 };
@@ -95,8 +75,8 @@ TEST_F(TabletViewModelTest, ServiceAndOutputRunOnlyWhilePostingIsPermitted) {
     trust_.deny();
     launch();
     model_->startService();
-    EXPECT_TRUE(logged(newLines(), "ERROR: Accessibility permissions not granted"));
-    EXPECT_EQ(host_.managersCreated(), 0);
+    EXPECT_THAT(logCapture.newLines(), Contains("ERROR: Accessibility permissions not granted"));
+    EXPECT_EQ(host.managersCreated(), 0);
     EXPECT_EQ(output.opens, 0);
 
     trust_.grant();
@@ -105,7 +85,7 @@ TEST_F(TabletViewModelTest, ServiceAndOutputRunOnlyWhilePostingIsPermitted) {
     model_->startService();
     ASSERT_TRUE(model_->isRunning);
     EXPECT_EQ(model_->permissionState.get().reason, AccessibilityTrustReason::granted);
-    EXPECT_EQ(host_.managersCreated(), 1);
+    EXPECT_EQ(host.managersCreated(), 1);
     EXPECT_EQ(output.opens, 1);
     auto pad = companion("aa:aa", "Pad");
     EXPECT_TRUE(pad->isOpen());
@@ -137,7 +117,7 @@ TEST_F(TabletViewModelTest, ThePensDisplayReachesTheOutputAndARefusalIsPublished
 
     output.penMapping = PenDisplayMapping::mapped;
     events_.post(SystemEvent::screenParametersChanged);
-    services_.runLoop.runUntilIdle();
+    services.runLoop.runUntilIdle();
     EXPECT_EQ(output.penDisplays, (std::vector<int64_t>{1, 1, 0, 0}));
     EXPECT_FALSE(model_->penMayLandElsewhere);
 }
@@ -152,23 +132,23 @@ TEST_F(TabletViewModelTest, FirstDeviceIsSelectedAndARemovedSelectionPassesToThe
     EXPECT_TRUE(first->isOpen());
     EXPECT_FALSE(second->isOpen());
 
-    host_.rematch(second);  // the same device reported again
-    services_.runLoop.runUntilIdle();
+    host.rematch(second);  // the same device reported again
+    services.runLoop.runUntilIdle();
     EXPECT_EQ(products(), (std::vector<std::string>{"First", "Second", "Third"}));
 
-    newLines();
-    remove(first);
+    logCapture.newLines();
+    disconnect(first);
     EXPECT_EQ(selectedProduct(), "Second");
     EXPECT_TRUE(second->isOpen());
-    EXPECT_TRUE(logged(newLines(), "Auto-selected new device: Second"));
+    EXPECT_THAT(logCapture.newLines(), Contains("Auto-selected new device: Second"));
 
-    remove(third);  // not selected: only the list changes
+    disconnect(third);  // not selected: only the list changes
     EXPECT_EQ(products(), (std::vector<std::string>{"Second"}));
     EXPECT_EQ(selectedProduct(), "Second");
 
-    remove(second);
+    disconnect(second);
     EXPECT_EQ(selectedProduct(), "none");
-    EXPECT_TRUE(logged(newLines(), "No devices available"));
+    EXPECT_THAT(logCapture.newLines(), Contains("No devices available"));
 }
 
 }  // namespace

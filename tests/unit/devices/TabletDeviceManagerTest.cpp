@@ -1,10 +1,10 @@
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "TabletDeviceManagerFixture.hpp"
@@ -45,12 +45,10 @@ TEST_F(TabletDeviceManagerDiscoveryTest, NewReferenceReplacesTheOldAndItsStaleRe
     // The same physical device enumerated again before the old reference went.
     auto second = companionDevice();
     connect(second);
-    const auto lines = logCapture.newLines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        "Replacing device instance for id: serial:Bluetooth:aa:bb:cc:dd:ee:ff "
-                        "(oldHash: " +
-                            hashText(first) + ", newHash: " + hashText(second) + ")"),
-              lines.end());
+    EXPECT_THAT(logCapture.newLines(),
+                ::testing::Contains("Replacing device instance for id: "
+                                    "serial:Bluetooth:aa:bb:cc:dd:ee:ff (oldHash: " +
+                                    hashText(first) + ", newHash: " + hashText(second) + ")"));
     EXPECT_EQ(owner->discovered.size(), 1u);  // not told again
     // It is the selected id: the new reference is activated, the old one closed.
     EXPECT_EQ(manager->activeDevice(), second);
