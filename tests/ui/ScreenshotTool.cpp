@@ -23,10 +23,6 @@
 namespace drawlume {
 namespace {
 
-void settle(int milliseconds = 1000) {
-    QTest::qWait(milliseconds);
-}
-
 bool save(const QPixmap& picture, const QString& directory, const char* name) {
     const QString path = QDir(directory).filePath(QString::fromLatin1(name));
     if (picture.isNull() || !picture.save(path)) {
@@ -45,7 +41,7 @@ QPixmap photograph(QWidget* window) {
     if (!QTest::qWaitForWindowExposed(window)) {
         std::fprintf(stderr, "screenshots: the window was never shown\n");
     }
-    settle();
+    QTest::qWait(1000);
     return window->grab();
 }
 
@@ -57,7 +53,7 @@ bool running(const QString& directory, AppLanguage language, const char* name,
     Shell shell(permitted);
     shell.core.localization().setLanguage(language);
     auto pad = shell.connectPadAndPhone();
-    settle();
+    QTest::qWait(1000);
     shell.model().isDebugLogEnabled.set(true);
     int sent = 0;
     for (int round = 0; round < 3; ++round) {
@@ -73,8 +69,7 @@ bool running(const QString& directory, AppLanguage language, const char* name,
         return save(photograph(shell.delegate.window()), directory, name);
     }
     QWidget* window = shell.delegate.window();
-    const QPixmap screen = photograph(window);  // lets it settle and refit
-    (void)screen;
+    photograph(window);  // lets it settle and refit
     const QRect available = window->screen()->availableGeometry();
     const QRect frame = window->frameGeometry();
     const bool fits = available.contains(frame);
@@ -94,7 +89,7 @@ bool permissionMissing(const QString& directory) {
 bool permissionHelp(const QString& directory) {
     Shell shell(false);
     shell.core.localization().setLanguage(AppLanguage::english);
-    settle(300);
+    QTest::qWait(300);
     shell.find<QPushButton>("permissionButton")->click();
     auto* help = shell.find<QWidget>("permissionHelp");
     if (help == nullptr) {
@@ -107,7 +102,7 @@ bool permissionHelp(const QString& directory) {
 bool aboutJapanese(const QString& directory) {
     Shell shell;
     shell.core.localization().setLanguage(AppLanguage::japanese);
-    settle();
+    QTest::qWait(1000);
     shell.delegate.showAbout();
     return save(photograph(shell.delegate.aboutWindow()), directory, "about-ja.png");
 }
@@ -117,13 +112,13 @@ bool aboutJapanese(const QString& directory) {
 QSystemTrayIcon* shownTrayIcon(Shell& shell) {
     QSystemTrayIcon* tray = shell.delegate.statusItem();
     for (int wait = 0; wait < 50 && !QSystemTrayIcon::isSystemTrayAvailable(); ++wait) {
-        settle(100);
+        QTest::qWait(100);
     }
     if (tray == nullptr || !QSystemTrayIcon::isSystemTrayAvailable()) {
         std::fprintf(stderr, "screenshots: no tray host on this display\n");
         return nullptr;
     }
-    settle(800);
+    QTest::qWait(800);
     return tray;
 }
 
@@ -138,7 +133,7 @@ bool trayMenu(const QString& directory) {
     const QRect icon = tray->geometry();
     QMenu* menu = tray->contextMenu();
     menu->popup(icon.isValid() ? icon.bottomLeft() : QPoint(0, 0));
-    settle(600);
+    QTest::qWait(600);
     return save(QGuiApplication::primaryScreen()->grabWindow(0), directory, "tray-menu.png");
 }
 

@@ -81,10 +81,11 @@ void play(const std::vector<std::string>& names, Sink& sink,
 }
 
 // What was printed of the recordings, as drawlume-agent --print-events prints it.
-std::string replay(const std::vector<std::string>& names, size_t keptReports = SIZE_MAX) {
+std::string replay(const std::vector<std::string>& names, size_t keptReports = SIZE_MAX,
+                   ReplayPacing pacing = ReplayPacing::asFastAsPossible) {
     std::ostringstream printed;
     PrintingEventSink sink(printed, Point{960, 540});
-    play(names, sink, oneDisplay(), keptReports);
+    play(names, sink, oneDisplay(), keptReports, pacing);
     return printed.str();
 }
 
@@ -133,10 +134,8 @@ TEST(ReplayPipelineSessionTest, RecordingsArePlayedOneAfterTheOther) {
 // Played as recorded, each report waits for its time, and the records are
 // those played as fast as possible.
 TEST(ReplayPipelineSessionTest, RecordedTimesAreKeptOnTheRunLoop) {
-    std::ostringstream printed;
-    PrintingEventSink sink(printed, Point{960, 540});
-    play({"pen-stroke"}, sink, oneDisplay(), SIZE_MAX, ReplayPacing::recordedTimes);
-    EXPECT_EQ(printed.str(), readFile(testDataPath("pen-stroke.expected")));
+    EXPECT_EQ(replay({"pen-stroke"}, SIZE_MAX, ReplayPacing::recordedTimes),
+              readFile(testDataPath("pen-stroke.expected")));
 }
 
 // A recording that ends with keys or the pen held, as one cut short does:
