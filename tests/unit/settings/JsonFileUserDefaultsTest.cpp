@@ -67,22 +67,33 @@ TEST_F(JsonFileUserDefaultsTest, HandEditedValuesOfOtherTypesAreKeptButNotRead) 
 }
 
 // The VM run pins that a damaged file is kept aside unchanged and the agent
-// starts; here, that the log names where it went and that a second damaged
-// file of the same second gets a name of its own.
+// starts; here, what counts as damaged (among it nesting without end, which
+// must be refused before it runs the reader out of stack), that the log names
+// the fault and where the file went, and that each damaged file of the same
+// second gets a name of its own.
 TEST_F(JsonFileUserDefaultsTest, CorruptFileIsMovedAsideWithATimeStampAndSettingsStartEmpty) {
     std::filesystem::create_directories(settingsPath().parent_path());
-    writeFile(settingsPath(), "{\"selectedMonitorIndex\": 1,");
-    const std::string aside = settingsPath().string() + ".corrupt-2025-01-06T10-15-02Z";
-    testing::LogCapture log;
-    JsonFileUserDefaults defaults(settingsPath().string(), clocks_);
-    EXPECT_EQ(defaults.object("selectedMonitorIndex"), std::nullopt);
-    ASSERT_EQ(log.lines().size(), 1u);
-    EXPECT_NE(log.lines()[0].find("moved it to " + aside), std::string::npos) << log.lines()[0];
-
-    writeFile(settingsPath(), "[]");
-    JsonFileUserDefaults again(settingsPath().string(), clocks_);
-    EXPECT_EQ(readFile(aside), "{\"selectedMonitorIndex\": 1,");
-    EXPECT_EQ(readFile(aside + "-2"), "[]");
+    const std::string deep = "{\"a\": " + std::string(200, '[') + std::string(200, ']') + "}";
+    const std::string stamped = settingsPath().string() + ".corrupt-2025-01-06T10-15-02Z";
+    std::string aside = stamped;
+    int next = 2;
+    for (const std::string text :
+         {"{\"selectedMonitorIndex\": 1,", "[1]", "\"text\"", "{\"a\": 1} trailing", "{\"a\": tru}",
+          "{\"bad\": \"\xff\"}", deep.c_str()}) {
+        writeFile(settingsPath(), text);
+        testing::LogCapture log;
+        JsonFileUserDefaults defaults(settingsPath().string(), clocks_);
+        EXPECT_EQ(defaults.object("selectedMonitorIndex"), std::nullopt) << text;
+        EXPECT_EQ(readFile(aside), text);
+        ASSERT_EQ(log.lines().size(), 1u) << text;
+        EXPECT_NE(log.lines()[0].find("moved it to " + aside), std::string::npos) << log.lines()[0];
+        EXPECT_EQ(log.lines()[0].find("parsed ()"), std::string::npos) << log.lines()[0];
+        aside = stamped + "-" + std::to_string(next++);
+    }
+    // A blank file is no settings yet, not damage.
+    writeFile(settingsPath(), " \n\t");
+    JsonFileUserDefaults blank(settingsPath().string(), clocks_);
+    EXPECT_FALSE(std::filesystem::exists(aside));
 }
 
 TEST_F(JsonFileUserDefaultsTest, UnreadableFileIsNeverWrittenOver) {
