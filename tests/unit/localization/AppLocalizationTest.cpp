@@ -44,8 +44,10 @@ TEST_F(AppLocalizationTest, StoredChoiceSelectsTheLanguagePersistsAndAnythingEls
 
 TEST_F(AppLocalizationTest, AutomaticFollowsTheFirstSystemLanguageThatIsCarried) {
     EXPECT_EQ(make({"zh_CN"}).currentLanguageCode(), "zh-Hans");
+    EXPECT_EQ(make({"zh_Hans_CN"}).currentLanguageCode(), "zh-Hans");
     EXPECT_EQ(make({"zh-Hant-TW"}).currentLanguageCode(), "zh-Hant");
-    EXPECT_EQ(make({"fr", "de", "ja_JP"}).currentLanguageCode(), "ja");
+    EXPECT_EQ(make({"pt-BR"}).currentLanguageCode(), "pt");
+    EXPECT_EQ(make({"fr", "@@\xff", "de", "ja_JP"}).currentLanguageCode(), "ja");
     EXPECT_EQ(make({}).currentLanguageCode(), "en");
 
     AppLocalization chosen = make({"ja_JP"});

@@ -8,26 +8,17 @@
 namespace drawlume {
 namespace {
 
-const std::vector<std::string> kCarried = {"en", "es", "ja",      "ko",
-                                           "pt", "ru", "zh-Hans", "zh-Hant"};
-
 std::optional<std::string> resolve(std::string_view request,
-                                   const std::vector<std::string>& carried = kCarried) {
+                                   const std::vector<std::string>& carried) {
     return resolveCarriedLanguage(request, carried);
 }
 
-TEST(LanguageMatchingTest, ResolvesRegionalAndScriptRequestsToCarriedLanguages) {
-    EXPECT_EQ(resolve("zh-Hant-TW"), "zh-Hant");
-    EXPECT_EQ(resolve("zh_Hans_CN"), "zh-Hans");
-    // No script is guessed from a region: the first carried "zh-" serves.
-    EXPECT_EQ(resolve("zh_TW", {"en", "zh-Hans", "zh-Hant"}), "zh-Hans");
-    EXPECT_EQ(resolve("pt-BR"), "pt");
-    EXPECT_EQ(resolve("fr"), std::nullopt);
-    EXPECT_EQ(resolve("@@\xff"), std::nullopt);
-}
-
+// What the shipped languages resolve to, the application's own tests show;
+// these are the orders and ties of other lists.
 TEST(LanguageMatchingTest, PrefixPassTakesTheFirstCarriedLanguageInListOrder) {
     EXPECT_EQ(resolve("zh", {"en", "zh-Hant", "zh-Hans"}), "zh-Hant");
+    // No script is guessed from a region: the first carried "zh-" serves.
+    EXPECT_EQ(resolve("zh_TW", {"en", "zh-Hans", "zh-Hant"}), "zh-Hans");
     // The script candidate comes before the bare language in the prefix pass too.
     EXPECT_EQ(resolve("zh-Hans-SG", {"en", "zh-Hant-TW", "zh-Hans-CN"}), "zh-Hans-CN");
     EXPECT_EQ(resolve("zh-SG", {"en", "zh-Hant-TW", "zh-Hans-CN"}), "zh-Hant-TW");
