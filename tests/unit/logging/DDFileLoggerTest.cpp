@@ -26,19 +26,6 @@ const std::string kText102(102, 'x');
 
 class DDFileLoggerTest : public FileLoggerFixture {};
 
-TEST_F(DDFileLoggerTest, NamesAndLinesCarryUtcTimeWhateverTheTimeZone) {
-    // No other test of this process reads the local time.
-    ::setenv("TZ", "Asia/Tokyo", 1);
-    ::tzset();
-
-    auto logger = makeLogger(makeManager());
-    now_ = utc(2026, 12, 6, 23, 59, 59, 7);  // already the next day in Tokyo
-    write(*logger, {"héllo wörld"});
-
-    ASSERT_EQ(logFiles(), std::vector<std::string>{"drawlume-agent 2026-12-06--23-59-59-007.log"});
-    EXPECT_EQ(content(logFiles()[0]), "2026/12/06 23:59:59:007  héllo wörld\n");
-}
-
 TEST_F(DDFileLoggerTest, RollsWhenTheFileReachesExactlyTheMaximumSize) {
     auto logger = makeLogger(makeManager());
     const uint64_t maximum = 5242880;
@@ -89,14 +76,20 @@ TEST_F(DDFileLoggerTest, FourthFileDeletesTheOldestAndLeavesForeignFilesAlone) {
 }
 
 // The newest file is appended to on a relaunch, but never written through a
-// symbolic link: a linked newest member starts a file of its own.
-TEST_F(DDFileLoggerTest, RelaunchAppendsToTheNewestFileButNeverThroughALink) {
-    write(*makeLogger(makeManager()), {"first run"});
+// symbolic link: a linked newest member starts a file of its own. Names and
+// lines carry UTC time whatever the time zone.
+TEST_F(DDFileLoggerTest, RelaunchAppendsToTheNewestFileInUtcButNeverThroughALink) {
+    // No other test of this process reads the local time.
+    ::setenv("TZ", "Asia/Tokyo", 1);
+    ::tzset();
+    now_ = utc(2026, 12, 6, 23, 59, 59, 7);  // already the next day in Tokyo
+    write(*makeLogger(makeManager()), {"first run: héllo wörld"});
     now_ += std::chrono::minutes(5);
     write(*makeLogger(makeManager()), {"second run"});
-    ASSERT_EQ(logFiles().size(), 1u);
+    ASSERT_EQ(logFiles(), std::vector<std::string>{"drawlume-agent 2026-12-06--23-59-59-007.log"});
     EXPECT_EQ(content(logFiles()[0]),
-              "2026/12/06 01:02:03:456  first run\n2026/12/06 01:07:03:456  second run\n");
+              "2026/12/06 23:59:59:007  first run: héllo wörld\n"
+              "2026/12/07 00:04:59:007  second run\n");
 
     const fs::path target = logDir_.path() / "target.txt";
     writeFile(target, "untouched");
