@@ -15,6 +15,7 @@
 namespace drawlume {
 namespace {
 
+using testing::companionDevice;
 using ::testing::Contains;
 
 // The model over a real device manager on a fake HID host, with two screens.
@@ -34,13 +35,6 @@ protected:
             },
             eventOutput_});
         services.runLoop.runUntilIdle();
-    }
-
-    std::shared_ptr<FakeHidDevice> companion(const std::string& serial,
-                                             const std::string& product) {
-        auto device = testing::companionDevice(serial, product);
-        connect(device);
-        return device;
     }
 
     std::vector<std::string> products() const {
@@ -87,7 +81,7 @@ TEST_F(TabletViewModelTest, ServiceAndOutputRunOnlyWhilePostingIsPermitted) {
     EXPECT_EQ(model_->permissionState.get().reason, AccessibilityTrustReason::granted);
     EXPECT_EQ(host.managersCreated(), 1);
     EXPECT_EQ(output.opens, 1);
-    auto pad = companion("aa:aa", "Pad");
+    auto pad = connect(companionDevice("aa:aa", "Pad"));
     EXPECT_TRUE(pad->isOpen());
 
     trust_.deny(AccessibilityTrustReason::outputMissing);
@@ -124,9 +118,9 @@ TEST_F(TabletViewModelTest, ThePensDisplayReachesTheOutputAndARefusalIsPublished
 
 TEST_F(TabletViewModelTest, FirstDeviceIsSelectedAndARemovedSelectionPassesToTheEarliestOther) {
     launch();
-    auto first = companion("aa:01", "First");
-    auto second = companion("aa:02", "Second");
-    auto third = companion("aa:03", "Third");
+    auto first = connect(companionDevice("aa:01", "First"));
+    auto second = connect(companionDevice("aa:02", "Second"));
+    auto third = connect(companionDevice("aa:03", "Third"));
     EXPECT_EQ(products(), (std::vector<std::string>{"First", "Second", "Third"}));
     EXPECT_EQ(selectedProduct(), "First");
     EXPECT_TRUE(first->isOpen());

@@ -65,9 +65,10 @@ protected:
     }
 
     // Connects the device and lets the manager hear of it.
-    void connect(const std::shared_ptr<FakeHidDevice>& device) {
+    std::shared_ptr<FakeHidDevice> connect(const std::shared_ptr<FakeHidDevice>& device) {
         host.connect(device);
         services.runLoop.runUntilIdle();
+        return device;
     }
     void disconnect(const std::shared_ptr<FakeHidDevice>& device) {
         host.disconnect(device);
