@@ -252,7 +252,7 @@ private slots:
         shell.delegate.quitApp();
         QVERIFY(!shell.model().isRunning);
         QCOMPARE(shell.exitStatus, 0);
-        QVERIFY(window->close());  // quitting: nothing refuses
+        QVERIFY(shell.delegate.window()->close());  // quitting: nothing refuses
     }
 };
 
